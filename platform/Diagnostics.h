@@ -1,0 +1,8 @@
+#pragma once
+// Diagnostic lines for developers, never shown to the user. They go to
+// standard error so that standard output stays the command line's results.
+namespace platform {
+
+[[gnu::format(printf, 1, 2)]] void Diagnostic(const char* format, ...);
+
+}  // namespace platform

@@ -1,0 +1,123 @@
+#include "platform/DriveTable.h"
+
+#include "platform/ProfileFile.h"
+#include "platform/TextConvert.h"
+
+#include <algorithm>
+#include <charconv>
+#include <filesystem>
+#include <fstream>
+
+namespace platform {
+namespace {
+
+bool IsExcludedDevice(const std::string& name) {
+    static const char* const kPrefixes[] = {"loop", "ram", "sr", "zram", "fd", "nbd", "dm-"};
+    for (const char* prefix : kPrefixes)
+        if (name.rfind(prefix, 0) == 0) return true;
+    return false;
+}
+
+bool ReadFlag(const std::filesystem::path& file) {
+    std::ifstream in(file);
+    int value = 0;
+    return (in >> value) && value != 0;
+}
+
+}  // namespace
+
+DriveTable& Drives() {
+    static DriveTable table;
+    return table;
+}
+
+bool ParseDriveValue(const std::string& value, std::string& path, uint32_t& sectorSize) {
+    path = value;
+    sectorSize = 0;
+    size_t comma = value.rfind(',');
+    if (comma != std::string::npos) {
+        const char* begin = value.data() + comma + 1;
+        const char* end = value.data() + value.size();
+        uint32_t size = 0;
+        auto result = std::from_chars(begin, end, size);
+        if (result.ec == std::errc() && result.ptr == end) {
+            if (size < 512 || size > 65536 || (size & (size - 1)) != 0) return false;
+            path = value.substr(0, comma);
+            sectorSize = size;
+        }
+    }
+    return !path.empty();
+}
+
+std::vector<BlockDeviceInfo> ListBlockDevices(const std::string& sysBlockFolder) {
+    std::vector<BlockDeviceInfo> devices;
+    std::error_code error;
+    for (const auto& item : std::filesystem::directory_iterator(sysBlockFolder, error)) {
+        std::string name = item.path().filename().string();
+        if (IsExcludedDevice(name)) continue;
+        BlockDeviceInfo device{name, false};
+        // A partition's removable flag lives on its parent disk.
+        std::filesystem::path resolved = std::filesystem::canonical(item.path(), error);
+        if (!error && std::filesystem::exists(resolved / "partition"))
+            device.removable = ReadFlag(resolved.parent_path() / "removable");
+        else
+            device.removable = ReadFlag(item.path() / "removable");
+        devices.push_back(std::move(device));
+    }
+    std::sort(devices.begin(), devices.end(),
+              [](const BlockDeviceInfo& a, const BlockDeviceInfo& b) { return a.name < b.name; });
+    return devices;
+}
+
+void DriveTable::Load(const std::string& settingsPath, const std::string& sysBlockFolder) {
+    std::vector<DriveEntry> configured;
+    for (const auto& [key, value] : ReadProfileSection(settingsPath, u"Drives")) {
+        if (key.size() != 1) continue;
+        char16_t letter = AsciiUpper(key[0]);
+        if (letter < u'A' || letter > u'Z') continue;
+        DriveEntry entry;
+        entry.letter = letter;
+        entry.kind = DriveKind::Image;
+        if (!ParseDriveValue(ToUtf8(value), entry.path, entry.sectorSize)) continue;
+        if (entry.path.rfind("/dev/", 0) == 0) entry.kind = DriveKind::Fixed;
+        configured.push_back(std::move(entry));
+    }
+    Build(configured, ListBlockDevices(sysBlockFolder));
+}
+
+void DriveTable::Build(const std::vector<DriveEntry>& configured,
+                       const std::vector<BlockDeviceInfo>& devices) {
+    m_entries.clear();
+    for (const DriveEntry& entry : configured) Register(entry);
+    char16_t next = u'C';
+    for (const BlockDeviceInfo& device : devices) {
+        std::string path = "/dev/" + device.name;
+        bool listed = std::any_of(m_entries.begin(), m_entries.end(),
+                                  [&](const DriveEntry& e) { return e.path == path; });
+        if (listed) continue;
+        while (next <= u'Z' && Find(next)) ++next;
+        if (next > u'Z') break;
+        Register({next, path, 0, device.removable ? DriveKind::Removable : DriveKind::Fixed});
+    }
+}
+
+void DriveTable::Register(const DriveEntry& entry) {
+    auto it = std::find_if(m_entries.begin(), m_entries.end(),
+                           [&](const DriveEntry& e) { return e.letter == entry.letter; });
+    if (it != m_entries.end()) {
+        *it = entry;
+        return;
+    }
+    m_entries.push_back(entry);
+    std::sort(m_entries.begin(), m_entries.end(),
+              [](const DriveEntry& a, const DriveEntry& b) { return a.letter < b.letter; });
+}
+
+const DriveEntry* DriveTable::Find(char16_t letter) const {
+    letter = AsciiUpper(letter);
+    for (const DriveEntry& entry : m_entries)
+        if (entry.letter == letter) return &entry;
+    return nullptr;
+}
+
+}  // namespace platform

@@ -1,0 +1,56 @@
+#include "platform/VolumeInfo.h"
+
+#include "platform/DriveTable.h"
+#include "platform/RawSource.h"
+#include "platform/TextConvert.h"
+
+#include <blkid/blkid.h>
+#include <cctype>
+#include <cstring>
+
+namespace platform {
+
+bool ProbeFileSystemName(const std::string& path, std::u16string& name) {
+    blkid_probe probe = blkid_new_probe_from_filename(path.c_str());
+    if (!probe) return false;
+    blkid_probe_enable_superblocks(probe, 1);
+    blkid_probe_set_superblocks_flags(probe, BLKID_SUBLKS_TYPE | BLKID_SUBLKS_VERSION);
+    bool found = false;
+    if (blkid_do_safeprobe(probe) == 0) {
+        const char* type = nullptr;
+        const char* version = nullptr;
+        if (blkid_probe_lookup_value(probe, "TYPE", &type, nullptr) == 0 && type) {
+            blkid_probe_lookup_value(probe, "VERSION", &version, nullptr);
+            std::string text;
+            if (std::strcmp(type, "ntfs") == 0) {
+                text = "NTFS";
+            } else if (std::strcmp(type, "vfat") == 0) {
+                text = (version && std::strcmp(version, "FAT32") == 0) ? "FAT32" : "FAT";
+            } else if (std::strcmp(type, "exfat") == 0) {
+                text = "exFAT";
+            } else {
+                for (const char* c = type; *c; ++c) text += static_cast<char>(std::toupper(*c));
+            }
+            name = FromUtf8(text);
+            found = true;
+        }
+    }
+    blkid_free_probe(probe);
+    return found;
+}
+
+bool GetFileSystemName(char16_t letter, std::u16string& name) {
+    const DriveEntry* entry = Drives().Find(letter);
+    return entry && ProbeFileSystemName(entry->path, name);
+}
+
+bool GetDriveSize(char16_t letter, uint64_t& bytes) {
+    std::string reason;
+    auto source = RawSource::OpenDrive(letter, reason);
+    Geometry geometry;
+    if (!source || !source->QueryGeometry(geometry)) return false;
+    bytes = geometry.byteSize;
+    return true;
+}
+
+}  // namespace platform
