@@ -1,0 +1,13 @@
+#include "cli/Commands.h"
+
+#include "platform/DriveTable.h"
+#include "platform/SpecialFolders.h"
+#include "platform/TextConvert.h"
+#include "ui/IniFile.h"
+
+void LoadSettings() {
+    CIniFile settings;
+    settings.SetPath(platform::SettingsFilePath());
+    platform::SetCodePage(platform::ToUtf8(settings.GetString(u"Options", u"CodePage", u"CP936")));
+    platform::Drives().Load(settings.GetPath());
+}

@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Installs everything Ruvex needs to build, test and run on Debian 12 (as root).
+set -euo pipefail
+export DEBIAN_FRONTEND=noninteractive
+apt-get update
+apt-get install -y --no-install-recommends \
+  build-essential cmake pkg-config git ca-certificates xz-utils \
+  libblkid-dev libgtest-dev libgmock-dev libbenchmark-dev \
+  clang libclang-rt-14-dev \
+  sleuthkit

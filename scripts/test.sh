@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Builds and runs every test: once normally, once under AddressSanitizer and
+# UndefinedBehaviorSanitizer. Exits non-zero when any test fails.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+jobs=$(nproc)
+
+scripts/build.sh build
+(cd build && ctest --output-on-failure -j"$jobs")
+
+scripts/build.sh build-sanitize -DRUVEX_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+(cd build-sanitize &&
+  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --output-on-failure -j"$jobs")
+echo "All tests passed, normally and under the sanitizers."
