@@ -1,0 +1,601 @@
+#!/usr/bin/env bash
+# Builds the small test volumes in tests/data/ with real tools:
+#   ntfs-small.img.xz   NTFS made by mkntfs, filled and partly emptied through ntfs-3g
+#   fat32-small.img.xz  FAT32 made by mkfs.fat, filled and partly emptied with mtools
+#   raw-small.img.xz    no file system: sample files laid at sector starts
+#   demo.img.xz         NTFS volume with deleted photos and documents for the README
+# Each volume gets a <name>.manifest.tsv beside it (see tests/data/README.md).
+#
+# Run as root (the NTFS volumes are FUSE-mounted). Every run rebuilds everything
+# from scratch in a temporary folder and then replaces the files in tests/data/.
+set -euo pipefail
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "make-test-volumes.sh: run as root (ntfs-3g needs to mount the images)" >&2
+  exit 1
+fi
+
+# Tools needed only to generate the volumes.
+need_pkgs=()
+command -v mkntfs >/dev/null || need_pkgs+=(ntfs-3g)
+command -v mkfs.fat >/dev/null || need_pkgs+=(dosfstools)
+command -v mcopy >/dev/null || need_pkgs+=(mtools)
+command -v fls >/dev/null || need_pkgs+=(sleuthkit)
+[ -x /usr/bin/convert ] || need_pkgs+=(imagemagick)
+command -v exiftool >/dev/null || need_pkgs+=(libimage-exiftool-perl)
+command -v zip >/dev/null || need_pkgs+=(zip)
+command -v unzip >/dev/null || need_pkgs+=(unzip)
+command -v xz >/dev/null || need_pkgs+=(xz-utils)
+command -v faketime >/dev/null || need_pkgs+=(faketime)
+command -v soffice >/dev/null ||
+  need_pkgs+=(libreoffice-writer-nogui libreoffice-calc-nogui libreoffice-impress-nogui)
+if [ "${#need_pkgs[@]}" -gt 0 ]; then
+  apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive apt-get install -y "${need_pkgs[@]}"
+fi
+
+# /usr/local/bin may hold a stand-in called convert; use ImageMagick's own.
+CONVERT=/usr/bin/convert
+
+export TZ=UTC LC_ALL=C.UTF-8 LANG=C.UTF-8
+export SOURCE_DATE_EPOCH=1717243200 # 2024-06-01 12:00:00 UTC
+export MTOOLS_SKIP_CHECK=1
+STAMP="2024-06-01 12:00:00"
+
+REPO=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+OUT=$REPO/tests/data
+WORK=$(mktemp -d /tmp/ruvex-volumes.XXXXXX)
+MNT=$WORK/mnt
+NTFS_PID=""
+
+cleanup() {
+  if mountpoint -q "$MNT" 2>/dev/null; then umount "$MNT" || true; fi
+  if [ -n "$NTFS_PID" ]; then wait "$NTFS_PID" 2>/dev/null || true; fi
+  rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+mkdir -p "$OUT" "$MNT" "$WORK/s" "$WORK/lo"
+S=$WORK/s
+
+log() { printf '== %s\n' "$*" >&2; }
+die() { printf 'make-test-volumes.sh: %s\n' "$*" >&2; exit 1; }
+
+# ---------------------------------------------------------------- samples
+
+# gen_text FILE BYTES LABEL: numbered 256-byte text lines cut at BYTES, so that
+# every sector differs from every other and the result still compresses well.
+gen_text() {
+  python3 - "$1" "$2" "$3" <<'EOF'
+import sys
+out, size, label = sys.argv[1], int(sys.argv[2]), sys.argv[3]
+filler = "The quick brown fox jumps over the lazy dog. " * 8
+parts, n, i = [], 0, 0
+while n < size:
+    head = f"{label} line {i:07d}: "
+    line = (head + filler)[:255] + "\n"
+    parts.append(line)
+    n += len(line)
+    i += 1
+data = "".join(parts).encode("ascii")[:size]
+open(out, "wb").write(data)
+EOF
+  touch -d "$STAMP" "$1"
+}
+
+# jpeg FILE WxH GRADIENT PATTERN [exif]: a JFIF JPEG of a gradient, overlaid
+# with an ImageMagick pattern unless PATTERN is "-" (a pattern makes the file
+# span many sectors); with "exif" an Exif JPEG instead (APP1 first, no JFIF
+# APP0), the Exif block written by exiftool.
+jpeg() {
+  local f=$1 geo=$2 grad=$3 pat=$4
+  if [ "$pat" = - ]; then
+    "$CONVERT" -size "$geo" "gradient:$grad" -quality 85 "$f"
+  else
+    "$CONVERT" -size "$geo" "gradient:$grad" \( -size "$geo" "pattern:$pat" \) \
+      -compose multiply -composite -quality 80 "$f"
+  fi
+  if [ "${5:-}" = exif ]; then
+    exiftool -q -overwrite_original -JFIF:all= -Make=Ruvex -Model="TestCam 1" \
+      -DateTimeOriginal="2024:06:01 12:00:00" "$f"
+  fi
+  touch -d "$STAMP" "$f"
+}
+
+# bmp FILE WxH GRADIENT [FORMAT [extra convert args...]]
+bmp() {
+  local f=$1 geo=$2 grad=$3 fmt=${4:-BMP3}
+  shift 4 2>/dev/null || shift $#
+  "$CONVERT" -size "$geo" "gradient:$grad" "$@" "$fmt:$f"
+  touch -d "$STAMP" "$f"
+}
+
+# office_repack SRC DST: rewrites an OOXML file without data descriptors
+# (Info-ZIP writes sizes into local headers when the output is seekable),
+# [Content_Types].xml first, the other members in their original order.
+office_repack() {
+  local src=$1 dst=$2 d
+  d=$(mktemp -d "$WORK/repack.XXXXXX")
+  (cd "$d" && unzip -q "$src")
+  find "$d" -exec touch -h -d "$STAMP" {} +
+  rm -f "$dst"
+  (
+    cd "$d"
+    zip -q -X -D -nw "$dst" '[Content_Types].xml'
+    zipinfo -1 "$src" | grep -vxF '[Content_Types].xml' | grep -v '/$' |
+      zip -q -X -D -nw "$dst" -@
+  )
+  rm -rf "$d"
+  touch -d "$STAMP" "$dst"
+}
+
+# check_zip FILE: no member may use a data descriptor.
+check_zip() {
+  if zipinfo -v "$1" | grep -q 'extended local header:.*yes'; then
+    die "$1 still has data descriptors"
+  fi
+  unzip -tq "$1" >/dev/null || die "$1 fails unzip -t"
+}
+
+check_jpeg() {
+  [ "$(head -c 3 "$1" | xxd -p)" = ffd8ff ] || die "$1 does not start with FF D8 FF"
+  [ "$(tail -c 2 "$1" | xxd -p)" = ffd9 ] || die "$1 does not end with FF D9"
+}
+
+check_bmp() {
+  local hs
+  hs=$(od -An -tu4 -j14 -N4 "$1" | tr -d ' ')
+  case $hs in 40 | 108 | 124) ;; *) die "$1 has BMP header size $hs" ;; esac
+}
+
+soffice_convert() { # FORMAT OUTDIR FILES...
+  local fmt=$1 dir=$2
+  shift 2
+  soffice -env:UserInstallation="file://$WORK/lo" --headless \
+    --convert-to "$fmt" --outdir "$dir" "$@" >/dev/null 2>&1
+}
+
+make_samples() {
+  log "making sample files"
+  # Photos and bitmaps.
+  jpeg "$S/beach.jpg" 64x48 skyblue-navy -
+  jpeg "$S/sunset.jpg" 160x120 orange-purple bricks exif
+  jpeg "$S/forest.jpg" 200x150 palegreen-darkgreen hexagons
+  bmp "$S/family.bmp" 64x48 gold-brown BMP3
+  bmp "$S/icon.bmp" 32x32 white-red BMP3 -type palette -colors 16
+  jpeg "$S/cat.jpg" 96x64 wheat-sienna -
+  jpeg "$S/mountains.jpg" 160x120 lightsteelblue-slategray crosshatch45 exif
+  jpeg "$S/harbour.jpg" 160x120 lightcyan-teal horizontalsaw
+  bmp "$S/map.bmp" 48x48 beige-olive BMP3
+
+  # Plain texts.
+  printf 'Ruvex test report\n\nThis document was written for the recovery tests.\nIt has three short paragraphs.\n\nThe end.\n' > "$S/report.txt"
+  printf 'item,count,price\napple,3,1.20\npear,5,0.80\nplum,7,2.10\n' > "$S/sheet.csv"
+  printf 'Dear Anna,\n\nthe photos from the trip are attached.\n\nBest regards,\nTom\n' > "$S/letter.txt"
+  printf 'month,rent,food,travel\nJanuary,800,310,40\nFebruary,800,295,120\nMarch,800,330,65\n' > "$S/budget.csv"
+  local t
+  for t in "Holiday photos 2024|Recovered by Ruvex" "Quarterly review|Numbers went up"; do
+    local a=${t%%|*} b=${t#*|} name
+    name=$(echo "$a" | tr 'A-Z ' 'a-z-')
+    cat > "$S/$name.fodp" <<EOF
+<?xml version="1.0" encoding="UTF-8"?>
+<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
+ xmlns:draw="urn:oasis:names:tc:opendocument:xmlns:drawing:1.0"
+ xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0"
+ xmlns:svg="urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0"
+ office:version="1.2" office:mimetype="application/vnd.oasis.opendocument.presentation">
+ <office:body><office:presentation>
+  <draw:page draw:name="page1">
+   <draw:frame svg:x="2cm" svg:y="2cm" svg:width="20cm" svg:height="3cm"><draw:text-box><text:p>$a</text:p></draw:text-box></draw:frame>
+  </draw:page>
+  <draw:page draw:name="page2">
+   <draw:frame svg:x="2cm" svg:y="2cm" svg:width="20cm" svg:height="3cm"><draw:text-box><text:p>$b</text:p></draw:text-box></draw:frame>
+  </draw:page>
+ </office:presentation></office:body>
+</office:document>
+EOF
+  done
+
+  # Office documents by LibreOffice, then repacked without data descriptors.
+  mkdir -p "$S/lo"
+  soffice_convert docx "$S/lo" "$S/report.txt" "$S/letter.txt"
+  soffice_convert xlsx "$S/lo" "$S/sheet.csv" "$S/budget.csv"
+  soffice_convert pptx "$S/lo" "$S/holiday-photos-2024.fodp" "$S/quarterly-review.fodp"
+  local f
+  for f in report.docx letter.docx sheet.xlsx budget.xlsx \
+    holiday-photos-2024.pptx quarterly-review.pptx; do
+    [ -s "$S/lo/$f" ] || die "LibreOffice did not write $f"
+    office_repack "$S/lo/$f" "$S/$f"
+    check_zip "$S/$f"
+    [ "$(zipinfo -1 "$S/$f" | head -1)" = '[Content_Types].xml' ] ||
+      die "$f does not start with [Content_Types].xml"
+  done
+  # The repacked documents must still open: let LibreOffice render them.
+  mkdir -p "$S/pdf"
+  soffice_convert pdf "$S/pdf" "$S/report.docx" "$S/sheet.xlsx" "$S/quarterly-review.pptx" \
+    "$S/letter.docx" "$S/budget.xlsx" "$S/holiday-photos-2024.pptx"
+  for f in report sheet quarterly-review letter budget holiday-photos-2024; do
+    [ -s "$S/pdf/$f.pdf" ] || die "LibreOffice cannot open the repacked $f"
+  done
+
+  # A plain ZIP archive.
+  printf 'first file in the archive\n' > "$S/one.txt"
+  gen_text "$S/two.txt" 3000 zipped
+  touch -d "$STAMP" "$S/one.txt" "$S/two.txt"
+  (cd "$S" && rm -f archive.zip && zip -q -X -D archive.zip one.txt two.txt)
+  check_zip "$S/archive.zip"
+  touch -d "$STAMP" "$S/archive.zip"
+
+  for f in beach sunset forest cat mountains harbour; do check_jpeg "$S/$f.jpg"; done
+  for f in family icon map; do check_bmp "$S/$f.bmp"; done
+  [ "$(head -c 4 "$S/sunset.jpg" | xxd -p)" = ffd8ffe1 ] || die "sunset.jpg is not an Exif JPEG"
+  [ "$(head -c 4 "$S/beach.jpg" | xxd -p)" = ffd8ffe0 ] || die "beach.jpg is not a JFIF JPEG"
+
+  # Texts of given sizes.
+  : > "$S/empty.txt"
+  touch -d "$STAMP" "$S/empty.txt"
+  gen_text "$S/small-420.txt" 420 resident
+  gen_text "$S/100000.txt" 100000 hundredk
+  gen_text "$S/3MiB.txt" $((3 * 1024 * 1024)) big
+  gen_text "$S/notes.txt" 1500 notes
+  gen_text "$S/keep.txt" 5000 keep
+  gen_text "$S/root-live.txt" 700 rootlive
+  gen_text "$S/root-gone.txt" 2200 rootgone
+  gen_text "$S/long.txt" 1800 longname
+  gen_text "$S/holiday-cn.txt" 900 jiaqi
+  gen_text "$S/keep-cn.txt" 600 baoliu
+  gen_text "$S/todo.txt" 400 todo
+}
+
+# ---------------------------------------------------------------- manifests
+# Entries are gathered as kind/path/size/sha256/location; deleted paths (and
+# whole deleted trees) are listed separately; write_manifest joins both.
+
+ENTRIES=""
+DELETED=""
+
+record() { # KIND PATH SIZE SHA LOCATION
+  printf '%s\t%s\t%s\t%s\t%s\n' "$@" >> "$ENTRIES"
+}
+
+record_file() { # SRC PATH LOCATION
+  local size sha
+  size=$(stat -c %s "$1")
+  sha=$(sha256sum "$1" | cut -d' ' -f1)
+  record file "$2" "$size" "$sha" "$3"
+}
+
+write_manifest() { # DEFAULT_STATE OUTFILE
+  python3 - "$ENTRIES" "$DELETED" "$1" "$2" <<'EOF'
+import sys
+entries, deleted, default, out = sys.argv[1:]
+gone = [l.rstrip("\n") for l in open(deleted, encoding="utf-8") if l.strip()]
+with open(out, "w", encoding="utf-8", newline="\n") as f:
+    f.write("kind\tpath\tsize\tsha256\tstate\tlocation\n")
+    for line in open(entries, encoding="utf-8"):
+        kind, path, size, sha, loc = line.rstrip("\n").split("\t")
+        dead = any(path == g or path.startswith(g + "/") for g in gone)
+        state = "deleted" if dead else default
+        f.write(f"{kind}\t{path}\t{size}\t{sha}\t{state}\t{loc}\n")
+EOF
+}
+
+start_volume() { # NAME
+  ENTRIES=$WORK/$1.entries
+  DELETED=$WORK/$1.deleted
+  : > "$ENTRIES"
+  : > "$DELETED"
+}
+
+# ---------------------------------------------------------------- NTFS
+
+ntfs_mount() { # IMAGE
+  local drv
+  for drv in ntfs-3g lowntfs-3g; do
+    # no_detach keeps the driver a child of this shell, so that unmounting can
+    # wait until it has written everything back to the image.
+    if command -v faketime >/dev/null; then
+      faketime -f "@$STAMP" "$drv" "$1" "$MNT" -o no_detach &
+    else
+      "$drv" "$1" "$MNT" -o no_detach &
+    fi
+    NTFS_PID=$!
+    local _
+    for _ in $(seq 50); do
+      mountpoint -q "$MNT" && return 0
+      kill -0 "$NTFS_PID" 2>/dev/null || break
+      sleep 0.1
+    done
+    kill "$NTFS_PID" 2>/dev/null || true
+    wait "$NTFS_PID" 2>/dev/null || true
+    NTFS_PID=""
+    log "$drv could not mount $1, trying the next driver"
+  done
+  die "cannot mount $1"
+}
+
+ntfs_umount() {
+  sync
+  umount "$MNT"
+  wait "$NTFS_PID" || true
+  NTFS_PID=""
+}
+
+ntfs_new() { # IMAGE SIZE_MIB LABEL SERIAL
+  rm -f "$1"
+  truncate -s "${2}M" "$1"
+  mkntfs -F -Q -T -q -c 4096 -s 512 -L "$3" "$1"
+  ntfslabel -q --new-serial="$4" "$1" >/dev/null
+}
+
+ntfs_dir() { # PATH
+  mkdir "$MNT$1"
+  touch -d "$STAMP" "$MNT$1"
+  record dir "$1" 0 - "$(stat -c %i "$MNT$1")"
+}
+
+ntfs_put() { # SRC PATH
+  cp "$1" "$MNT$2"
+  touch -d "$STAMP" "$MNT$2"
+  record_file "$1" "$2" "$(stat -c %i "$MNT$2")"
+}
+
+ntfs_rm() { # PATH (file or whole tree)
+  rm -r "${MNT:?}$1"
+  printf '%s\n' "$1" >> "$DELETED"
+}
+
+build_ntfs_small() {
+  log "building ntfs-small"
+  local img=$WORK/ntfs-small.img
+  start_volume ntfs-small
+  ntfs_new "$img" 16 RUVEX-NTFS 52555645584e5446
+  ntfs_mount "$img"
+
+  # Live files and folders first; everything deleted later is written after
+  # them, and nothing is written after the deletions.
+  ntfs_dir /Documents
+  ntfs_put "$S/keep.txt" /Documents/keep-report.txt
+  ntfs_put "$S/sheet.xlsx" /Documents/sheet.xlsx
+  ntfs_dir /照片
+  ntfs_put "$S/keep-cn.txt" /照片/保留.txt
+  ntfs_put "$S/root-live.txt" /live-root.txt
+  ntfs_put "$S/empty.txt" /Documents/empty-live.txt
+
+  ntfs_dir /Photos
+  ntfs_dir /Photos/2024
+  ntfs_dir /Photos/2024/trip
+  ntfs_put "$S/beach.jpg" /Photos/2024/trip/beach.jpg
+  ntfs_put "$S/sunset.jpg" /Photos/2024/trip/sunset.jpg
+  ntfs_put "$S/notes.txt" /Photos/2024/trip/notes.txt
+  ntfs_put "$S/family.bmp" /Photos/2024/family.bmp
+  ntfs_put "$S/small-420.txt" /Documents/resident-note.txt
+  ntfs_put "$S/100000.txt" /Documents/hundred-k.txt
+  ntfs_put "$S/long.txt" "/Documents/A very long file name that goes well beyond the old eight dot three limit - quarterly summary 2024.txt"
+  ntfs_put "$S/holiday-cn.txt" /照片/假期记录.txt
+  ntfs_put "$S/empty.txt" /empty.txt
+  ntfs_put "$S/root-gone.txt" /deleted-root.txt
+  ntfs_put "$S/3MiB.txt" /big-3MiB.txt
+
+  ntfs_rm /Photos
+  ntfs_rm /Documents/resident-note.txt
+  ntfs_rm /Documents/hundred-k.txt
+  ntfs_rm "/Documents/A very long file name that goes well beyond the old eight dot three limit - quarterly summary 2024.txt"
+  ntfs_rm /照片/假期记录.txt
+  ntfs_rm /empty.txt
+  ntfs_rm /deleted-root.txt
+  ntfs_rm /big-3MiB.txt
+  ntfs_umount
+
+  finish_volume ntfs-small live
+}
+
+build_demo() {
+  log "building demo"
+  local img=$WORK/demo.img
+  start_volume demo
+  ntfs_new "$img" 12 RUVEX-DEMO 52555645584d4f44
+  ntfs_mount "$img"
+
+  ntfs_dir /Documents
+  ntfs_put "$S/todo.txt" /Documents/todo.txt
+  ntfs_put "$S/budget.xlsx" "/Documents/Budget 2024.xlsx"
+  ntfs_dir /Pictures
+  ntfs_put "$S/cat.jpg" /Pictures/cat.jpg
+
+  ntfs_dir "/Pictures/Holiday 2024"
+  ntfs_put "$S/harbour.jpg" "/Pictures/Holiday 2024/harbour.jpg"
+  ntfs_put "$S/mountains.jpg" "/Pictures/Holiday 2024/mountains.jpg"
+  ntfs_put "$S/forest.jpg" "/Pictures/Holiday 2024/forest.jpg"
+  ntfs_put "$S/map.bmp" "/Pictures/Holiday 2024/route map.bmp"
+  ntfs_put "$S/letter.docx" "/Documents/Letter to Anna.docx"
+  ntfs_put "$S/archive.zip" /Documents/photos-backup.zip
+  ntfs_put "$S/holiday-photos-2024.pptx" /Holiday.pptx
+
+  ntfs_rm "/Pictures/Holiday 2024"
+  ntfs_rm "/Documents/Letter to Anna.docx"
+  ntfs_rm /Documents/photos-backup.zip
+  ntfs_rm /Holiday.pptx
+  ntfs_umount
+
+  finish_volume demo live
+}
+
+# ---------------------------------------------------------------- FAT32
+
+FAT_IMG=""
+
+fat_first_cluster() { # PATH -> first cluster from mshowfat ("<5-9>" -> 5; empty file -> 0)
+  local out
+  out=$(mshowfat -i "$FAT_IMG" "::$1")
+  case $out in
+    *"<"[0-9]*) out=${out##*<}; out=${out%%[!0-9]*}; echo "$out" ;;
+    *"empty file"*) echo 0 ;;
+    *) echo - ;;
+  esac
+}
+
+fat_dir() {
+  mmd -i "$FAT_IMG" "::$1"
+  record dir "$1" 0 - "$(fat_first_cluster "$1")"
+}
+
+fat_put() { # SRC PATH
+  mcopy -m -i "$FAT_IMG" "$1" "::$2"
+  record_file "$1" "$2" "$(fat_first_cluster "$2")"
+}
+
+fat_rm() { # PATH
+  mdel -i "$FAT_IMG" "::$1"
+  printf '%s\n' "$1" >> "$DELETED"
+}
+
+fat_rmtree() { # PATH
+  mdeltree -i "$FAT_IMG" "::$1"
+  printf '%s\n' "$1" >> "$DELETED"
+}
+
+build_fat32_small() {
+  log "building fat32-small"
+  FAT_IMG=$WORK/fat32-small.img
+  start_volume fat32-small
+  rm -f "$FAT_IMG"
+  truncate -s 36M "$FAT_IMG"
+  # 512-byte sectors, 1 sector per cluster: about 72,000 clusters, a real FAT32.
+  mkfs.fat -F 32 -S 512 -s 1 --invariant -i 52555658 -n RUVEXFAT "$FAT_IMG" >/dev/null
+
+  fat_dir /Documents
+  fat_put "$S/keep.txt" /Documents/keep-report.txt
+  fat_put "$S/empty.txt" /Documents/empty-live.txt
+  fat_dir /照片
+  fat_put "$S/keep-cn.txt" /照片/保留.txt
+  fat_put "$S/root-live.txt" /live-root.txt
+
+  fat_dir /Photos
+  fat_dir /Photos/2024
+  fat_dir /Photos/2024/trip
+  fat_put "$S/beach.jpg" /Photos/2024/trip/beach.jpg
+  fat_put "$S/sunset.jpg" /Photos/2024/trip/sunset.jpg
+  fat_put "$S/notes.txt" /Photos/2024/trip/notes.txt
+  fat_put "$S/family.bmp" /Photos/2024/family.bmp
+  fat_put "$S/icon.bmp" /Photos/2024/icon.bmp
+  fat_put "$S/report.docx" /Documents/report.docx
+  fat_put "$S/sheet.xlsx" /Documents/sheet.xlsx
+  fat_put "$S/quarterly-review.pptx" /Documents/quarterly-review.pptx
+  fat_put "$S/archive.zip" /Documents/archive.zip
+  fat_put "$S/100000.txt" /Documents/hundred-k.txt
+  fat_put "$S/long.txt" "/Documents/A very long file name that goes well beyond the old eight dot three limit - quarterly summary 2024.txt"
+  fat_put "$S/holiday-cn.txt" /照片/假期记录.txt
+  fat_put "$S/empty.txt" /empty.txt
+  fat_put "$S/root-gone.txt" /deleted-root.txt
+  fat_put "$S/3MiB.txt" /big-3MiB.txt
+
+  # mtools must have kept the long and Chinese names as VFAT long names.
+  mdir -i "$FAT_IMG" ::/照片 | grep -q '假期记录.txt' || die "mdir does not show 假期记录.txt"
+  mdir -i "$FAT_IMG" ::/Documents | grep -q 'quarterly summary 2024.txt' ||
+    die "mdir does not show the long name"
+
+  fat_rmtree /Photos
+  fat_rm /Documents/report.docx
+  fat_rm /Documents/sheet.xlsx
+  fat_rm /Documents/quarterly-review.pptx
+  fat_rm /Documents/archive.zip
+  fat_rm /Documents/hundred-k.txt
+  fat_rm "/Documents/A very long file name that goes well beyond the old eight dot three limit - quarterly summary 2024.txt"
+  fat_rm /照片/假期记录.txt
+  fat_rm /empty.txt
+  fat_rm /deleted-root.txt
+  fat_rm /big-3MiB.txt
+
+  finish_volume fat32-small live
+}
+
+# ---------------------------------------------------------------- raw
+
+build_raw_small() {
+  log "building raw-small"
+  local img=$WORK/raw-small.img sector=16 f name size
+  start_volume raw-small
+  rm -f "$img"
+  truncate -s 4M "$img"
+  # Each file starts at a sector boundary; the rest of its last sector stays
+  # zero, and four zero sectors separate it from the next file.
+  for f in beach.jpg:pic-1.jpg sunset.jpg:pic-2-exif.jpg forest.jpg:pic-3.jpg \
+    family.bmp:bitmap-1.bmp icon.bmp:bitmap-2.bmp archive.zip:archive.zip \
+    report.docx:report.docx sheet.xlsx:sheet.xlsx quarterly-review.pptx:slides.pptx; do
+    name=${f#*:}
+    f=$S/${f%%:*}
+    size=$(stat -c %s "$f")
+    dd if="$f" of="$img" bs=512 seek="$sector" conv=notrunc status=none
+    record_file "$f" "/$name" "$sector"
+    sector=$((sector + (size + 511) / 512 + 4))
+  done
+  [ "$(stat -c %s "$img")" -eq $((4 * 1024 * 1024)) ] || die "raw image grew past 4 MiB"
+  finish_volume raw-small free
+}
+
+# ---------------------------------------------------------------- output
+
+finish_volume() { # NAME DEFAULT_STATE
+  local name=$1
+  write_manifest "$2" "$OUT/$name.manifest.tsv"
+  xz -9e -T1 -c "$WORK/$name.img" > "$OUT/$name.img.xz.tmp"
+  mv "$OUT/$name.img.xz.tmp" "$OUT/$name.img.xz"
+  log "$name.img.xz: $(stat -c %s "$OUT/$name.img.xz") bytes"
+}
+
+# verify_fls NAME: every deleted file and folder of the manifest must be listed
+# by fls as a deleted entry under its path (a FAT short name loses its first
+# character on deletion, fls shows "_" there), icat must give back each deleted
+# file's exact bytes, and on NTFS the record number must match the manifest.
+verify_fls() {
+  local name=$1 listing=$WORK/$1.fls
+  fls -r -d -p "$WORK/$name.img" > "$listing"
+  log "$name: fls -r -d -p lists"
+  cat "$listing" >&2
+  python3 - "$OUT/$name.manifest.tsv" "$listing" "$WORK/$name.img" <<'EOF'
+import hashlib, subprocess, sys
+manifest, listing, image = sys.argv[1:]
+listed = []  # (inode, path components)
+for l in open(listing, encoding="utf-8"):
+    if "\t" in l:
+        head, path = l.rstrip("\n").split("\t", 1)
+        listed.append((head.split()[-1].rstrip(":"), path.split("/")))
+
+def same(want, got):
+    return len(want) == len(got) and all(
+        w == g or (g[:1] == "_" and w[1:] == g[1:]) for w, g in zip(want, got))
+
+bad = 0
+for line in list(open(manifest, encoding="utf-8"))[1:]:
+    kind, path, size, sha, state, loc = line.rstrip("\n").split("\t")
+    if state != "deleted":
+        continue
+    hits = [i for i, g in listed if same(path[1:].split("/"), g)]
+    if not hits:
+        print(f"fls does not list deleted {kind} {path}", file=sys.stderr)
+        bad = 1
+        continue
+    inode = hits[0]
+    if "-" in inode and inode.split("-")[0] != loc:
+        print(f"{path}: fls record {inode}, manifest {loc}", file=sys.stderr)
+        bad = 1
+    if kind == "file":
+        data = subprocess.run(["icat", image, inode], capture_output=True).stdout
+        if len(data) != int(size) or hashlib.sha256(data).hexdigest() != sha:
+            print(f"{path}: icat gives {len(data)} bytes that differ", file=sys.stderr)
+            bad = 1
+sys.exit(bad)
+EOF
+}
+
+make_samples
+build_ntfs_small
+build_fat32_small
+build_raw_small
+build_demo
+
+status=0
+for v in ntfs-small fat32-small demo; do verify_fls "$v" || status=1; done
+[ $status -eq 0 ] || die "some deleted files are not seen by fls"
+log "done: $(cd "$OUT" && stat -c '%n %s' ./*.img.xz | tr '\n' ' ')"
