@@ -1,0 +1,55 @@
+#pragma once
+// The common part of every attribute of a file record: its header inside the
+// record buffer and the volume geometry it needs to read its data, copied at
+// creation so that reads do not go back to the volume object.
+#include "platform/LittleEndian.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+namespace platform {
+class RawSource;
+}
+class CFileRecord;
+
+class CAttrBase {
+public:
+    // Attribute header fields shared by both forms.
+    static constexpr uint32_t kEndOfAttributes = 0xFFFFFFFF;
+    static constexpr uint64_t kCommonHeaderSize = 0x10;
+
+    // `attribute` is the whole attribute (header, name and value or run list),
+    // bounded by its recorded length; it stays inside the owner's buffer.
+    CAttrBase(platform::LeBytes attribute, CFileRecord& owner);
+    virtual ~CAttrBase() = default;
+    CAttrBase(const CAttrBase&) = delete;
+    CAttrBase& operator=(const CAttrBase&) = delete;
+
+    // 1 when the data can be read: always for resident attributes, the result
+    // of decoding the runs for non-resident ones.
+    virtual uint32_t RunsValid() const = 0;
+    // The real data size; the allocated size goes to `allocated` when given.
+    virtual uint64_t DataSize(uint64_t* allocated = nullptr) const = 0;
+    // Copies up to buffer.size() bytes of data from `offset`; `got` receives
+    // the bytes copied. False past the end of the data or on a short read.
+    virtual bool ReadBytes(uint64_t offset, std::span<uint8_t> buffer, size_t& got) = 0;
+
+    uint32_t Type() const { return m_header.U32(0x00); }
+    bool IsNonResident() const { return m_header.U8(0x08) != 0; }
+    uint8_t AttributeNameLength() const { return m_header.U8(0x09); }  // 0 for the unnamed stream
+    const platform::LeBytes& Header() const { return m_header; }
+    CFileRecord& Owner() const { return *m_fileRecord; }
+
+    // True when the common header and the attribute's name lie inside `attribute`.
+    static bool HeaderFits(const platform::LeBytes& attribute);
+
+protected:
+    platform::LeBytes m_header;
+    uint16_t m_sectorSize;
+    uint32_t m_clusterSize;
+    uint32_t m_indexBlockSize;
+    const platform::RawSource* m_source;  // the volume's source, borrowed
+    uint64_t m_totalClusters;
+    CFileRecord* m_fileRecord;
+};

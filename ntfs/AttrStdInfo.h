@@ -1,0 +1,18 @@
+#pragma once
+// Standard information attribute (type 0x10): times and file-attribute flags.
+#include "ntfs/AttrResident.h"
+
+class CAttr_StdInfo : public CAttrResident {
+public:
+    static constexpr uint64_t kMinBodySize = 0x24;  // through the file-attribute flags
+    static constexpr uint32_t kFlagCompressed = 0x0800;
+    static constexpr uint32_t kFlagEncrypted = 0x4000;
+
+    CAttr_StdInfo(platform::LeBytes attribute, CFileRecord& owner) : CAttrResident(attribute, owner) {}
+
+    uint64_t ModifiedTime() const { return m_body.U64(0x08); }  // FILETIME, UTC
+    uint32_t FileAttributes() const { return m_body.U32(0x20); }
+    bool IsEncryptedOrCompressed() const {
+        return (FileAttributes() & (kFlagEncrypted | kFlagCompressed)) != 0;
+    }
+};

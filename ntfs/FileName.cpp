@@ -1,0 +1,22 @@
+#include "ntfs/FileName.h"
+
+#include <algorithm>
+
+CFileName::CFileName(platform::LeBytes body)
+    : m_nameBody(BodyFits(body) ? body : platform::LeBytes()), m_nameLength(m_nameBody.U8(0x40)) {}
+
+bool CFileName::BodyFits(const platform::LeBytes& body) {
+    return body.Has(0, kNameOffset) && body.Has(kNameOffset, uint64_t(body.U8(0x40)) * 2);
+}
+
+uint32_t CFileName::CopyName(std::span<char16_t> buffer) const {
+    const uint32_t count = std::min<uint32_t>(m_nameLength, static_cast<uint32_t>(buffer.size()));
+    for (uint32_t i = 0; i < count; ++i) buffer[i] = static_cast<char16_t>(m_nameBody.U16(kNameOffset + 2 * i));
+    return count;
+}
+
+std::u16string CFileName::Name() const {
+    std::u16string name(m_nameLength, u'\0');
+    CopyName(name);
+    return name;
+}

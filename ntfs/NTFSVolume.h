@@ -1,0 +1,78 @@
+#pragma once
+// An NTFS volume opened for raw reading: the boot-sector geometry, the check
+// that the volume is NTFS 3.0 or later, the reader of MFT record 0 whose data
+// attribute maps every other record, and a 16 MiB window of MFT data through
+// which the sweep fetches records 16 and up.
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace platform {
+class RawSource;
+}
+class CFileRecord;
+class CAttrBase;
+
+class CNTFSVolume {
+public:
+    static constexpr uint32_t kMftWindowSize = 16 * 1024 * 1024;
+    static constexpr uint32_t kMftFirstMappedRecord = 16;  // records below are read from m_mftOffset
+
+    // Opens the drive behind `letter` read-only and checks it; never throws.
+    // Read IsVolumeOK() afterwards. An invalid volume has no source.
+    explicit CNTFSVolume(char16_t letter);
+    // Same for an image file or device path (sector size 0: the source's own).
+    explicit CNTFSVolume(const std::string& path, uint32_t sectorSize = 0);
+    // A volume with the given geometry and no checks, for reading records out
+    // of caller buffers and crafted sources; `source` may be null, and every
+    // read then fails. Never valid.
+    static std::unique_ptr<CNTFSVolume> WithGeometry(std::shared_ptr<platform::RawSource> source,
+                                                     uint16_t sectorSize, uint32_t sectorsPerCluster,
+                                                     uint32_t fileRecordSize, uint64_t totalSectors);
+    virtual ~CNTFSVolume();
+    CNTFSVolume(const CNTFSVolume&) = delete;
+    CNTFSVolume& operator=(const CNTFSVolume&) = delete;
+
+    bool IsVolumeOK() const { return m_isValid != 0; }
+    std::shared_ptr<platform::RawSource> Source() const { return m_source; }
+
+    // Copies record `recordNumber` out of the MFT data, through the window;
+    // `destination` must hold m_fileRecordSize bytes. False without MFT data,
+    // for a record past the MFT's end, or when the window cannot be filled.
+    bool ReadMftRecord(uint64_t recordNumber, std::span<uint8_t> destination);
+    // Records the sweep walks: the MFT data size over the record size, never
+    // more than the volume can hold; 0 when the MFT data is unknown.
+    uint64_t RecordCount() const;
+    // A positioned read of volume bytes; false without a source or when the
+    // range cannot be read whole.
+    bool ReadVolume(uint64_t offset, std::span<uint8_t> buffer) const;
+    uint64_t TotalClusters() const;
+
+    // Geometry, as the boot sector gives it.
+    uint16_t m_sectorSize = 0;
+    uint32_t m_clusterSize = 0;
+    uint64_t m_totalSectors = 0;
+    uint32_t m_sectorsPerCluster = 0;
+    uint32_t m_fileRecordSize = 0;
+    uint32_t m_indexBlockSize = 0;  // 0 when the boot sector's value is unusable
+    uint64_t m_mftOffset = 0;
+    int32_t m_isValid = 0;
+    uint16_t m_ntfsVersion = 0;  // major * 256 + minor
+    std::unique_ptr<CFileRecord> m_mftRecord;  // reader of record 0, or null
+    CAttrBase* m_mftData = nullptr;            // record 0's data attribute, owned by m_mftRecord
+
+private:
+    CNTFSVolume() = default;
+    void Open(std::unique_ptr<platform::RawSource> source);
+    bool ReadGeometry(std::span<const uint8_t> bootSector);
+    bool CheckVersion();
+    void LoadMftRecord();
+    bool FillMftWindow(uint64_t position);
+
+    std::shared_ptr<platform::RawSource> m_source;
+    std::vector<uint8_t> m_mftWindow;  // cached stretch of MFT data
+    uint64_t m_mftWindowStart = 0;     // MFT data offset of m_mftWindow[0]
+    uint64_t m_mftWindowFilled = 0;    // bytes of m_mftWindow that hold MFT data
+};
