@@ -1,0 +1,86 @@
+#include "catalog/MftDelFile.h"
+
+#include "ntfs/AttrBase.h"
+#include "ntfs/FileRecord.h"
+#include "platform/OutputFile.h"
+
+namespace {
+
+constexpr size_t kStep = 65536;
+
+// Loads the record with its data attributes and returns its unnamed stream.
+CAttrBase* LoadDataStream(CFileRecord& reader, uint64_t recordNumber, std::string& error) {
+    if (!reader.LoadRecord(recordNumber)) {
+        error = "MFT record " + std::to_string(recordNumber) + " cannot be read";
+        return nullptr;
+    }
+    reader.m_attrMask = CFileRecord::kMaskData;
+    if (!reader.ParseAttributes()) {
+        error = "MFT record " + std::to_string(recordNumber) + " is damaged, encrypted or compressed";
+        return nullptr;
+    }
+    CAttrBase* stream = reader.DefaultDataStream();
+    if (!stream) error = "MFT record " + std::to_string(recordNumber) + " has no data stream";
+    return stream;
+}
+
+// Reads one step at `offset`; true when it delivered the whole step or
+// exactly the bytes that remain.
+bool ReadStep(CAttrBase& stream, uint64_t offset, uint64_t size, std::vector<uint8_t>& buffer,
+              size_t& got) {
+    got = 0;
+    if (!stream.ReadBytes(offset, buffer, got)) return false;
+    return got == kStep || got == size - offset;
+}
+
+}  // namespace
+
+SaveResult RecoverMftFile(CFileRecord& reader, uint64_t recordNumber, const std::u16string& path) {
+    SaveResult result;
+    CAttrBase* stream = LoadDataStream(reader, recordNumber, result.error);
+    if (!stream) return result;
+    auto file = platform::OutputFile::Create(path, result.error);
+    if (!file) return result;
+
+    const uint64_t size = stream->DataSize();
+    std::vector<uint8_t> buffer(kStep);
+    for (uint64_t offset = 0; offset < size; offset += kStep) {
+        size_t got = 0;
+        if (!ReadStep(*stream, offset, size, buffer, got)) {
+            result.error = "data of MFT record " + std::to_string(recordNumber) +
+                           " cannot be read at byte " + std::to_string(offset);
+            break;
+        }
+        if (!file->Write(std::span(buffer.data(), got), result.error)) break;
+        result.bytesWritten += got;
+    }
+    std::string closeError;
+    bool closed = file->Close(closeError);
+    if (result.error.empty() && !closed) result.error = closeError;
+    // A stream cut short by a bad read keeps what was read, but it is
+    // reported as a failure so nobody takes it for the whole file.
+    result.ok = result.error.empty();
+    return result;
+}
+
+bool ReadMftFileHead(CFileRecord& reader, uint64_t recordNumber, std::vector<uint8_t>& content) {
+    std::string error;
+    content.clear();
+    CAttrBase* stream = LoadDataStream(reader, recordNumber, error);
+    if (!stream) return false;
+    const uint64_t size = stream->DataSize();
+    const uint64_t wanted = size < kPreviewLimit ? size : kPreviewLimit;
+    content.assign(static_cast<size_t>(wanted), 0);
+    std::vector<uint8_t> buffer(kStep);
+    for (uint64_t offset = 0; offset < wanted; offset += kStep) {
+        size_t got = 0;
+        // The head may end inside a step: what is missing up to the limit counts as the rest.
+        if (!stream->ReadBytes(offset, buffer, got)) break;
+        uint64_t missing = wanted - offset;
+        if (got != kStep && got != missing) break;
+        size_t take = static_cast<size_t>(got < missing ? got : missing);
+        std::copy(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(take),
+                  content.begin() + static_cast<std::ptrdiff_t>(offset));
+    }
+    return true;
+}

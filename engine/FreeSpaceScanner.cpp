@@ -1,0 +1,136 @@
+#include "engine/FreeSpaceScanner.h"
+
+#include "carving/CarvedType.h"
+#include "catalog/FolderLoader.h"
+#include "device/VolumeAccess.h"
+#include "engine/ProgressText.h"
+#include "engine/ScanContext.h"
+#include "engine/ScanHost.h"
+#include "platform/Diagnostics.h"
+
+#include <chrono>
+
+CFreeSpaceScanner::CFreeSpaceScanner(ScanContext& context, CVolumeAccess& device)
+    : m_context(context),
+      m_device(device),
+      m_unitCount(device.GetUnitCount()),
+      m_unitSize(device.GetUnitSize()),
+      m_sectorSize(device.GetSectorSize()),
+      m_sectorsPerUnit(m_sectorSize != 0 && m_unitSize % m_sectorSize == 0 ? m_unitSize / m_sectorSize : 0),
+      m_maxUnitsPerRead(m_sectorsPerUnit == 0 ? 0 : std::max<uint64_t>(1, kMaxSectorsPerRead / m_sectorsPerUnit)),
+      m_carveState(&device, m_sectorSize) {
+    if (IsUsable()) m_readBuffer.resize(m_maxUnitsPerRead * m_unitSize);
+}
+
+void CFreeSpaceScanner::ReportProgress(uint64_t unit) {
+    if (unit % kProgressInterval != 0) return;
+    m_host->SetProgressPosition(unit);
+    // Single precision, as the percentage has always been shown.
+    auto percent = static_cast<float>(static_cast<double>(unit) * 100.0 / static_cast<double>(m_unitCount));
+    m_statusText = FormatPercent2(percent);
+    m_host->SetPercentText(m_statusText);
+}
+
+void CFreeSpaceScanner::Run(ScanHost& host) {
+    auto started = std::chrono::steady_clock::now();
+    m_host = &host;
+    if (!IsUsable()) {
+        platform::Diagnostic("The device reports %u-byte units on %u-byte sectors; it cannot be scanned.\n",
+                             m_unitSize, m_sectorSize);
+        return;
+    }
+    host.SetProgressRange(m_unitCount);
+
+    // Unit 0 is never scanned: it holds the volume's boot sector or the
+    // start of the first table.
+    uint64_t unit = 1;
+    while (unit < m_unitCount && m_device.IsUnitInUse(unit)) ++unit;
+    while (unit < m_unitCount && !host.StopRequested()) {
+        uint64_t end = FindRunEnd(unit);
+        CarveRun(unit, end);
+        unit = NextFreeUnit(end);
+    }
+    EnterResults();
+
+    auto seconds = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - started);
+    platform::Diagnostic("The run time is:%llds!\n", static_cast<long long>(seconds.count()));
+    if (host.StopRequested()) host.ShowMessage(u"", kScanStoppedCaption);
+    m_foundCount = 0;
+}
+
+uint64_t CFreeSpaceScanner::FindRunEnd(uint64_t unit) {
+    uint64_t count = 0;
+    while (true) {
+        ReportProgress(unit);
+        if (unit >= m_unitCount || m_device.IsUnitInUse(unit)) break;
+        ++count;
+        ++unit;
+        if (count == m_maxUnitsPerRead) break;
+    }
+    return unit - 1;
+}
+
+uint64_t CFreeSpaceScanner::NextFreeUnit(uint64_t end) {
+    uint64_t unit = end + 1;
+    while (unit < m_unitCount && m_device.IsUnitInUse(unit)) {
+        ReportProgress(unit);
+        ++unit;
+    }
+    return unit;
+}
+
+void CFreeSpaceScanner::CarveRun(uint64_t first, uint64_t last) {
+    const uint64_t units = last - first + 1;
+    std::span<uint8_t> buffer(m_readBuffer.data(), units * m_unitSize);
+    if (!m_device.ReadUnits(first, last, buffer)) {
+        m_carveState.DiscardCurrent();
+        m_prevRunEnd = last;
+        return;
+    }
+    // A candidate continues from one read into the next only when the
+    // previous run was cut by the read size, not by a unit in use.
+    if (first - m_prevRunEnd != 1) m_carveState.DiscardCurrent();
+    m_prevRunEnd = last;
+
+    const uint64_t firstSector = m_device.UnitToSector(first);
+    for (uint64_t i = 0; i < units; ++i) {
+        std::span<const uint8_t> unitData(buffer.data() + i * m_unitSize, m_unitSize);
+        if (LostFolderCheck(first + i, unitData)) {
+            m_carveState.DiscardCurrent();
+            continue;
+        }
+        for (uint64_t j = 0; j < m_sectorsPerUnit; ++j) {
+            uint64_t index = i * m_sectorsPerUnit + j;
+            std::span<const uint8_t> rest(buffer.data() + index * m_sectorSize,
+                                          buffer.size() - index * m_sectorSize);
+            if (!FeedSector(m_carveState, rest, firstSector + index)) continue;
+            ++m_foundCount;
+            m_host->SetFoundText(FormatFoundFiles(m_foundCount));
+            m_host->SetFoundCount(m_foundCount);
+        }
+    }
+}
+
+bool CFreeSpaceScanner::LostFolderCheck(uint64_t unit, std::span<const uint8_t> data) {
+    return ::LostFolderCheck(m_context.catalog, unit, data);
+}
+
+void CFreeSpaceScanner::EnterResults() {
+    for (auto& file : m_carveState.TakeFinished()) AddCarvedResult(std::move(file));
+}
+
+void CFreeSpaceScanner::AddCarvedResult(std::unique_ptr<CBaseFile> file) {
+    const uint32_t type = file->GetType();
+    if (!IsCarvedTypeCode(type)) return;
+    const uint64_t key = CategoryKey(type);
+    if (!m_context.folderMap.contains(key))
+        m_context.folderMap[key] = FolderItem{0, kCategoryParentRef, CarvedGroupLabel(type), 1};
+    DeletedFileItem item;
+    item.recordNumber = m_context.carvedFiles.size();
+    item.parentRef = key;
+    item.name = file->GetName();
+    item.size = file->GetLength();
+    item.carvedType = type;
+    m_context.deletedFiles.push_back(std::move(item));
+    m_context.carvedFiles.push_back(std::move(file));
+}

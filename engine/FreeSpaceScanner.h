@@ -1,0 +1,57 @@
+#pragma once
+// The full scan: walks the free units of a sector device from start to end,
+// reads each run of free units in one large read, takes FAT directory
+// clusters it meets as lost folders, and feeds every other sector to the
+// carving engine. Finished carved files go into the result store under their
+// type folders.
+#include "carving/CarveState.h"
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+class CVolumeAccess;
+class ScanContext;
+class ScanHost;
+
+class CFreeSpaceScanner {
+public:
+    // One read never exceeds this many sectors.
+    static constexpr uint64_t kMaxSectorsPerRead = 40000;
+    // Progress is reported at every unit number that is a multiple of this.
+    static constexpr uint64_t kProgressInterval = 2048;
+
+    CFreeSpaceScanner(ScanContext& context, CVolumeAccess& device);
+
+    // A device whose units are smaller than its sectors (or that knows no
+    // sizes at all) cannot be scanned; Run refuses it.
+    bool IsUsable() const { return m_sectorsPerUnit != 0; }
+    // The whole scan; returns at the device's end or when the host asks to stop.
+    void Run(ScanHost& host);
+
+    uint32_t FoundCount() const { return m_foundCount; }
+
+private:
+    uint64_t FindRunEnd(uint64_t unit);
+    uint64_t NextFreeUnit(uint64_t end);
+    void CarveRun(uint64_t first, uint64_t last);
+    bool LostFolderCheck(uint64_t unit, std::span<const uint8_t> data);
+    void EnterResults();
+    void AddCarvedResult(std::unique_ptr<CBaseFile> file);
+    void ReportProgress(uint64_t unit);
+
+    ScanContext& m_context;
+    CVolumeAccess& m_device;
+    ScanHost* m_host = nullptr;
+    uint64_t m_unitCount;
+    uint32_t m_unitSize;
+    uint32_t m_sectorSize;
+    uint32_t m_foundCount = 0;
+    uint32_t m_sectorsPerUnit;
+    std::u16string m_statusText;
+    std::vector<uint8_t> m_readBuffer;
+    uint64_t m_maxUnitsPerRead;
+    uint64_t m_prevRunEnd = 1;
+    CCarveState m_carveState;
+};

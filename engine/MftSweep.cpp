@@ -1,0 +1,97 @@
+#include "engine/MftSweep.h"
+
+#include "engine/ProgressText.h"
+#include "engine/ScanContext.h"
+#include "engine/ScanHost.h"
+#include "ntfs/AttrBase.h"
+#include "ntfs/FileRecord.h"
+#include "ntfs/NTFSVolume.h"
+
+#include <array>
+#include <set>
+
+namespace {
+
+constexpr uint64_t kFirstUserRecord = 16;
+
+void SweepRecord(ScanContext& context, CFileRecord& record, uint64_t number) {
+    if (!record.LoadRecord(number)) return;
+    // Files still in use are not what we look for; folders are kept whatever
+    // their state, since they carry the paths of the deleted files below them.
+    bool inUse = record.IsInUse();
+    bool directory = record.IsDirectory();
+    if (inUse && !directory) return;
+    if (!record.ParseAttributes()) return;
+
+    std::array<char16_t, CFileRecord::kNameBufferLength> nameBuffer{};
+    uint32_t length = record.FirstLongName(nameBuffer);
+    if (length == 0) return;
+    std::u16string name(nameBuffer.data(), length);
+
+    if (directory) {
+        context.folderMap[number] = FolderItem{static_cast<uint8_t>(inUse ? 0 : 1),
+                                               record.ParentReference(), std::move(name), 0};
+        return;
+    }
+    DeletedFileItem item;
+    item.recordNumber = number;
+    item.modified = record.ModifiedTimeLocal();
+    item.parentRef = record.ParentReference();
+    item.name = std::move(name);
+    item.size = record.NameFileSize();
+    if (item.size == 0) {
+        if (const CAttrBase* data = record.DefaultDataStream()) item.size = data->DataSize();
+    }
+    context.deletedFiles.push_back(std::move(item));
+}
+
+}  // namespace
+
+void SweepMft(ScanContext& context, ScanHost& host, CNTFSVolume& volume) {
+    const uint64_t count = volume.RecordCount();
+    host.SetProgressRange(count);
+
+    context.recordReader = std::make_unique<CFileRecord>(volume);
+    CFileRecord sweepRecord(volume);
+    sweepRecord.m_attrMask = CFileRecord::kMaskSweep;
+
+    uint32_t lastPerMille = 0;
+    for (uint64_t i = kFirstUserRecord; i < count; ++i) {
+        if (host.StopRequested()) break;
+        auto perMille = static_cast<uint32_t>((i + 1) * 1000 / count);
+        if (perMille != lastPerMille) {
+            lastPerMille = perMille;
+            host.SetPercentText(FormatPercent1(perMille / 10.0));
+            host.SetProgressPosition(i + 1);
+        }
+        SweepRecord(context, sweepRecord, i);
+    }
+
+    for (const DeletedFileItem& item : context.deletedFiles)
+        if (item.carvedType == 0) MarkFolderChain(context, item.parentRef);
+    std::erase_if(context.folderMap, [](const auto& entry) { return entry.second.used == 0; });
+
+    if (!host.StopRequested()) host.Finish();
+}
+
+void MarkFolderChain(ScanContext& context, uint64_t reference) {
+    // Walked as a loop, not by recursion: a chain may be as long as the
+    // volume has records, and a damaged volume may make it circular. A folder
+    // met twice on one walk ends it.
+    std::set<uint64_t> visited;
+    while (true) {
+        uint64_t key = FolderKeyOfReference(reference);
+        if (key == kRootFolderKey) return;
+        auto found = context.folderMap.find(key);
+        if (found == context.folderMap.end()) {
+            ++context.lostFolderCounter;
+            context.folderMap[key] =
+                FolderItem{0, 0, u"dir" + ToU16(std::to_string(context.lostFolderCounter)), 1};
+            return;
+        }
+        FolderItem& folder = found->second;
+        if (folder.used == 1 || !visited.insert(key).second) return;
+        folder.used = 1;
+        reference = folder.parentRef;
+    }
+}

@@ -1,0 +1,75 @@
+#pragma once
+// The state of one scan and its result store: filled by the scan thread,
+// read by the results view, the preview and the recovery afterwards. The
+// application owns one; engine code takes it by reference.
+#include "catalog/CatalogContext.h"
+#include "device/VolumeAccess.h"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+class CBaseFile;
+class CFileRecord;
+class CNTFSVolume;
+class CRootFolder;
+
+struct DeletedFileItem {
+    uint64_t recordNumber = 0;  // MFT record; for a carved file its handle in carvedFiles
+    uint64_t parentRef = 0;     // parent reference; for a carved file its category key
+    std::u16string name;
+    uint64_t modified = 0;      // FILETIME, local time; 0 when unknown
+    uint64_t size = 0;
+    uint8_t checked = 0;
+    uint32_t carvedType = 0;    // 0 for an NTFS file, else the carved type code
+};
+
+struct FolderItem {
+    uint8_t deleted = 0;
+    uint64_t parentRef = 0;
+    std::u16string name;
+    uint8_t used = 0;
+};
+
+// Folder keys. An NTFS folder's key is the low 32 bits of its record
+// reference; the type categories of carved files sit above every such key, so
+// no record, however numbered, can be mistaken for a category.
+inline constexpr uint64_t kRootFolderKey = 5;
+inline constexpr uint64_t kCategoryKeyBase = 0x100000000ULL;
+inline constexpr uint64_t kCategoryParentRef = 0x00000000FFFFFFFFULL;
+inline uint64_t FolderKeyOfReference(uint64_t reference) { return reference & 0xFFFFFFFFULL; }
+inline uint64_t CategoryKey(uint32_t typeCode) { return kCategoryKeyBase + typeCode; }
+inline bool IsCategoryKey(uint64_t key) { return key > kCategoryKeyBase; }
+// The folder a found file lies in.
+inline uint64_t FolderKeyOf(const DeletedFileItem& item) {
+    return item.carvedType != 0 ? item.parentRef : FolderKeyOfReference(item.parentRef);
+}
+
+class ScanContext {
+public:
+    ScanContext();
+    ~ScanContext();
+    ScanContext(const ScanContext&) = delete;
+    ScanContext& operator=(const ScanContext&) = delete;
+
+    // Volumes stay open for the readers that outlive the scan.
+    std::vector<std::unique_ptr<CNTFSVolume>> openVolumes;
+    std::unique_ptr<CFileRecord> recordReader;
+    std::shared_ptr<CRootFolder> fatRootFolder;
+    std::unique_ptr<CVolumeAccess> scanDevice;
+    int32_t recoveryMode = 0;  // 0 none, 1 deleted files, 2 full scan
+    int32_t resultKind = 0;    // 0 NTFS, 1 FAT32 catalog, 2 carved files only
+    uint32_t lostFolderCounter = 0;
+    std::map<uint64_t, FolderItem> folderMap;
+    std::vector<DeletedFileItem> deletedFiles;
+    // Carved files; a carved DeletedFileItem's recordNumber indexes this.
+    std::vector<std::unique_ptr<CBaseFile>> carvedFiles;
+    // The FAT32 catalog's own state: rawFolderCounter, lostFatFolders, seenDirClusters.
+    CatalogContext catalog;
+
+    // The carved object a found file stands for, or null for an NTFS file.
+    const CBaseFile* CarvedFileOf(const DeletedFileItem& item) const;
+};

@@ -1,0 +1,94 @@
+#include "ui/ResultList.h"
+
+#include "carving/BaseFile.h"
+#include "catalog/FileEntry.h"
+#include "catalog/FolderEntry.h"
+#include "catalog/MftDelFile.h"
+#include "engine/ProgressText.h"
+#include "engine/ScanContext.h"
+#include "platform/TimeConvert.h"
+#include "ui/ResultTree.h"
+
+#include <cstdio>
+
+std::u16string SizeText(uint64_t bytes) {
+    if (bytes <= 1024) return ToU16(std::to_string(bytes)) + u"byte";
+    if (bytes <= 1048576) return ToU16(std::to_string(bytes >> 10)) + u"KB";
+    return ToU16(std::to_string(bytes >> 20)) + u"M";
+}
+
+namespace {
+
+std::u16string CalendarText(int year, int month, int day, int hour, int minute) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d  %02d:%02d", year, month, day, hour, minute);
+    return ToU16(text);
+}
+
+}  // namespace
+
+std::u16string FileTimeText(uint64_t localFileTime) {
+    if ((localFileTime >> 32) == 0) return {};
+    platform::CalendarTime time;
+    if (!platform::FileTimeToCalendar(localFileTime, time)) return CalendarText(0, 0, 0, 0, 0);
+    return CalendarText(time.year, time.month, time.day, time.hour, time.minute);
+}
+
+std::u16string FatTimeText(uint16_t date, uint16_t time) {
+    return CalendarText((date >> 9) + 1980, (date >> 5) & 15, date & 31, time >> 11, (time >> 5) & 63);
+}
+
+std::u16string LowerAscii(std::u16string text) {
+    for (char16_t& c : text)
+        if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c + 32);
+    return text;
+}
+
+int IconForName(const std::u16string& name) {
+    size_t point = name.rfind(u'.');
+    std::u16string ending = LowerAscii(point == std::u16string::npos ? name : name.substr(point + 1));
+    if (ending == u"rar" || ending == u"zip") return kIconArchive;
+    if (ending == u"jpg") return kIconJpeg;
+    if (ending == u"bmp") return kIconBitmap;
+    return kIconFile;
+}
+
+ListRow RowForItem(ScanContext& context, DeletedFileItem& item) {
+    ListRow row;
+    row.name = item.name;
+    row.icon = IconForName(item.name);
+    row.checked = item.checked != 0;
+    row.item = &item;
+    if (const CBaseFile* carved = context.CarvedFileOf(item)) {
+        row.file = carved;
+    } else if (item.carvedType == 0 && context.recordReader) {
+        row.ownedFile = std::make_shared<CMftDelFile>(*context.recordReader,
+                                                      static_cast<uint32_t>(item.recordNumber));
+        row.file = row.ownedFile.get();
+    }
+    row.sizeText = SizeText(item.size);
+    row.timeText = FileTimeText(item.modified);
+    return row;
+}
+
+ListRow RowForFatFile(const CFileEntry& file) {
+    ListRow row;
+    row.name = file.GetDisplayName();
+    row.icon = kIconFatFile;
+    row.file = &file;
+    row.sizeText = SizeText(file.GetFileSize());
+    row.timeText = FatTimeText(file.GetWriteDate(), file.GetWriteTime());
+    return row;
+}
+
+std::vector<ListRow> RowsForNode(ScanContext& context, const TreeNode& node) {
+    std::vector<ListRow> rows;
+    if (node.fatFolder) {
+        for (const auto& file : node.fatFolder->m_files) rows.push_back(RowForFatFile(*file));
+        return rows;
+    }
+    if (node.folderKey == kNoFolderKey) return rows;
+    for (DeletedFileItem& item : context.deletedFiles)
+        if (FolderKeyOf(item) == node.folderKey) rows.push_back(RowForItem(context, item));
+    return rows;
+}

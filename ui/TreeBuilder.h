@@ -1,0 +1,12 @@
+#pragma once
+// Builds the results tree from what a scan left behind.
+#include "ui/ResultTree.h"
+
+#include <memory>
+
+class ScanContext;
+
+// The drive node with "删除的文件", "找到的文件" and, when carved files or a
+// FAT32 scan exist, "按类型分类的文件" below it. Empties the context's folder
+// map afterwards: the tree is its only reader.
+std::unique_ptr<TreeNode> BuildTree(ScanContext& context, char16_t driveLetter);
