@@ -1,0 +1,332 @@
+#include "ntfs/AttrAttrList.h"
+#include "ntfs/AttrFileName.h"
+#include "ntfs/AttrIndexRoot.h"
+#include "ntfs/FileRecord.h"
+#include "ntfs/NTFSVolume.h"
+#include "ntfs/UpdateSequence.h"
+#include "platform/RawSource.h"
+#include "tests/ntfs/RecordBuilder.h"
+#include "tests/support/TestVolumes.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <random>
+
+namespace {
+
+using namespace ntfs_test;
+
+constexpr uint8_t kPosix = 0, kWin32 = 1, kDos = 2, kWin32AndDos = 3;
+
+// Records parsed from caller bytes on a volume of 512-byte sectors,
+// 4096-byte clusters and 1024-byte records, with no source behind it.
+class CraftedRecord : public testing::Test {
+protected:
+    CraftedRecord() : m_volume(CNTFSVolume::WithGeometry(nullptr, 512, 8, 1024, 1 << 20)), m_record(*m_volume) {}
+
+    bool Load(const std::vector<uint8_t>& bytes, uint32_t mask = CFileRecord::kMaskSweep) {
+        m_record.m_attrMask = mask;
+        return m_record.LoadRecordBytes(bytes, 40);
+    }
+    bool LoadAndParse(const std::vector<uint8_t>& bytes, uint32_t mask = CFileRecord::kMaskSweep) {
+        return Load(bytes, mask) && m_record.ParseAttributes();
+    }
+
+    std::unique_ptr<CNTFSVolume> m_volume;
+    CFileRecord m_record;
+};
+
+TEST_F(CraftedRecord, UpdateSequenceRepairsEverySectorEnd) {
+    auto volume = CNTFSVolume::WithGeometry(nullptr, 512, 8, 4096, 1 << 20);
+    RecordBuilder builder(4096, 512);
+    std::vector<uint8_t> plain = builder.Plain();
+    for (int i = 0; i < 8; ++i) PutU16(plain, (i + 1) * 512 - 2, static_cast<uint16_t>(0x1100 + i));
+    std::vector<uint8_t> disk = plain;
+    ProtectRecord(disk, 512, 0x0777);
+    for (int i = 0; i < 8; ++i) ASSERT_EQ(disk[(i + 1) * 512 - 2], 0x77);
+
+    CFileRecord record(*volume);
+    ASSERT_TRUE(record.LoadRecordBytes(disk, 20));
+    std::vector<uint8_t> repaired = disk;  // the array stays as it was on disk
+    for (int i = 0; i < 8; ++i) PutU16(repaired, (i + 1) * 512 - 2, static_cast<uint16_t>(0x1100 + i));
+    EXPECT_TRUE(std::ranges::equal(record.Bytes(), repaired)) << "all 8 sector ends restored";
+    EXPECT_EQ(record.RecordNumber(), 20u);
+}
+
+TEST_F(CraftedRecord, TornOrMalformedRecordsFailToLoad) {
+    std::vector<uint8_t> torn = RecordBuilder().Build(0x0005);
+    PutU16(torn, 1022, 0x0004);  // the second sector was not written with the first
+    EXPECT_FALSE(Load(torn));
+    EXPECT_FALSE(m_record.IsLoaded());
+    EXPECT_TRUE(m_record.Bytes().empty());
+
+    std::vector<uint8_t> badSignature = RecordBuilder().Build();
+    badSignature[0] = 'B';
+    EXPECT_FALSE(Load(badSignature));
+
+    std::vector<uint8_t> arrayOutside = RecordBuilder().Build();
+    PutU16(arrayOutside, 0x04, 1020);  // three words do not fit before the end
+    EXPECT_FALSE(Load(arrayOutside));
+
+    const std::vector<uint8_t> good = RecordBuilder().Build();
+    EXPECT_FALSE(Load(std::vector<uint8_t>(good.begin(), good.begin() + 1000))) << "truncated";
+    EXPECT_TRUE(Load(good));
+    std::vector<uint8_t> cut(good.begin(), good.begin() + 1000);
+    EXPECT_FALSE(ApplyUpdateSequence(cut, 512)) << "not a whole number of sectors";
+}
+
+TEST_F(CraftedRecord, NameChoiceSkipsDosNamesButTakesSizeAndParentFromTheFirstName) {
+    const uint64_t dosParent = 0x0003000000000040, win32Parent = 0x0001000000000099;
+    const auto dosThenWin32 = RecordBuilder()
+                                  .Resident(0x10, StdInfoBody(0x01D0000000000000, 0))
+                                  .Resident(0x30, FileNameBody(dosParent, 1234, kDos, u"REPORT~1.TXT"))
+                                  .Resident(0x30, FileNameBody(win32Parent, 999, kWin32, u"report 2024.txt"))
+                                  .Build();
+    ASSERT_TRUE(LoadAndParse(dosThenWin32));
+    std::array<char16_t, 260> buffer{};
+    EXPECT_EQ(m_record.FirstLongName(buffer), 15u);
+    EXPECT_EQ(std::u16string(buffer.data()), u"report 2024.txt");
+    EXPECT_EQ(m_record.NameFileSize(), 1234u);
+    EXPECT_EQ(m_record.ParentReference(), dosParent);
+
+    const auto dosOnly = RecordBuilder().Resident(0x30, FileNameBody(5, 1, kDos, u"A~1")).Build();
+    ASSERT_TRUE(LoadAndParse(dosOnly));
+    EXPECT_EQ(m_record.FirstLongName(buffer), 0u);
+    EXPECT_EQ(m_record.ParentReference(), 5u);
+
+    for (uint8_t nameSpace : {kPosix, kWin32AndDos}) {
+        const auto single = RecordBuilder().Resident(0x30, FileNameBody(5, 7, nameSpace, u"a.txt")).Build();
+        ASSERT_TRUE(LoadAndParse(single));
+        EXPECT_EQ(m_record.FirstLongName(), u"a.txt") << "namespace " << int(nameSpace);
+    }
+
+    const auto nameless = RecordBuilder().Resident(0x10, StdInfoBody(0, 0)).Build();
+    ASSERT_TRUE(LoadAndParse(nameless));
+    EXPECT_EQ(m_record.FirstLongName(buffer), 0u);
+    EXPECT_EQ(m_record.NameFileSize(), 0u);
+    EXPECT_EQ(m_record.ParentReference(), 0u);
+}
+
+TEST_F(CraftedRecord, EncryptedOrCompressedRecordsFailTheParse) {
+    for (uint32_t flags : {0x4000u, 0x0800u}) {
+        const auto record = RecordBuilder()
+                                .Resident(0x10, StdInfoBody(0, flags | 0x20))
+                                .Resident(0x30, FileNameBody(5, 1, kWin32, u"secret.doc"))
+                                .Build();
+        EXPECT_FALSE(LoadAndParse(record)) << std::hex << flags;
+    }
+    const auto plain = RecordBuilder().Resident(0x10, StdInfoBody(0, 0x20)).Build();
+    EXPECT_TRUE(LoadAndParse(plain));
+}
+
+TEST_F(CraftedRecord, MaskSelectsWhichAttributesAreBuilt) {
+    const auto record = RecordBuilder()
+                            .Resident(0x10, StdInfoBody(0, 0))
+                            .Resident(0x30, FileNameBody(5, 3, kWin32, u"x"))
+                            .Resident(0x40, std::vector<uint8_t>(16, 0xAB))
+                            .Resident(0x50, std::vector<uint8_t>(40, 0xCD))
+                            .Resident(0x80, {'a', 'b', 'c'}, u"side")
+                            .Resident(0x80, {'d', 'a', 't', 'a'})
+                            .Build();
+    ASSERT_TRUE(LoadAndParse(record, CFileRecord::kMaskSweep));
+    EXPECT_EQ(m_record.AttrList(3).Count(), 0u) << "object identifier skipped";
+    EXPECT_EQ(m_record.AttrList(4).Count(), 0u) << "security descriptor skipped";
+    EXPECT_EQ(m_record.AttrList(2).Count(), 1u);
+    EXPECT_EQ(m_record.AttrList(7).Count(), 2u);
+
+    CAttrBase* stream = m_record.DefaultDataStream();
+    ASSERT_NE(stream, nullptr);
+    EXPECT_EQ(stream->DataSize(), 4u) << "the unnamed stream, not the named one before it";
+    std::vector<uint8_t> bytes(65536);
+    size_t got = 0;
+    ASSERT_TRUE(stream->ReadBytes(0, bytes, got));
+    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + got), "data");
+    EXPECT_FALSE(stream->ReadBytes(4, bytes, got)) << "resident: an offset at the end fails";
+
+    ASSERT_TRUE(LoadAndParse(record, ~0U));
+    EXPECT_EQ(m_record.AttrList(3).Count(), 1u);
+    EXPECT_EQ(m_record.AttrList(4).Count(), 1u);
+}
+
+TEST_F(CraftedRecord, IndexRootListsItsFileNameEntries) {
+    auto entry = [](const std::u16string& name, uint16_t flags) {
+        std::vector<uint8_t> key = FileNameBody(5, 0, kWin32, name);
+        std::vector<uint8_t> bytes(0x10 + ((key.size() + 7) & ~size_t(7)), 0);
+        PutU16(bytes, 0x08, static_cast<uint16_t>(bytes.size()));
+        PutU16(bytes, 0x0A, static_cast<uint16_t>(key.size()));
+        PutU16(bytes, 0x0C, flags);
+        std::ranges::copy(key, bytes.begin() + 0x10);
+        return bytes;
+    };
+    auto root = [](uint32_t indexedType, const std::vector<std::vector<uint8_t>>& entries) {
+        std::vector<uint8_t> body(0x20, 0);
+        for (const auto& e : entries) body.insert(body.end(), e.begin(), e.end());
+        PutU32(body, 0x00, indexedType);
+        PutU32(body, 0x10, 0x10);
+        PutU32(body, 0x14, static_cast<uint32_t>(body.size() - 0x10));
+        return body;
+    };
+    auto entriesOf = [this](const std::vector<uint8_t>& body) {
+        std::vector<std::u16string> names;
+        EXPECT_TRUE(LoadAndParse(RecordBuilder().Resident(0x90, body, u"$I30").Build(), 1U << 8));
+        auto* index = dynamic_cast<CAttr_IndexRoot*>(m_record.AttrList(8).First());
+        if (!index) return names;
+        for (const CIndexEntry* e = index->First(); e; e = index->Next()) names.push_back(e->Name());
+        return names;
+    };
+    EXPECT_EQ(entriesOf(root(0x30, {entry(u"a.txt", 0), entry(u"b.txt", 0), entry(u"", 2)})),
+              (std::vector<std::u16string>{u"a.txt", u"b.txt", u""}));
+    EXPECT_EQ(entriesOf(root(0x30, {entry(u"a.txt", 2), entry(u"b.txt", 0)})),
+              (std::vector<std::u16string>{u"a.txt"}));
+    EXPECT_TRUE(entriesOf(root(0x80, {entry(u"a.txt", 2)})).empty());
+
+    std::vector<uint8_t> zeroLength = root(0x30, {entry(u"a.txt", 0), entry(u"b.txt", 0)});
+    PutU16(zeroLength, 0x20 + 0x08, 0);  // would never advance
+    EXPECT_TRUE(entriesOf(zeroLength).empty());
+}
+
+TEST_F(CraftedRecord, AttributeListEntriesForTheBaseRecordLoadNothing) {
+    auto listEntry = [](uint32_t type, uint64_t record, uint16_t length = 32) {
+        std::vector<uint8_t> bytes(32, 0);
+        PutU32(bytes, 0x00, type);
+        PutU16(bytes, 0x04, length);
+        PutU32(bytes, 0x10, static_cast<uint32_t>(record));
+        PutU16(bytes, 0x14, static_cast<uint16_t>(record >> 32));
+        return bytes;
+    };
+    auto concat = [](std::initializer_list<std::vector<uint8_t>> parts) {
+        std::vector<uint8_t> all;
+        for (const auto& p : parts) all.insert(all.end(), p.begin(), p.end());
+        return all;
+    };
+    auto extensionsOf = [&](const std::vector<uint8_t>& list) {
+        EXPECT_TRUE(LoadAndParse(RecordBuilder().Resident(0x20, list).Resident(0x80, {'x'}).Build(), 0x83));
+        auto* attrList = dynamic_cast<CAttr_AttrList<CAttrResident>*>(m_record.AttrList(1).First());
+        EXPECT_NE(m_record.DefaultDataStream(), nullptr);
+        return attrList ? attrList->ExtensionRecords().Count() : 99u;
+    };
+    EXPECT_EQ(extensionsOf(concat({listEntry(0x10, 40), listEntry(0x80, 40)})), 0u);
+    EXPECT_EQ(extensionsOf(concat({listEntry(0x30, 41)})), 0u) << "file names are not selected";
+    EXPECT_EQ(extensionsOf(concat({listEntry(0x20, 41)})), 0u) << "lists in extensions are never followed";
+    EXPECT_EQ(extensionsOf(concat({listEntry(0x80, 40, 0), listEntry(0x80, 41)})), 0u)
+        << "an entry of length 0 ends the list";
+    // No source: the extension record cannot load, which ends the list.
+    EXPECT_EQ(extensionsOf(concat({listEntry(0x80, 41), listEntry(0x80, 42)})), 1u);
+}
+
+TEST(AttributeList, ExtensionAttributesJoinTheBaseRecordAheadOfItsOwn) {
+    // Records are read from the MFT start (cluster 1) while the MFT map is unknown.
+    const std::string path = testing_support::MakeSparseFile("ntfs-extension", 64 * 4096);
+    const auto extension = RecordBuilder().Resident(0x80, {'e', 'x', 't'}).Resident(0x30, FileNameBody(5, 0, 1, u"x")).Build();
+    {
+        std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+        file.seekp(4096 + 43 * 1024);
+        file.write(reinterpret_cast<const char*>(extension.data()), static_cast<std::streamsize>(extension.size()));
+    }
+    std::string reason;
+    std::shared_ptr<platform::RawSource> source = platform::RawSource::Open(path, 0, reason);
+    auto volume = CNTFSVolume::WithGeometry(source, 512, 8, 1024, 64 * 8);
+    volume->m_mftOffset = 4096;
+
+    std::vector<uint8_t> list(32, 0);
+    PutU32(list, 0x00, 0x80);
+    PutU16(list, 0x04, 32);
+    PutU32(list, 0x10, 43);
+    const auto base = RecordBuilder().Resident(0x20, list).Resident(0x80, {'b', 'a', 's', 'e'}, u"s").Build();
+    CFileRecord record(*volume);
+    record.m_attrMask = CFileRecord::kMaskSweep;
+    ASSERT_TRUE(record.LoadRecordBytes(base, 42));
+    ASSERT_TRUE(record.ParseAttributes());
+    ASSERT_EQ(record.AttrList(7).Count(), 2u);
+    EXPECT_EQ(record.AttrList(2).Count(), 0u) << "only the named type is taken from the extension";
+    CAttrBase* first = record.AttrList(7).First();
+    EXPECT_EQ(first->DataSize(), 3u);
+    EXPECT_EQ(record.DefaultDataStream(), first);
+    ASSERT_TRUE(record.LoadRecordBytes(base, 42)) << "reloading releases the moved attributes cleanly";
+}
+
+// Mutations that point a field outside its structure: each must be refused
+// without a read outside the record (the sanitizer build checks the latter).
+TEST_F(CraftedRecord, HostileFieldsAreRejected) {
+    RecordBuilder builder;
+    builder.Resident(0x10, StdInfoBody(0, 0));
+    const uint32_t nameAt = builder.NextOffset();
+    builder.Resident(0x30, FileNameBody(5, 1, kWin32, u"name.txt"));
+    const uint32_t dataAt = builder.NextOffset();
+    builder.NonResident(0x80, {0x11, 0x01, 0x02, 0x00}, 0, 100);
+    const std::vector<uint8_t> plain = builder.Plain();
+    {
+        std::vector<uint8_t> good = plain;
+        ProtectRecord(good, 512, 1);
+        ASSERT_TRUE(LoadAndParse(good));
+    }
+
+    struct Mutation {
+        const char* what;
+        size_t offset;
+        int width;
+        uint64_t value;
+    };
+    const std::vector<Mutation> mutations = {
+        {"first attribute past the record", 0x14, 2, 1020},
+        {"first attribute far past the record", 0x14, 2, 0xFFF8},
+        {"attribute length past the record", nameAt + 4, 4, 0x1000},
+        {"attribute length wraps", nameAt + 4, 4, 0xFFFFFFF8},
+        {"attribute length 0", nameAt + 4, 4, 0},
+        {"attribute length below a header", nameAt + 4, 4, 8},
+        {"value offset past the attribute", nameAt + 0x14, 2, 0x400},
+        {"value length past the attribute", nameAt + 0x10, 4, 0x300},
+        {"name length past the body", nameAt + 0x18 + 0x40, 1, 0xFF},
+        {"attribute name past the attribute", nameAt + 0x09, 1, 0x80},
+        {"run list offset past the attribute", dataAt + 0x20, 2, 0x200},
+        {"non-resident file name", nameAt + 0x08, 1, 1},
+        {"no end marker", dataAt + 0x48, 4, 0},
+        {"type beyond the selectable range", dataAt, 4, 0x1000},
+    };
+    for (const Mutation& m : mutations) {
+        std::vector<uint8_t> bytes = plain;
+        for (int i = 0; i < m.width; ++i) bytes.at(m.offset + i) = static_cast<uint8_t>(m.value >> (8 * i));
+        ProtectRecord(bytes, 512, 1);
+        EXPECT_FALSE(LoadAndParse(bytes, ~0U)) << m.what;
+    }
+}
+
+TEST_F(CraftedRecord, RandomDamageNeverReadsOutsideTheRecord) {
+    const std::vector<uint8_t> plain = RecordBuilder()
+                                           .Resident(0x10, StdInfoBody(0, 0))
+                                           .Resident(0x20, std::vector<uint8_t>(64, 0x80))
+                                           .Resident(0x30, FileNameBody(5, 1, kWin32, u"name.txt"))
+                                           .Resident(0x90, std::vector<uint8_t>(0x40, 0x30), u"$I30")
+                                           .NonResident(0x80, {0x11, 0x01, 0x02, 0x00}, 0, 100)
+                                           .NonResident(0xA0, {0x11, 0x01, 0x02, 0x00}, 0, 100)
+                                           .Resident(0xB0, {0xFF, 0x01})
+                                           .Plain();
+    std::mt19937 random(1234);
+    std::vector<uint8_t> buffer(8192);
+    for (int round = 0; round < 3000; ++round) {
+        std::vector<uint8_t> bytes = plain;
+        const int changes = 1 + static_cast<int>(random() % 8);
+        for (int i = 0; i < changes; ++i) bytes[0x38 + random() % (plain.size() - 0x38)] = static_cast<uint8_t>(random());
+        ProtectRecord(bytes, 512, 1);
+        // Whatever a failed parse left built must still be safe to use.
+        LoadAndParse(bytes, ~0U);
+        std::array<char16_t, 260> name{};
+        m_record.FirstLongName(name);
+        if (CAttrBase* stream = m_record.DefaultDataStream()) {
+            size_t got = 0;
+            stream->ReadBytes(random() % 200, buffer, got);
+        }
+    }
+    std::vector<uint8_t> garbage(1024);
+    for (int round = 0; round < 500; ++round) {
+        for (auto& b : garbage) b = static_cast<uint8_t>(random());
+        std::ranges::copy(std::string_view("FILE"), garbage.begin());
+        garbage[4] = 0x30, garbage[5] = 0;
+        garbage[510] = garbage[0x30], garbage[511] = garbage[0x31];
+        garbage[1022] = garbage[0x30], garbage[1023] = garbage[0x31];
+        if (Load(garbage, ~0U)) m_record.ParseAttributes();
+    }
+}
+
+}  // namespace
