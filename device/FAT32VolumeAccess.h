@@ -1,0 +1,76 @@
+#pragma once
+// A FAT32 volume as its clusters, numbered as in the file allocation table.
+// The head of the boot sector and the whole first table are read once at
+// opening, so allocation tests and chain walks never touch the disk.
+#include "device/VolumeAccess.h"
+
+#include <array>
+#include <memory>
+#include <vector>
+
+namespace platform {
+class RawSource;
+}
+
+class CFAT32VolumeAccess : public CVolumeAccess {
+public:
+    // Bytes of the boot sector kept: the BIOS parameter block up to the
+    // file-system type text.
+    static constexpr size_t kBootSectorSize = 90;
+    // Link value that ends a chain as FAT32 writers store it.
+    static constexpr uint32_t kEndOfChain = 0x0FFFFFFF;
+
+    // Opens the drive read-only and loads the boot sector and the first table.
+    // Throws VolumeOpenError when the drive cannot be opened, or when the boot
+    // sector or the table cannot be read or describes no usable layout.
+    explicit CFAT32VolumeAccess(char16_t letter);
+    explicit CFAT32VolumeAccess(std::unique_ptr<platform::RawSource> source);
+    ~CFAT32VolumeAccess() override;
+
+    // Table entries less the two reserved ones.
+    uint64_t GetUnitCount() const override;
+    uint32_t GetUnitSize() const override { return m_clusterSize; }
+    uint32_t GetSectorSize() const override { return m_sectorSize; }
+    // A cluster beyond the table counts as in use, so nobody scans it.
+    bool IsUnitInUse(uint64_t cluster) const override;
+    // Device sector of a cluster's first sector; device sector 0 is the first
+    // sector of the first allocation table.
+    uint64_t UnitToSector(uint64_t cluster) const override;
+    bool ReadSectors(uint64_t first, uint64_t last, std::span<uint8_t> buffer) const override;
+    bool ReadUnits(uint64_t first, uint64_t last, std::span<uint8_t> buffer) const override;
+
+    // True for a number that names a cluster of the data area: 2 up to the
+    // last table entry. Chains and directory entries are trusted only then.
+    bool IsDataCluster(uint64_t cluster) const;
+    // The table entry of a cluster (its link); 0 beyond the table.
+    uint32_t TableEntry(uint64_t cluster) const;
+
+    // Reads one cluster into `buffer` (at least GetUnitSize() bytes).
+    bool ReadCluster(uint64_t cluster, std::span<uint8_t> buffer) const;
+    // Bytes of the chain that starts at `start`: cluster count × cluster size;
+    // 0 when the start is no data cluster. A cyclic chain is cut after as many
+    // links as the table has entries.
+    uint64_t MeasureClusterChain(uint64_t start) const;
+    // Reads the chain in order into consecutive cluster-sized slots of
+    // `buffer`, as many clusters as fit; false on the first failed read.
+    bool ReadClusterChain(uint64_t start, std::span<uint8_t> buffer) const;
+
+    uint64_t GetRootCluster() const;
+    uint32_t ReservedSectors() const;
+    uint32_t SectorsPerCluster() const;
+    uint32_t NumberOfTables() const;
+    uint32_t SectorsPerTable() const;
+
+private:
+    // Calls `visit` for each cluster of the chain from `start`, in order,
+    // until it returns false or the chain ends.
+    template <typename Visit>
+    void WalkChain(uint64_t start, Visit visit) const;
+    void LoadLayout();
+
+    std::unique_ptr<platform::RawSource> m_hVolume;
+    uint32_t m_sectorSize = 0;
+    std::array<uint8_t, kBootSectorSize> m_bootSector{};
+    uint32_t m_clusterSize = 0;
+    std::vector<uint32_t> m_fat;
+};
