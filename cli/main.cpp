@@ -11,7 +11,12 @@ namespace {
 void PrintUsage() {
     std::fprintf(stderr,
                  "usage: ruvex-cli <command> [options]\n"
-                 "  drives                      list the drives Ruvex can read\n");
+                 "  drives                      list the drives Ruvex can read\n"
+                 "  scan    (--image PATH [--letter L] | --drive L) [--mode deleted|full] [--json] [--store]\n"
+                 "                              scan a drive and show what was found\n"
+                 "  recover (--image PATH [--letter L] | --drive L) [--mode deleted|full]\n"
+                 "          (--to DIR [--only PATTERN]... | --file PATH-IN-TREE --out FILE)\n"
+                 "                              scan a drive and copy found files to another drive\n");
 }
 
 }  // namespace
@@ -26,6 +31,8 @@ int main(int argc, char** argv) {
     std::string command = argv[1];
     Arguments arguments(argv + 2, argv + argc);
     if (command == "drives") return RunDrivesCommand(arguments);
+    if (command == "scan") return RunScanCommand(arguments);
+    if (command == "recover") return RunRecoverCommand(arguments);
     std::fprintf(stderr, "ruvex-cli: unknown command '%s'\n", command.c_str());
     PrintUsage();
     return 2;

@@ -6,6 +6,8 @@
 #include "engine/ScanContext.h"
 #include "ui/TreeBuilder.h"
 
+#include <algorithm>
+
 ResultsModel::ResultsModel(ScanContext& context, char16_t driveLetter)
     : m_context(context), m_root(BuildTree(context, driveLetter)) {
     SelectNode(*DeletedFilesNode());
