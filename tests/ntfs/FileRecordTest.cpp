@@ -6,6 +6,8 @@
 #include "ntfs/UpdateSequence.h"
 #include "platform/RawSource.h"
 #include "tests/ntfs/RecordBuilder.h"
+#include "platform/TextConvert.h"
+#include "tests/support/Sha256.h"
 #include "tests/support/TestVolumes.h"
 
 #include <gtest/gtest.h>
@@ -327,6 +329,114 @@ TEST_F(CraftedRecord, RandomDamageNeverReadsOutsideTheRecord) {
         garbage[1022] = garbage[0x30], garbage[1023] = garbage[0x31];
         if (Load(garbage, ~0U)) m_record.ParseAttributes();
     }
+}
+
+}  // namespace
+
+namespace {
+
+using testing_support::ManifestEntry;
+
+// Reads the unnamed stream of record `n` the way recovery copies it: 65536
+// bytes per step, each step full or exactly the rest.
+bool ReadStream(CFileRecord& record, uint64_t n, std::vector<uint8_t>& content) {
+    record.m_attrMask = CFileRecord::kMaskData;
+    if (!record.LoadRecord(n) || !record.ParseAttributes()) return false;
+    CAttrBase* stream = record.DefaultDataStream();
+    if (!stream) return false;
+    const uint64_t size = stream->DataSize();
+    content.clear();
+    std::vector<uint8_t> step(65536);
+    for (uint64_t offset = 0; offset < size; offset += step.size()) {
+        size_t got = 0;
+        if (!stream->ReadBytes(offset, step, got)) return false;
+        if (got != step.size() && got != size - offset) return false;
+        content.insert(content.end(), step.begin(), step.begin() + got);
+    }
+    return true;
+}
+
+class RealVolume : public testing::Test {
+protected:
+    void SetUp() override {
+        if (!testing_support::VolumeExists("ntfs-small")) GTEST_SKIP() << "ntfs-small is not committed yet";
+        m_volume = std::make_unique<CNTFSVolume>(testing_support::VolumePath("ntfs-small"));
+        ASSERT_TRUE(m_volume->IsVolumeOK());
+        for (const ManifestEntry& entry : testing_support::LoadManifest("ntfs-small"))
+            if (entry.location != "-") m_entries.push_back(entry);
+        ASSERT_FALSE(m_entries.empty());
+    }
+
+    const ManifestEntry& Entry(const std::string& path) const {
+        for (const ManifestEntry& entry : m_entries)
+            if (entry.path == path) return entry;
+        throw std::runtime_error("not in the manifest: " + path);
+    }
+
+    std::unique_ptr<CNTFSVolume> m_volume;
+    std::vector<ManifestEntry> m_entries;
+};
+
+TEST_F(RealVolume, EveryFileReadsBackByteIdentical) {
+    CFileRecord record(*m_volume);
+    int files = 0;
+    for (const ManifestEntry& entry : m_entries) {
+        if (entry.kind != "file") continue;
+        std::vector<uint8_t> content;
+        ASSERT_TRUE(ReadStream(record, std::stoull(entry.location), content)) << entry.path;
+        EXPECT_EQ(content.size(), entry.size) << entry.path;
+        EXPECT_EQ(testing_support::Sha256Hex(content), entry.sha256) << entry.path;
+        ++files;
+    }
+    EXPECT_GE(files, 10);
+}
+
+TEST_F(RealVolume, PartialReadsOfANonResidentFileMatchTheWhole) {
+    const ManifestEntry& entry = Entry("/Documents/hundred-k.txt");
+    CFileRecord record(*m_volume);
+    std::vector<uint8_t> whole;
+    ASSERT_TRUE(ReadStream(record, std::stoull(entry.location), whole));
+    CAttrBase* stream = record.DefaultDataStream();
+    ASSERT_TRUE(stream->IsNonResident());
+
+    std::vector<uint8_t> ten(10);
+    size_t got = 0;
+    ASSERT_TRUE(stream->ReadBytes(100, ten, got));
+    ASSERT_EQ(got, 10u);
+    EXPECT_TRUE(std::equal(ten.begin(), ten.end(), whole.begin() + 100));
+    EXPECT_TRUE(stream->ReadBytes(entry.size, ten, got));
+    EXPECT_EQ(got, 0u);
+    EXPECT_FALSE(stream->ReadBytes(entry.size + 1, ten, got));
+    std::vector<uint8_t> across(9000);
+    ASSERT_TRUE(stream->ReadBytes(4000, across, got)) << "a head, a whole cluster and a tail";
+    EXPECT_TRUE(std::equal(across.begin(), across.end(), whole.begin() + 4000));
+}
+
+TEST_F(RealVolume, DeletedFilesKeepTheirNamesParentsAndSizes) {
+    CFileRecord record(*m_volume);
+    record.m_attrMask = CFileRecord::kMaskSweep;
+    for (const ManifestEntry& entry : m_entries) {
+        ASSERT_TRUE(record.LoadRecord(std::stoull(entry.location))) << entry.path;
+        EXPECT_EQ(record.IsInUse(), entry.state == "live") << entry.path;
+        EXPECT_EQ(record.IsDirectory(), entry.kind == "dir") << entry.path;
+        ASSERT_TRUE(record.ParseAttributes()) << entry.path;
+        const std::string leaf = entry.path.substr(entry.path.rfind('/') + 1);
+        EXPECT_EQ(platform::ToUtf8(record.FirstLongName()), leaf);
+        if (entry.kind == "file") {
+            // ntfs-3g leaves the size in the record's own file name at 0; the sweep
+            // then takes the size of the unnamed stream.
+            const uint64_t size = record.NameFileSize() != 0 ? record.NameFileSize()
+                                                             : record.DefaultDataStream()->DataSize();
+            EXPECT_EQ(size, entry.size) << entry.path;
+        }
+        EXPECT_NE(record.ModifiedTimeLocal(), 0u);
+    }
+    ASSERT_TRUE(record.LoadRecord(std::stoull(Entry("/Photos/2024/trip/beach.jpg").location)));
+    ASSERT_TRUE(record.ParseAttributes());
+    EXPECT_EQ(record.ParentReference() & 0xFFFFFFFFFFFF, std::stoull(Entry("/Photos/2024/trip").location));
+    ASSERT_TRUE(record.LoadRecord(std::stoull(Entry("/deleted-root.txt").location)));
+    ASSERT_TRUE(record.ParseAttributes());
+    EXPECT_EQ(record.ParentReference() & 0xFFFFFFFFFFFF, 5u);
 }
 
 }  // namespace

@@ -1,0 +1,162 @@
+#include "ntfs/AttrFileName.h"
+#include "ntfs/FileRecord.h"
+#include "ntfs/NTFSVolume.h"
+#include "ntfs/UpdateSequence.h"
+#include "platform/DriveTable.h"
+#include "platform/LittleEndian.h"
+#include "platform/RawSource.h"
+#include "tests/support/TestVolumes.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+using testing_support::VolumeExists;
+using testing_support::VolumePath;
+
+std::vector<uint8_t> ReadFileBytes(const std::string& path, uint64_t offset, size_t length) {
+    std::ifstream file(path, std::ios::binary);
+    file.seekg(static_cast<std::streamoff>(offset));
+    std::vector<uint8_t> bytes(length);
+    file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(length));
+    return bytes;
+}
+
+#define REQUIRE_VOLUME(name) \
+    if (!VolumeExists(name)) GTEST_SKIP() << name " is not committed yet"
+
+TEST(NTFSVolume, OpensWithTheGeometryOfItsBootSector) {
+    REQUIRE_VOLUME("ntfs-small");
+    const std::string path = VolumePath("ntfs-small");
+    platform::Drives().Register({u'N', path, 0, platform::DriveKind::Image});
+    CNTFSVolume volume(u'N');
+    ASSERT_TRUE(volume.IsVolumeOK());
+    ASSERT_NE(volume.Source(), nullptr);
+
+    const std::vector<uint8_t> boot = ReadFileBytes(path, 0, 512);
+    const platform::LeBytes fields(boot);
+    EXPECT_EQ(volume.m_sectorSize, fields.U16(0x0B));
+    EXPECT_EQ(volume.m_sectorsPerCluster, fields.U8(0x0D));
+    EXPECT_EQ(volume.m_clusterSize, uint32_t(fields.U16(0x0B)) * fields.U8(0x0D));
+    EXPECT_EQ(volume.m_totalSectors, fields.U64(0x28));
+    EXPECT_EQ(volume.m_mftOffset, fields.U64(0x30) * volume.m_clusterSize);
+    EXPECT_EQ(fields.U8(0x40), 0xF6);
+    EXPECT_EQ(volume.m_fileRecordSize, 1024u) << "0xF6 means 2 to the 10th bytes";
+    EXPECT_GE(volume.m_ntfsVersion, 0x0300);
+    ASSERT_NE(volume.m_mftData, nullptr);
+    EXPECT_EQ(volume.RecordCount(), volume.m_mftData->DataSize() / 1024);
+    EXPECT_GT(volume.RecordCount(), 84u);
+}
+
+TEST(NTFSVolume, OtherVolumesAndBadLettersAreInvalidWithTheSourceClosed) {
+    for (const char* name : {"fat32-small", "raw-small"}) {
+        if (!VolumeExists(name)) continue;
+        CNTFSVolume volume(VolumePath(name));
+        EXPECT_FALSE(volume.IsVolumeOK()) << name;
+        EXPECT_EQ(volume.Source(), nullptr) << name;
+        EXPECT_EQ(volume.m_mftData, nullptr) << name;
+        EXPECT_EQ(volume.RecordCount(), 0u) << name;
+    }
+    EXPECT_FALSE(CNTFSVolume(u'1').IsVolumeOK());
+    EXPECT_FALSE(CNTFSVolume(std::string("/nonexistent/volume.img")).IsVolumeOK());
+}
+
+// Copies the image and lets `edit` change the copy in place.
+std::string EditedCopy(const std::string& label, const std::function<void(std::fstream&, const CNTFSVolume&)>& edit) {
+    const std::string original = VolumePath("ntfs-small");
+    const std::string copy = testing_support::MakeTempFolder(label) + "/copy.img";
+    std::filesystem::copy_file(original, copy);
+    CNTFSVolume volume(original);
+    std::fstream file(copy, std::ios::in | std::ios::out | std::ios::binary);
+    edit(file, volume);
+    return copy;
+}
+
+TEST(NTFSVolume, VersionBelowThreeIsInvalid) {
+    REQUIRE_VOLUME("ntfs-small");
+    const std::string copy = EditedCopy("ntfs-v12", [](std::fstream& file, const CNTFSVolume& volume) {
+        // Find the volume information value in record 3 and make it 1.2.
+        const uint64_t recordOffset = volume.m_mftOffset + 3 * volume.m_fileRecordSize;
+        std::vector<uint8_t> record = ReadFileBytes(volume.Source()->Path(), recordOffset, volume.m_fileRecordSize);
+        ASSERT_TRUE(ApplyUpdateSequence(record, volume.m_sectorSize));
+        const platform::LeBytes bytes(record);
+        uint64_t offset = bytes.U16(0x14);
+        while (bytes.U32(offset) != 0x70 && bytes.U32(offset) != 0xFFFFFFFF) offset += bytes.U32(offset + 4);
+        ASSERT_EQ(bytes.U32(offset), 0x70u);
+        const uint64_t versionAt = recordOffset + offset + bytes.U16(offset + 0x14) + 8;
+        ASSERT_NE((versionAt + 2) % volume.m_sectorSize, 0u) << "not a protected sector end";
+        file.seekp(static_cast<std::streamoff>(versionAt));
+        file.write("\x01\x02", 2);
+    });
+    CNTFSVolume volume(copy);
+    EXPECT_FALSE(volume.IsVolumeOK());
+    EXPECT_EQ(volume.m_ntfsVersion, 0x0102);
+    EXPECT_EQ(volume.Source(), nullptr);
+}
+
+TEST(NTFSVolume, DamagedBootSectorsAreInvalid) {
+    REQUIRE_VOLUME("ntfs-small");
+    const struct {
+        const char* what;
+        uint64_t offset;
+        std::string bytes;
+    } edits[] = {
+        {"zero bytes per sector", 0x0B, std::string("\x00\x00", 2)},
+        {"bytes per sector not a power of two", 0x0B, std::string("\x01\x03", 2)},
+        {"zero sectors per cluster", 0x0D, std::string("\x00", 1)},
+        {"record size of 2 to the 127th", 0x40, std::string("\x81", 1)},
+        {"MFT past the volume end", 0x30, std::string("\xFF\xFF\xFF\xFF\xFF\xFF\xFF\x7F", 8)},
+        {"OEM identifier", 0x03, "FAT32   "},
+    };
+    for (const auto& edit : edits) {
+        const std::string copy = EditedCopy("ntfs-boot", [&](std::fstream& file, const CNTFSVolume&) {
+            file.seekp(static_cast<std::streamoff>(edit.offset));
+            file.write(edit.bytes.data(), static_cast<std::streamsize>(edit.bytes.size()));
+        });
+        CNTFSVolume volume(copy);
+        EXPECT_FALSE(volume.IsVolumeOK()) << edit.what;
+        EXPECT_EQ(volume.Source(), nullptr) << edit.what;
+    }
+}
+
+TEST(NTFSVolume, SystemRecordsLoadFromTheirPlaceAfterTheMftStart) {
+    REQUIRE_VOLUME("ntfs-small");
+    const std::string path = VolumePath("ntfs-small");
+    CNTFSVolume volume(path);
+    ASSERT_TRUE(volume.IsVolumeOK());
+    CFileRecord record(volume);
+    const std::u16string names[] = {u"$MFT",  u"$MFTMirr", u"$LogFile", u"$Volume", u"$AttrDef", u".",
+                                    u"$Bitmap", u"$Boot", u"$BadClus", u"$Secure", u"$UpCase", u"$Extend"};
+    for (uint64_t n = 0; n < 16; ++n) {
+        ASSERT_TRUE(record.LoadRecord(n)) << "record " << n;
+        std::vector<uint8_t> raw = ReadFileBytes(path, volume.m_mftOffset + n * 1024, 1024);
+        ASSERT_TRUE(ApplyUpdateSequence(raw, 512));
+        EXPECT_TRUE(std::ranges::equal(record.Bytes(), raw)) << "record " << n;
+        if (n < std::size(names)) {
+            ASSERT_TRUE(record.ParseAttributes());
+            EXPECT_EQ(record.FirstLongName(), names[n]) << "record " << n;
+            EXPECT_TRUE(record.IsInUse());
+            EXPECT_EQ(record.IsDirectory(), n == 5 || n == 11) << "the root and $Extend are folders";
+        }
+    }
+    EXPECT_EQ(record.RecordNumber(), 15u);
+}
+
+TEST(NTFSVolume, SweepOverEveryRecordComesFromTheWindow) {
+    REQUIRE_VOLUME("ntfs-small");
+    CNTFSVolume volume(VolumePath("ntfs-small"));
+    ASSERT_TRUE(volume.IsVolumeOK());
+    CFileRecord record(volume);
+    record.m_attrMask = CFileRecord::kMaskSweep;
+    uint64_t loaded = 0;
+    for (uint64_t n = 16; n < volume.RecordCount(); ++n) loaded += record.LoadRecord(n) ? 1 : 0;
+    EXPECT_GE(loaded, 85u - 16u);
+    EXPECT_FALSE(record.LoadRecord(volume.RecordCount())) << "past the MFT's data";
+    EXPECT_EQ(record.RecordNumber(), CFileRecord::kNoRecord);
+    EXPECT_FALSE(record.LoadRecord(~0ULL / 2));
+}
+
+}  // namespace
