@@ -5,12 +5,14 @@
 #include "platform/DriveTable.h"
 #include "platform/LittleEndian.h"
 #include "platform/RawSource.h"
+#include "tests/ntfs/RecordBuilder.h"
 #include "tests/support/TestVolumes.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 namespace {
 
@@ -157,6 +159,52 @@ TEST(NTFSVolume, SweepOverEveryRecordComesFromTheWindow) {
     EXPECT_FALSE(record.LoadRecord(volume.RecordCount())) << "past the MFT's data";
     EXPECT_EQ(record.RecordNumber(), CFileRecord::kNoRecord);
     EXPECT_FALSE(record.LoadRecord(~0ULL / 2));
+}
+
+}  // namespace
+
+namespace {
+
+// An MFT of 65536 records (four 16 MiB windows) in one run at cluster 16,
+// each record stamped with its own number.
+TEST(NTFSVolume, MftWindowRefillsKeepEveryRecordInPlace) {
+    constexpr uint64_t kRecords = 65536, kCluster = 4096, kFirstCluster = 16;
+    const std::string path = testing_support::MakeSparseFile("ntfs-big-mft", (kFirstCluster + kRecords / 4) * kCluster);
+    std::vector<uint8_t> record = ntfs_test::RecordBuilder().Flags(0).Build();
+    {
+        std::vector<uint8_t> all;
+        all.reserve(kRecords * 1024);
+        for (uint64_t n = 0; n < kRecords; ++n) {
+            ntfs_test::PutU32(record, 0x2C, static_cast<uint32_t>(n));
+            all.insert(all.end(), record.begin(), record.end());
+        }
+        std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+        file.seekp(kFirstCluster * kCluster);
+        file.write(reinterpret_cast<const char*>(all.data()), static_cast<std::streamsize>(all.size()));
+    }
+    std::string reason;
+    auto volume = CNTFSVolume::WithGeometry(platform::RawSource::Open(path, 0, reason), 512, 8, 1024,
+                                            (kFirstCluster + kRecords / 4) * 8);
+    volume->m_mftOffset = kFirstCluster * kCluster;
+    // Record 0 of this MFT maps it: one run of 16384 clusters at cluster 16.
+    auto mftRecord = std::make_unique<CFileRecord>(*volume);
+    const auto zero = ntfs_test::RecordBuilder().NonResident(0x80, {0x12, 0x00, 0x40, 0x10, 0x00}, kRecords / 4 - 1,
+                                                             kRecords * 1024).Build();
+    ASSERT_TRUE(mftRecord->LoadRecordBytes(zero, 0));
+    ASSERT_TRUE(mftRecord->ParseAttributes());
+    volume->m_mftData = mftRecord->DefaultDataStream();
+    volume->m_mftRecord = std::move(mftRecord);
+    ASSERT_EQ(volume->RecordCount(), kRecords);
+
+    CFileRecord reader(*volume);
+    for (uint64_t n = 16; n < kRecords; ++n) {
+        ASSERT_TRUE(reader.LoadRecord(n)) << n;
+        ASSERT_FALSE(reader.IsInUse());
+        ASSERT_EQ(platform::LeBytes(reader.Bytes()).U32(0x2C), n);
+    }
+    ASSERT_TRUE(reader.LoadRecord(20)) << "going back refills from that record";
+    EXPECT_EQ(platform::LeBytes(reader.Bytes()).U32(0x2C), 20u);
+    EXPECT_FALSE(reader.LoadRecord(kRecords));
 }
 
 }  // namespace
