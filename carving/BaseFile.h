@@ -1,0 +1,74 @@
+#pragma once
+// A carved file: found by its signature at the start of a sector during the
+// full scan and followed sector by sector until its type's rule knows where
+// it ends. It holds only sector numbers and offsets, and reads its content
+// again from the scanned device when it is previewed or saved.
+#include "carving/CarvedType.h"
+#include "carving/SectorWindow.h"
+#include "catalog/DelFile.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class CVolumeAccess;
+
+class CBaseFile : public CDelFile {
+public:
+    // What ProcessSector answers besides a positive type code.
+    static constexpr int kNotThisType = -1;
+    static constexpr int kNotFinished = 0;
+
+    // The preview reads at most this much of a file: a crafted bitmap header
+    // can claim up to 4 GiB, and no preview needs more than its head.
+    static constexpr uint64_t kMaxContentBytes = 256ull << 20;
+
+    // Reads the sectors first..last of the file and writes its bytes. When a
+    // read fails no file is left behind.
+    SaveResult SaveToFile(const std::u16string& path) const override;
+    // The file's bytes (its first kMaxContentBytes when longer); false and
+    // empty when the device cannot read them.
+    bool ReadContent(std::vector<uint8_t>& content) const override;
+
+    // The type's end rule for one sector, from the first sector on, in order:
+    // kNotThisType, kNotFinished, or the type code once the last sector is known.
+    virtual int ProcessSector(uint64_t sector, const CSectorWindow& data) = 0;
+
+    uint32_t GetType() const { return m_type; }
+    uint64_t GetFirstSector() const { return m_firstSector; }
+    uint64_t GetLastSector() const { return m_lastSector; }
+    uint32_t GetLastByteIndex() const { return m_lastByteIndex; }
+    uint32_t GetSectorSize() const { return m_sectorSize; }
+    // (last - first) sectors plus the last byte's index plus one.
+    uint64_t GetLength() const;
+    // The name the file is listed and saved under, e.g. "pic2048.jpg", and the
+    // group label of its type; empty while it has no type.
+    std::u16string GetName() const;
+    std::u16string GetGroupLabel() const;
+
+    // Set by the carving state when the candidate finishes.
+    void SetType(uint32_t type) { m_type = type; }
+
+protected:
+    CBaseFile(const CVolumeAccess* device, uint32_t sectorSize, uint64_t firstSector)
+        : m_device(device), m_sectorSize(sectorSize), m_firstSector(firstSector),
+          m_lastSector(firstSector) {}
+
+    // File offset of the first byte of `sector`.
+    uint64_t SectorOffset(uint64_t sector) const { return (sector - m_firstSector) * m_sectorSize; }
+    // Records that the file's last byte is the one before file offset `fileEnd`.
+    void SetEnd(uint64_t fileEnd);
+
+    const CVolumeAccess* m_device;  // borrowed: the scanned device outlives its results
+    uint32_t m_sectorSize;
+    uint64_t m_firstSector;
+    uint64_t m_lastSector;
+    uint32_t m_lastByteIndex = 0;
+    uint32_t m_type = 0;
+
+private:
+    // Reads `length` bytes of the file from file offset `offset` (a multiple of
+    // the sector size) into `bytes`; false, with `bytes` empty, on a failed read.
+    bool ReadBytes(uint64_t offset, uint64_t length, std::vector<uint8_t>& bytes,
+                   std::string& error) const;
+};

@@ -1,0 +1,68 @@
+#pragma once
+// The carving engine's state across a full scan: the candidate being
+// followed, the files finished so far, and the tail of the previous read for
+// a candidate that continues into the next one.
+#include "carving/BaseFile.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <vector>
+
+class CVolumeAccess;
+
+class CCarveState {
+public:
+    // `device` is borrowed and handed to every candidate, which reads through
+    // it when saved or previewed: it must outlive the carved files.
+    // `sectorSize` is the device's sector size; with 0 nothing is carved.
+    CCarveState(const CVolumeAccess* device, uint32_t sectorSize)
+        : m_sectorSize(sectorSize), m_device(device) {}
+
+    uint32_t GetSectorSize() const { return m_sectorSize; }
+    const CVolumeAccess* GetDevice() const { return m_device; }
+
+    // The files finished so far, in the order they finished.
+    const std::vector<std::unique_ptr<CBaseFile>>& Finished() const { return m_finished; }
+    // Hands the finished files over and empties the list.
+    std::vector<std::unique_ptr<CBaseFile>> TakeFinished();
+
+    // The candidate being followed, if any.
+    const CBaseFile* Current() const { return m_current.get(); }
+    // Drops the candidate being followed: the next sector does not continue it
+    // (a failed read, a unit in use, a directory cluster).
+    void DiscardCurrent();
+
+private:
+    friend bool FeedSector(CCarveState& state, std::span<const uint8_t> data, uint64_t sector);
+
+    // Bytes kept from the end of a read's last sector: more than any record
+    // header or name that a candidate may need to read across into the next read.
+    static constexpr size_t kCarryBytes = 64;
+
+    std::vector<std::unique_ptr<CBaseFile>> m_finished;
+    uint32_t m_sectorSize;
+    std::unique_ptr<CBaseFile> m_current;
+    const CVolumeAccess* m_device;
+    uint64_t m_nextSector = 0;  // the sector that continues the current candidate
+    std::array<uint8_t, kCarryBytes> m_carry{};
+    size_t m_carryLength = 0;   // nonzero when m_carry ends right before m_nextSector
+};
+
+// The start tests in their fixed order (JPEG, ZIP, BMP, TIFF) on a sector
+// that begins `data`; a new candidate starting at `sector`, or null.
+std::unique_ptr<CBaseFile> TryStart(std::span<const uint8_t> data, uint64_t sector, uint32_t sectorSize,
+                                    const CVolumeAccess* device);
+
+// Runs one sector through the engine: a start signature replaces the current
+// candidate, then the current candidate takes the sector. True when a file
+// finished on it (it is then the last of Finished()).
+//
+// `data` holds the bytes that were read from this sector's first byte to the
+// end of the current read (the sector itself and the ones after it in the
+// same read; not any spare room behind them). It must hold at least one
+// sector; a shorter one is not carved and ends the current candidate.
+// Sectors are expected in ascending order; a candidate ends without result
+// when the next sector fed is not the one that follows it.
+bool FeedSector(CCarveState& state, std::span<const uint8_t> data, uint64_t sector);

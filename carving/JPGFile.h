@@ -1,0 +1,29 @@
+#pragma once
+// A JPEG candidate: its marker segments are walked up to the start of scan;
+// from then on the file ends in the first sector whose last nonzero byte
+// completes an end-of-image marker.
+#include "carving/BaseFile.h"
+
+#include <memory>
+#include <span>
+
+class CJPGFile : public CBaseFile {
+public:
+    CJPGFile(const CVolumeAccess* device, uint32_t sectorSize, uint64_t firstSector)
+        : CBaseFile(device, sectorSize, firstSector) {}
+
+    // A new candidate when the sector starts FF D8 FF DB, FF D8 FF E0 with
+    // "JFIF" at 6, or FF D8 FF E1 with "Exif" at 6; null otherwise.
+    static std::unique_ptr<CBaseFile> Recognise(const platform::LeBytes& sector, uint64_t sectorNumber,
+                                                uint32_t sectorSize, const CVolumeAccess* device);
+
+    int ProcessSector(uint64_t sector, const CSectorWindow& data) override;
+
+    uint64_t m_nextMarker = 2;  // file offset of the next marker, after start of image
+    uint8_t m_scanSeen = 0;
+
+private:
+    // Walks the marker segments that start in this sector; kNotThisType when
+    // one is not a marker.
+    int WalkMarkers(uint64_t sectorEnd, const CSectorWindow& data);
+};

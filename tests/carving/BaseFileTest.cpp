@@ -1,0 +1,98 @@
+#include "carving/BmpFile.h"
+#include "carving/ZipFile.h"
+#include "tests/carving/CarvingTestSupport.h"
+#include "platform/TextConvert.h"
+#include "tests/support/TestVolumes.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+using namespace carving_test;
+
+constexpr uint32_t kSector = 512;
+
+std::vector<uint8_t> ReadWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Carves the one file laid at sector 3 of an image and returns the state.
+std::unique_ptr<CCarveState> CarveOne(const SectorImage& image, const CMemoryDevice& device) {
+    auto state = std::make_unique<CCarveState>(&device, kSector);
+    FeedImage(*state, image, 40000);
+    EXPECT_EQ(state->Finished().size(), 1u);
+    return state;
+}
+
+TEST(BaseFile, SavedAndReadContentIsExactlyTheFile) {
+    std::vector<uint8_t> zip = MakeZip({{"a.txt", std::string(1300, 'a')}}, "end");
+    SectorImage image(kSector, 12);
+    image.Put(3, zip);
+    CMemoryDevice device(image);
+    auto state = CarveOne(image, device);
+    const CBaseFile& file = *state->Finished()[0];
+
+    std::vector<uint8_t> content;
+    ASSERT_TRUE(file.ReadContent(content));
+    EXPECT_EQ(content, zip);
+
+    std::string path = testing_support::MakeTempFolder("carving-save") + "/Zip3.ZIP";
+    SaveResult saved = file.SaveToFile(platform::FromUtf8(path));
+    ASSERT_TRUE(saved.ok) << saved.error;
+    EXPECT_EQ(saved.bytesWritten, zip.size());
+    EXPECT_EQ(ReadWholeFile(path), zip);
+}
+
+TEST(BaseFile, FailedReadLeavesNoFileAndNoContent) {
+    SectorImage image(kSector, 12);
+    image.Put(3, MakeBmp(1500));
+    CMemoryDevice device(image);
+    auto state = CarveOne(image, device);
+    device.m_failFrom = 5;  // the bitmap's last sector
+
+    std::vector<uint8_t> content{1, 2, 3};
+    EXPECT_FALSE(state->Finished()[0]->ReadContent(content));
+    EXPECT_TRUE(content.empty());
+
+    std::string path = testing_support::MakeTempFolder("carving-fail") + "/pic3.bmp";
+    SaveResult saved = state->Finished()[0]->SaveToFile(platform::FromUtf8(path));
+    EXPECT_FALSE(saved.ok);
+    EXPECT_FALSE(saved.error.empty());
+    EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+TEST(BaseFile, ReadFailingPartWayThroughALargeFileRemovesWhatWasWritten) {
+    const uint32_t size = 3000 * kSector + 7;  // more than one save read
+    SectorImage image(kSector, 3010);
+    image.Put(3, MakeBmp(size));
+    CMemoryDevice device(image);
+    CBmpFile file(&device, kSector, 3, size);
+    device.m_failFrom = 2500;
+
+    std::string path = testing_support::MakeTempFolder("carving-partial") + "/pic3.bmp";
+    SaveResult saved = file.SaveToFile(platform::FromUtf8(path));
+    EXPECT_FALSE(saved.ok);
+    EXPECT_GE(device.m_reads, 2u);
+    EXPECT_FALSE(std::filesystem::exists(path));
+
+    device.m_failFrom = UINT64_MAX;
+    saved = file.SaveToFile(platform::FromUtf8(path));
+    ASSERT_TRUE(saved.ok) << saved.error;
+    EXPECT_EQ(ReadWholeFile(path), MakeBmp(size));
+}
+
+TEST(BaseFile, WithoutADeviceNothingIsRead) {
+    CBmpFile file(nullptr, kSector, 0, 100);
+    std::vector<uint8_t> content;
+    EXPECT_FALSE(file.ReadContent(content));
+    std::string path = testing_support::MakeTempFolder("carving-nodevice") + "/pic0.bmp";
+    EXPECT_FALSE(file.SaveToFile(platform::FromUtf8(path)).ok);
+    EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+}  // namespace

@@ -1,0 +1,31 @@
+#include "carving/CarvedType.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct TypeCase {
+    uint32_t code;
+    std::u16string label;
+    std::u16string name;  // for first sector 2048
+};
+
+TEST(CarvedType, EachCodeHasItsGroupLabelAndNamePattern) {
+    const TypeCase cases[] = {
+        {1, u"JPG", u"pic2048.jpg"},      {2, u"ZIP", u"Zip2048.ZIP"},
+        {3, u"word", u"word2048.docx"},   {4, u"xlsx", u"ID_XLSX2048.xlsx"},
+        {5, u"ppt", u"ppt2048.pptx"},     {6, u"BMP", u"pic2048.bmp"},
+        {0, u"", u""},                    {7, u"", u""},
+    };
+    for (const TypeCase& c : cases) {
+        EXPECT_EQ(CarvedGroupLabel(c.code), c.label) << c.code;
+        EXPECT_EQ(CarvedFileName(c.code, 2048), c.name) << c.code;
+    }
+}
+
+TEST(CarvedType, NamesCarrySectorNumbersPastThirtyTwoBits) {
+    EXPECT_EQ(CarvedFileName(kCarvedJpeg, 5'000'000'000ULL), u"pic5000000000.jpg");
+    EXPECT_EQ(CarvedFileName(kCarvedSpreadsheet, 0), u"ID_XLSX0.xlsx");
+}
+
+}  // namespace

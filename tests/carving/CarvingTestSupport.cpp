@@ -1,0 +1,77 @@
+#include "tests/carving/CarvingTestSupport.h"
+
+#include <algorithm>
+
+namespace carving_test {
+
+std::vector<uint8_t> MakeZip(const std::vector<ZipEntry>& entries, std::string_view comment,
+                             bool dataDescriptors) {
+    Bytes zip;
+    std::vector<uint32_t> localOffsets;
+    for (const ZipEntry& entry : entries) {
+        localOffsets.push_back(static_cast<uint32_t>(zip.Size()));
+        uint32_t size = dataDescriptors ? 0 : static_cast<uint32_t>(entry.content.size());
+        zip.U32(0x04034B50).U16(20).U16(dataDescriptors ? 8 : 0).U16(0).U16(0).U16(0);
+        zip.U32(0).U32(size).U32(size).U16(static_cast<uint16_t>(entry.name.size())).U16(0);
+        zip.Raw(entry.name).Raw(entry.content);
+        if (dataDescriptors) {
+            auto real = static_cast<uint32_t>(entry.content.size());
+            zip.U32(0x08074B50).U32(0).U32(real).U32(real);
+        }
+    }
+    auto directoryStart = static_cast<uint32_t>(zip.Size());
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const ZipEntry& entry = entries[i];
+        auto size = static_cast<uint32_t>(entry.content.size());
+        zip.U32(0x02014B50).U16(20).U16(20).U16(dataDescriptors ? 8 : 0).U16(0).U16(0).U16(0);
+        zip.U32(0).U32(size).U32(size).U16(static_cast<uint16_t>(entry.name.size())).U16(0).U16(0);
+        zip.U16(0).U16(0).U32(0).U32(localOffsets[i]).Raw(entry.name);
+    }
+    auto directorySize = static_cast<uint32_t>(zip.Size()) - directoryStart;
+    auto count = static_cast<uint16_t>(entries.size());
+    zip.U32(0x06054B50).U16(0).U16(0).U16(count).U16(count).U32(directorySize).U32(directoryStart);
+    zip.U16(static_cast<uint16_t>(comment.size())).Raw(comment);
+    return zip.Get();
+}
+
+std::vector<uint8_t> MakeOfficeZip(const std::vector<std::string>& names) {
+    std::vector<ZipEntry> entries{{"[Content_Types].xml", "<Types/>"}};
+    for (const std::string& name : names) entries.push_back({name, "<x/>"});
+    return MakeZip(entries);
+}
+
+std::vector<uint8_t> MakeBmp(uint32_t fileSize) {
+    Bytes bmp;
+    bmp.Raw("BM").U32(fileSize).U32(0).U32(54);
+    bmp.U32(40).U32(4).U32(4).U16(1).U16(24).U32(0).U32(0).U32(2835).U32(2835).U32(0).U32(0);
+    bmp.Fill(fileSize - bmp.Size(), 0x7F);
+    return bmp.Get();
+}
+
+std::vector<uint64_t> FeedImage(CCarveState& state, const SectorImage& image, uint64_t sectorsPerRead) {
+    std::vector<uint64_t> finishedOn;
+    const uint32_t sectorSize = image.SectorSize();
+    for (uint64_t first = 0; first < image.Sectors(); first += sectorsPerRead) {
+        uint64_t count = std::min(sectorsPerRead, image.Sectors() - first);
+        auto begin = image.Bytes().begin() + static_cast<std::ptrdiff_t>(first * sectorSize);
+        std::vector<uint8_t> read(begin, begin + static_cast<std::ptrdiff_t>(count * sectorSize));
+        for (uint64_t i = 0; i < count; ++i) {
+            if (FeedSector(state, std::span(read).subspan(i * sectorSize), first + i)) {
+                finishedOn.push_back(first + i);
+            }
+        }
+    }
+    return finishedOn;
+}
+
+bool CMemoryDevice::ReadSectors(uint64_t first, uint64_t last, std::span<uint8_t> buffer) const {
+    ++m_reads;
+    const uint64_t sectorSize = m_image.SectorSize();
+    if (last < first || last >= m_image.Sectors() || last >= m_failFrom) return false;
+    uint64_t length = (last - first + 1) * sectorSize;
+    if (buffer.size() < length) return false;
+    std::memcpy(buffer.data(), m_image.Bytes().data() + first * sectorSize, length);
+    return true;
+}
+
+}  // namespace carving_test
