@@ -89,7 +89,7 @@ bool CFileRecord::ParseAttributes() {
             if (!attribute) return false;
             m_attrLists[index].Append(std::move(attribute));
             // Encrypted and compressed data cannot be recovered from its clusters.
-            if (auto* info = static_cast<const CAttr_StdInfo*>(m_attrLists[kStdInfoList].First());
+            if (auto* info = dynamic_cast<const CAttr_StdInfo*>(m_attrLists[kStdInfoList].First());
                 info && info->IsEncryptedOrCompressed())
                 return false;
         }
