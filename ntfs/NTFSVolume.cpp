@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <cstring>
+#include <string_view>
 
 namespace {
 
@@ -78,7 +78,8 @@ void CNTFSVolume::Open(std::unique_ptr<platform::RawSource> source) {
 
 bool CNTFSVolume::ReadGeometry(std::span<const uint8_t> bootSector) {
     const platform::LeBytes boot(bootSector);
-    if (std::memcmp(bootSector.data() + 3, kOemIdentifier, 8) != 0) return false;
+    const std::string_view oem(kOemIdentifier);
+    if (!boot.Has(3, oem.size()) || !std::ranges::equal(bootSector.subspan(3, oem.size()), oem)) return false;
     m_sectorSize = boot.U16(0x0B);
     // Clusters of 128 KiB and more store minus the power of two of their sector count.
     const uint8_t perCluster = boot.U8(0x0D);
