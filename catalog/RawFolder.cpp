@@ -1,0 +1,36 @@
+#include "catalog/RawFolder.h"
+
+#include "catalog/CatalogContext.h"
+#include "catalog/FolderLoader.h"
+#include "device/VolumeAccess.h"
+
+#include <algorithm>
+#include <climits>
+
+CRawFolder::CRawFolder(CatalogContext& context, std::span<const uint8_t> clusterData, uint64_t cluster)
+    : CFolderEntry(context), m_cluster(cluster) {
+    m_inDeletedFolder = true;
+    size_t unitSize = context.device ? context.device->GetUnitSize() : clusterData.size();
+    size_t length = std::min(clusterData.size(), unitSize);
+    m_clusterData.assign(clusterData.begin(), clusterData.begin() + length);
+}
+
+std::u16string CRawFolder::GetDisplayName() const {
+    int32_t& counter = Context().rawFolderCounter;
+    counter = counter == INT32_MAX ? 1 : counter + 1;
+    std::u16string name = u"dir";
+    for (char digit : std::to_string(counter)) name += static_cast<char16_t>(digit);
+    return name;
+}
+
+bool CRawFolder::LoadChildren() {
+    m_hasContent = false;
+    m_subFolders.clear();
+    m_files.clear();
+    // A cluster that starts with its dot entries is listed after them; a
+    // later cluster of a directory has none.
+    DirEntryBytes first;
+    uint64_t firstEntry = EntryAt(m_clusterData, 0, first) && IsDotOrLabelEntry(first) ? 2 : 0;
+    ListEntries(*this, m_clusterData, firstEntry, m_cluster, false);
+    return m_hasContent;
+}

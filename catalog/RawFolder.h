@@ -1,0 +1,19 @@
+#pragma once
+// A lost folder: a directory cluster the full scan met in free space. It is
+// listed from that one cluster, copied when the folder is made, and named by
+// a running number since its own entry is lost.
+#include "catalog/FolderEntry.h"
+
+class CRawFolder : public CFolderEntry {
+public:
+    // `clusterData` is the cluster as read by the scan (GetUnitSize() bytes).
+    CRawFolder(CatalogContext& context, std::span<const uint8_t> clusterData, uint64_t cluster);
+
+    // "dir%d" with the next number of the catalog: every call names anew.
+    std::u16string GetDisplayName() const override;
+    uint64_t GetFirstCluster() const override { return m_cluster; }
+    bool LoadChildren() override;
+
+    std::vector<uint8_t> m_clusterData;
+    uint64_t m_cluster;
+};
