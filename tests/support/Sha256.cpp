@@ -1,5 +1,6 @@
 #include "tests/support/Sha256.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 
@@ -18,41 +19,47 @@ constexpr std::array<uint32_t, 64> kRound = {
 
 uint32_t Rotate(uint32_t x, int n) { return (x >> n) | (x << (32 - n)); }
 
+
+void Compress(std::array<uint32_t, 8>& h, const uint8_t* block) {
+    uint32_t w[64];
+    for (int i = 0; i < 16; ++i)
+        w[i] = uint32_t(block[4 * i]) << 24 | uint32_t(block[4 * i + 1]) << 16 | uint32_t(block[4 * i + 2]) << 8 |
+               block[4 * i + 3];
+    for (int i = 16; i < 64; ++i) {
+        uint32_t s0 = Rotate(w[i - 15], 7) ^ Rotate(w[i - 15], 18) ^ (w[i - 15] >> 3);
+        uint32_t s1 = Rotate(w[i - 2], 17) ^ Rotate(w[i - 2], 19) ^ (w[i - 2] >> 10);
+        w[i] = w[i - 16] + s0 + w[i - 7] + s1;
+    }
+    auto v = h;
+    for (int i = 0; i < 64; ++i) {
+        uint32_t s1 = Rotate(v[4], 6) ^ Rotate(v[4], 11) ^ Rotate(v[4], 25);
+        uint32_t ch = (v[4] & v[5]) ^ (~v[4] & v[6]);
+        uint32_t t1 = v[7] + s1 + ch + kRound[i] + w[i];
+        uint32_t s0 = Rotate(v[0], 2) ^ Rotate(v[0], 13) ^ Rotate(v[0], 22);
+        uint32_t maj = (v[0] & v[1]) ^ (v[0] & v[2]) ^ (v[1] & v[2]);
+        uint32_t t2 = s0 + maj;
+        v = {t1 + t2, v[0], v[1], v[2], v[3] + t1, v[4], v[5], v[6]};
+    }
+    for (int i = 0; i < 8; ++i) h[i] += v[i];
+}
+
 }  // namespace
 
 std::string Sha256Hex(std::span<const uint8_t> bytes) {
     std::array<uint32_t, 8> h = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
                                  0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
+    size_t whole = bytes.size() / 64 * 64;
+    for (size_t offset = 0; offset < whole; offset += 64) Compress(h, bytes.data() + offset);
+    // The tail, the 0x80 marker and the bit length fill one or two last blocks.
+    uint8_t tail[128] = {};
+    size_t rest = bytes.size() - whole;
+    std::copy(bytes.begin() + static_cast<std::ptrdiff_t>(whole), bytes.end(), tail);
+    tail[rest] = 0x80;
+    size_t tailSize = rest + 9 <= 64 ? 64 : 128;
     uint64_t bitLength = uint64_t(bytes.size()) * 8;
-    size_t total = ((bytes.size() + 9 + 63) / 64) * 64;
-    auto byteAt = [&](size_t i) -> uint8_t {
-        if (i < bytes.size()) return bytes[i];
-        if (i == bytes.size()) return 0x80;
-        if (i >= total - 8) return uint8_t(bitLength >> (8 * (total - 1 - i)));
-        return 0;
-    };
-    for (size_t block = 0; block < total; block += 64) {
-        uint32_t w[64];
-        for (int i = 0; i < 16; ++i)
-            w[i] = uint32_t(byteAt(block + 4 * i)) << 24 | uint32_t(byteAt(block + 4 * i + 1)) << 16 |
-                   uint32_t(byteAt(block + 4 * i + 2)) << 8 | byteAt(block + 4 * i + 3);
-        for (int i = 16; i < 64; ++i) {
-            uint32_t s0 = Rotate(w[i - 15], 7) ^ Rotate(w[i - 15], 18) ^ (w[i - 15] >> 3);
-            uint32_t s1 = Rotate(w[i - 2], 17) ^ Rotate(w[i - 2], 19) ^ (w[i - 2] >> 10);
-            w[i] = w[i - 16] + s0 + w[i - 7] + s1;
-        }
-        auto v = h;
-        for (int i = 0; i < 64; ++i) {
-            uint32_t s1 = Rotate(v[4], 6) ^ Rotate(v[4], 11) ^ Rotate(v[4], 25);
-            uint32_t ch = (v[4] & v[5]) ^ (~v[4] & v[6]);
-            uint32_t t1 = v[7] + s1 + ch + kRound[i] + w[i];
-            uint32_t s0 = Rotate(v[0], 2) ^ Rotate(v[0], 13) ^ Rotate(v[0], 22);
-            uint32_t maj = (v[0] & v[1]) ^ (v[0] & v[2]) ^ (v[1] & v[2]);
-            uint32_t t2 = s0 + maj;
-            v = {t1 + t2, v[0], v[1], v[2], v[3] + t1, v[4], v[5], v[6]};
-        }
-        for (int i = 0; i < 8; ++i) h[i] += v[i];
-    }
+    for (int i = 0; i < 8; ++i) tail[tailSize - 1 - i] = uint8_t(bitLength >> (8 * i));
+    for (size_t offset = 0; offset < tailSize; offset += 64) Compress(h, tail + offset);
+
     std::string hex;
     char part[9];
     for (uint32_t word : h) {

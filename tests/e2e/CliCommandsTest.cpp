@@ -1,0 +1,94 @@
+// The command line's contract: output, JSON, exit codes and error messages.
+#include "tests/e2e/CliRunner.h"
+#include "tests/support/TestVolumes.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+TEST(CliCommands, ScanPrintsTheTreeAndTheStoreAsJson) {
+    if (!testing_support::VolumeExists("ntfs-small")) GTEST_SKIP();
+    std::string image = testing_support::VolumePath("ntfs-small");
+    CliResult text = RunCli({"scan", "--image", image});
+    ASSERT_EQ(text.exitCode, 0) << text.err;
+    EXPECT_NE(text.out.find("Z盘/"), std::string::npos);
+    EXPECT_NE(text.out.find("删除的文件/"), std::string::npos);
+    EXPECT_NE(text.out.find("beach.jpg"), std::string::npos);
+    EXPECT_NE(text.out.find("2024-06-01  12:00"), std::string::npos) << "time text with two blanks";
+
+    CliResult json = RunCli({"scan", "--image", image, "--letter", "q", "--json"});
+    ASSERT_EQ(json.exitCode, 0) << json.err;
+    for (const char* fragment : {"{\"drive\":\"Q\"", "\"mode\":\"deleted\"", "\"resultKind\":0", "\"folders\":[",
+                                 "\"name\":\"trip\"", "\"deleted\":true", "\"name\":\"beach.jpg\"",
+                                 "\"tree\":{\"text\":\"Q盘\"", "\"sizeText\":\"", "\"modified\":\"2024-06-01  12:00\""})
+        EXPECT_NE(json.out.find(fragment), std::string::npos) << fragment;
+    EXPECT_EQ(json.out.find("\"name\":\"live-root.txt\""), std::string::npos) << "live files are not listed";
+
+    CliResult store = RunCli({"scan", "--image", image, "--store"});
+    ASSERT_EQ(store.exitCode, 0);
+    EXPECT_NE(store.out.find("folders:"), std::string::npos);
+    EXPECT_NE(store.out.find("(deleted)"), std::string::npos);
+}
+
+TEST(CliCommands, ErrorsAreClearAndExitNonZero) {
+    CliResult missing = RunCli({"scan", "--image", "/nonexistent/disk.img"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.err.find("no such file"), std::string::npos) << missing.err;
+
+    CliResult noDrive = RunCli({"scan", "--drive", "Y"});
+    EXPECT_EQ(noDrive.exitCode, 1);
+    EXPECT_NE(noDrive.err.find("no such drive"), std::string::npos) << noDrive.err;
+
+    EXPECT_EQ(RunCli({"scan"}).exitCode, 2);
+    EXPECT_EQ(RunCli({"scan", "--image", "x", "--mode", "fast"}).exitCode, 2);
+    EXPECT_EQ(RunCli({"frobnicate"}).exitCode, 2);
+    EXPECT_EQ(RunCli({"recover", "--image", "x"}).exitCode, 2) << "neither --to nor --file";
+}
+
+TEST(CliCommands, RecoverRefusesTheImageItselfAsDestination) {
+    if (!testing_support::VolumeExists("raw-small")) GTEST_SKIP();
+    std::string image = testing_support::VolumePath("raw-small");
+    std::string before = testing_support::FileSha256(image);
+    CliResult run = RunCli({"recover", "--image", image, "--file", "按类型分类的文件/JPG/pic16.jpg", "--out", image});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("不能保存到此盘,请选择另外一个盘保存数据!"), std::string::npos) << run.err;
+    EXPECT_EQ(testing_support::FileSha256(image), before);
+}
+
+TEST(CliCommands, RecoverOnlyMatchingAndOneFile) {
+    if (!testing_support::VolumeExists("ntfs-small")) GTEST_SKIP();
+    std::string image = testing_support::VolumePath("ntfs-small");
+    std::string destination = testing_support::MakeTempFolder("only");
+    CliResult run = RunCli({"recover", "--image", image, "--to", destination, "--only", "*.JPG"});
+    ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
+    auto files = HashTree(destination);
+    ASSERT_EQ(files.size(), 2u);
+    for (auto& [path, sha] : files) EXPECT_NE(path.find(".jpg"), std::string::npos) << path;
+
+    std::string out = testing_support::MakeTempFolder("one") + "/sunset-copy.jpg";
+    CliResult one = RunCli({"recover", "--image", image, "--file", "删除的文件/Photos/2024/trip/sunset.jpg", "--out", out});
+    ASSERT_EQ(one.exitCode, 0) << one.err;
+    bool matched = false;
+    for (const auto& entry : testing_support::LoadManifest("ntfs-small"))
+        if (entry.path == "/Photos/2024/trip/sunset.jpg") matched = entry.sha256 == testing_support::FileSha256(out);
+    EXPECT_TRUE(matched);
+    EXPECT_EQ(RunCli({"recover", "--image", image, "--file", "删除的文件/nope.txt", "--out", out}).exitCode, 1);
+}
+
+TEST(CliCommands, DrivesListsConfiguredImagesWithTheirFileSystems) {
+    if (!testing_support::VolumeExists("demo")) GTEST_SKIP();
+    std::string home = testing_support::MakeTempFolder("home");
+    std::filesystem::create_directories(home + "/ruvex");
+    std::ofstream(home + "/ruvex/config.ini") << "[Drives]\nY=" << testing_support::VolumePath("demo") << "\n";
+    setenv("RUVEX_HOME", home.c_str(), 1);
+    CliResult run = RunCli({"drives"});
+    unsetenv("RUVEX_HOME");
+    ASSERT_EQ(run.exitCode, 0);
+    EXPECT_NE(run.out.find("Y:   NTFS"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("0.01G"), std::string::npos) << run.out;
+}
+
+}  // namespace
