@@ -1,10 +1,10 @@
-#include "ntfs/AttrAttrList.h"
 #include "ntfs/AttrFileName.h"
 #include "ntfs/AttrIndexRoot.h"
 #include "ntfs/FileRecord.h"
 #include "ntfs/NTFSVolume.h"
 #include "ntfs/UpdateSequence.h"
 #include "platform/RawSource.h"
+#include "tests/ntfs/CraftedRecord.h"
 #include "tests/ntfs/RecordBuilder.h"
 #include "platform/TextConvert.h"
 #include "tests/support/Sha256.h"
@@ -18,26 +18,6 @@
 namespace {
 
 using namespace ntfs_test;
-
-constexpr uint8_t kPosix = 0, kWin32 = 1, kDos = 2, kWin32AndDos = 3;
-
-// Records parsed from caller bytes on a volume of 512-byte sectors,
-// 4096-byte clusters and 1024-byte records, with no source behind it.
-class CraftedRecord : public testing::Test {
-protected:
-    CraftedRecord() : m_volume(CNTFSVolume::WithGeometry(nullptr, 512, 8, 1024, 1 << 20)), m_record(*m_volume) {}
-
-    bool Load(const std::vector<uint8_t>& bytes, uint32_t mask = CFileRecord::kMaskSweep) {
-        m_record.m_attrMask = mask;
-        return m_record.LoadRecordBytes(bytes, 40);
-    }
-    bool LoadAndParse(const std::vector<uint8_t>& bytes, uint32_t mask = CFileRecord::kMaskSweep) {
-        return Load(bytes, mask) && m_record.ParseAttributes();
-    }
-
-    std::unique_ptr<CNTFSVolume> m_volume;
-    CFileRecord m_record;
-};
 
 TEST_F(CraftedRecord, UpdateSequenceRepairsEverySectorEnd) {
     auto volume = CNTFSVolume::WithGeometry(nullptr, 512, 8, 4096, 1 << 20);
@@ -186,66 +166,6 @@ TEST_F(CraftedRecord, IndexRootListsItsFileNameEntries) {
     std::vector<uint8_t> zeroLength = root(0x30, {entry(u"a.txt", 0), entry(u"b.txt", 0)});
     PutU16(zeroLength, 0x20 + 0x08, 0);  // would never advance
     EXPECT_TRUE(entriesOf(zeroLength).empty());
-}
-
-TEST_F(CraftedRecord, AttributeListEntriesForTheBaseRecordLoadNothing) {
-    auto listEntry = [](uint32_t type, uint64_t record, uint16_t length = 32) {
-        std::vector<uint8_t> bytes(32, 0);
-        PutU32(bytes, 0x00, type);
-        PutU16(bytes, 0x04, length);
-        PutU32(bytes, 0x10, static_cast<uint32_t>(record));
-        PutU16(bytes, 0x14, static_cast<uint16_t>(record >> 32));
-        return bytes;
-    };
-    auto concat = [](std::initializer_list<std::vector<uint8_t>> parts) {
-        std::vector<uint8_t> all;
-        for (const auto& p : parts) all.insert(all.end(), p.begin(), p.end());
-        return all;
-    };
-    auto extensionsOf = [&](const std::vector<uint8_t>& list) {
-        EXPECT_TRUE(LoadAndParse(RecordBuilder().Resident(0x20, list).Resident(0x80, {'x'}).Build(), 0x83));
-        auto* attrList = dynamic_cast<CAttr_AttrList<CAttrResident>*>(m_record.AttrList(1).First());
-        EXPECT_NE(m_record.DefaultDataStream(), nullptr);
-        return attrList ? attrList->ExtensionRecords().Count() : 99u;
-    };
-    EXPECT_EQ(extensionsOf(concat({listEntry(0x10, 40), listEntry(0x80, 40)})), 0u);
-    EXPECT_EQ(extensionsOf(concat({listEntry(0x30, 41)})), 0u) << "file names are not selected";
-    EXPECT_EQ(extensionsOf(concat({listEntry(0x20, 41)})), 0u) << "lists in extensions are never followed";
-    EXPECT_EQ(extensionsOf(concat({listEntry(0x80, 40, 0), listEntry(0x80, 41)})), 0u)
-        << "an entry of length 0 ends the list";
-    // No source: the extension record cannot load, which ends the list.
-    EXPECT_EQ(extensionsOf(concat({listEntry(0x80, 41), listEntry(0x80, 42)})), 1u);
-}
-
-TEST(AttributeList, ExtensionAttributesJoinTheBaseRecordAheadOfItsOwn) {
-    // Records are read from the MFT start (cluster 1) while the MFT map is unknown.
-    const std::string path = testing_support::MakeSparseFile("ntfs-extension", 64 * 4096);
-    const auto extension = RecordBuilder().Resident(0x80, {'e', 'x', 't'}).Resident(0x30, FileNameBody(5, 0, 1, u"x")).Build();
-    {
-        std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
-        file.seekp(4096 + 43 * 1024);
-        file.write(reinterpret_cast<const char*>(extension.data()), static_cast<std::streamsize>(extension.size()));
-    }
-    std::string reason;
-    std::shared_ptr<platform::RawSource> source = platform::RawSource::Open(path, 0, reason);
-    auto volume = CNTFSVolume::WithGeometry(source, 512, 8, 1024, 64 * 8);
-    volume->m_mftOffset = 4096;
-
-    std::vector<uint8_t> list(32, 0);
-    PutU32(list, 0x00, 0x80);
-    PutU16(list, 0x04, 32);
-    PutU32(list, 0x10, 43);
-    const auto base = RecordBuilder().Resident(0x20, list).Resident(0x80, {'b', 'a', 's', 'e'}, u"s").Build();
-    CFileRecord record(*volume);
-    record.m_attrMask = CFileRecord::kMaskSweep;
-    ASSERT_TRUE(record.LoadRecordBytes(base, 42));
-    ASSERT_TRUE(record.ParseAttributes());
-    ASSERT_EQ(record.AttrList(7).Count(), 2u);
-    EXPECT_EQ(record.AttrList(2).Count(), 0u) << "only the named type is taken from the extension";
-    CAttrBase* first = record.AttrList(7).First();
-    EXPECT_EQ(first->DataSize(), 3u);
-    EXPECT_EQ(record.DefaultDataStream(), first);
-    ASSERT_TRUE(record.LoadRecordBytes(base, 42)) << "reloading releases the moved attributes cleanly";
 }
 
 // Mutations that point a field outside its structure: each must be refused
