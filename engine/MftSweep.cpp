@@ -8,7 +8,6 @@
 #include "ntfs/NTFSVolume.h"
 
 #include <array>
-#include <set>
 
 namespace {
 
@@ -76,9 +75,8 @@ void SweepMft(ScanContext& context, ScanHost& host, CNTFSVolume& volume) {
 
 void MarkFolderChain(ScanContext& context, uint64_t reference) {
     // Walked as a loop, not by recursion: a chain may be as long as the
-    // volume has records, and a damaged volume may make it circular. A folder
-    // met twice on one walk ends it.
-    std::set<uint64_t> visited;
+    // volume has records. A folder already marked ends the walk, which also
+    // ends the loops a damaged volume can make of its parent references.
     while (true) {
         uint64_t key = FolderKeyOfReference(reference);
         if (key == kRootFolderKey) return;
@@ -90,7 +88,7 @@ void MarkFolderChain(ScanContext& context, uint64_t reference) {
             return;
         }
         FolderItem& folder = found->second;
-        if (folder.used == 1 || !visited.insert(key).second) return;
+        if (folder.used == 1) return;
         folder.used = 1;
         reference = folder.parentRef;
     }

@@ -1,0 +1,145 @@
+#include "engine/FreeSpaceScanner.h"
+
+#include "carving/BaseFile.h"
+#include "catalog/RawFolder.h"
+#include "engine/ScanContext.h"
+#include "tests/engine/MemoryDevice.h"
+#include "tests/engine/RecordingHost.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A small baseline JPEG: SOI, a quantisation segment, SOS, scan data and EOI
+// padded with zeros to whole sectors. `scanBytes` sets the data length.
+std::vector<uint8_t> Jpeg(size_t scanBytes) {
+    std::vector<uint8_t> bytes = {0xFF, 0xD8, 0xFF, 0xDB, 0x00, 0x04, 0x11, 0x22, 0xFF, 0xDA, 0x00, 0x02};
+    for (size_t i = 0; i < scanBytes; ++i) bytes.push_back(static_cast<uint8_t>(0x10 + i % 200));
+    bytes.push_back(0xFF);
+    bytes.push_back(0xD9);
+    return bytes;
+}
+
+void Scan(ScanContext& context, MemoryDevice& device, RecordingHost& host) {
+    context.catalog.UseDevice(device);
+    CFreeSpaceScanner scanner(context, device);
+    scanner.Run(host);
+}
+
+TEST(FreeSpaceScanner, ReadsRunsOfFortyThousandSectorsAndCarvesAcrossThem) {
+    MemoryDevice device(512, 1, 100000);
+    device.Put(39990, Jpeg(20 * 512));  // ends in sector 40010, inside the second run
+    ScanContext context;
+    RecordingHost host;
+    Scan(context, device, host);
+
+    using Run = std::pair<uint64_t, uint64_t>;
+    EXPECT_EQ(device.reads, (std::vector<Run>{{1, 40000}, {40001, 80000}, {80001, 99999}}))
+        << "unit 0 is never read";
+    ASSERT_EQ(context.deletedFiles.size(), 1u);
+    const DeletedFileItem& item = context.deletedFiles[0];
+    EXPECT_EQ(item.name, u"pic39990.jpg");
+    EXPECT_EQ(item.size, Jpeg(20 * 512).size());
+    EXPECT_EQ(item.carvedType, 1u);
+    EXPECT_EQ(context.CarvedFileOf(item), context.carvedFiles[0].get());
+    EXPECT_EQ(FolderKeyOf(item), CategoryKey(1));
+    const FolderItem& category = context.folderMap.at(CategoryKey(1));
+    EXPECT_EQ(category.name, u"JPG");
+    EXPECT_EQ(category.parentRef, kCategoryParentRef);
+
+    // Progress: the range once, then every 2048th unit with its percentage.
+    EXPECT_EQ(host.Of("range").at(0).number, 100000u);
+    auto positions = host.Of("position");
+    ASSERT_FALSE(positions.empty());
+    for (const auto& position : positions) EXPECT_EQ(position.number % 2048, 0u);
+    EXPECT_EQ(host.Of("percent").at(0).text, "2.05%");  // 2048 of 100000
+    EXPECT_EQ(host.Of("found").at(0).text, "找到1个文件");
+    EXPECT_TRUE(host.Of("message").empty());
+}
+
+TEST(FreeSpaceScanner, AUnitInUseEndsTheCandidateAndAFailedReadSkipsItsRun) {
+    MemoryDevice device(512, 8, 64);  // 4096-byte clusters
+    device.Put(8 * 10, Jpeg(2 * 4096));  // clusters 10 to 12, but 11 is in use
+    device.Put(8 * 20, Jpeg(100));       // a whole file in cluster 20
+    device.Put(8 * 40, Jpeg(100));       // in a run whose read fails
+    device.inUse = {11, 30};
+    device.failingReads = {31};
+    ScanContext context;
+    RecordingHost host;
+    Scan(context, device, host);
+    ASSERT_EQ(context.deletedFiles.size(), 1u);
+    EXPECT_EQ(context.deletedFiles[0].name, u"pic160.jpg") << "named by device sector";
+}
+
+TEST(FreeSpaceScanner, DirectoryClustersBecomeLostFoldersOnceAndAreNeverCarved) {
+    MemoryDevice device(512, 2, 32);  // 1024-byte clusters
+    for (uint64_t unit : {5}) {
+        // "." pointing at this unit, ".." at cluster 0, then a deleted file.
+        std::vector<uint8_t> cluster(512, 0);
+        auto entry = [&](size_t index, const char* name, uint8_t attribute, uint32_t first, uint32_t size) {
+            uint8_t* e = cluster.data() + index * 32;
+            std::memcpy(e, name, 11);
+            e[11] = attribute;
+            e[20] = uint8_t(first >> 16);
+            e[21] = uint8_t(first >> 24);
+            e[26] = uint8_t(first);
+            e[27] = uint8_t(first >> 8);
+            std::memcpy(e + 28, &size, 4);
+            e[16] = 0x21;  // created 1980-01-01
+            e[18] = 0x21;
+            e[24] = 0x21;
+        };
+        entry(0, ".          ", 0x10, static_cast<uint32_t>(unit), 0);
+        entry(1, "..         ", 0x10, 0, 0);
+        entry(2, "\xE5OTES   TXT", 0x20, 9, 100);
+        device.Put(unit * 2, cluster);
+        // A whole JPEG in the cluster's second sector: found if the cluster were carved.
+        device.Put(unit * 2 + 1, Jpeg(10));
+    }
+    ScanContext context;
+    RecordingHost host;
+    Scan(context, device, host);
+    ASSERT_EQ(context.catalog.lostFatFolders.size(), 1u);
+    EXPECT_EQ(context.catalog.lostFatFolders[0]->m_cluster, 5u);
+    EXPECT_EQ(context.catalog.lostFatFolders[0]->m_files.size(), 1u);
+    EXPECT_TRUE(context.deletedFiles.empty());
+
+    // A second scan over the same context takes the cluster no more.
+    Scan(context, device, host);
+    EXPECT_EQ(context.catalog.lostFatFolders.size(), 1u);
+}
+
+TEST(FreeSpaceScanner, AStopStillListsWhatFinishedAndSaysSo) {
+    MemoryDevice device(512, 1, 100000);
+    device.Put(100, Jpeg(300));
+    device.Put(50000, Jpeg(300));
+    ScanContext context;
+    RecordingHost host;
+    host.onPosition = [&](uint64_t position) {
+        if (position >= 30000) host.RequestStop();
+    };
+    Scan(context, device, host);
+    EXPECT_EQ(device.reads.size(), 1u) << "the stop is seen before the next run";
+    ASSERT_EQ(context.deletedFiles.size(), 1u);
+    EXPECT_EQ(context.deletedFiles[0].name, u"pic100.jpg");
+    ASSERT_EQ(host.Of("message").size(), 1u);
+    EXPECT_EQ(host.Of("message")[0].text, "扫描终止|");
+}
+
+TEST(FreeSpaceScanner, RefusesDevicesWithUnitsSmallerThanSectors) {
+    class BrokenDevice : public MemoryDevice {
+    public:
+        BrokenDevice() : MemoryDevice(512, 1, 16) {}
+        uint32_t GetUnitSize() const override { return 0; }
+    } device;
+    ScanContext context;
+    RecordingHost host;
+    CFreeSpaceScanner scanner(context, device);
+    EXPECT_FALSE(scanner.IsUsable());
+    testing::internal::CaptureStderr();
+    scanner.Run(host);
+    testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(device.reads.empty());
+}
+
+}  // namespace

@@ -1,0 +1,164 @@
+#include "engine/MftSweep.h"
+#include "engine/ScanContext.h"
+#include "ntfs/FileRecord.h"
+#include "ntfs/NTFSVolume.h"
+#include "platform/LittleEndian.h"
+#include "platform/TextConvert.h"
+#include "tests/engine/RecordingHost.h"
+#include "tests/support/TestVolumes.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <vector>
+
+namespace {
+
+using testing_support::LoadManifest;
+using testing_support::VolumeExists;
+using testing_support::VolumePath;
+
+// The path the result store gives a file: its folder chain up to the root.
+std::string StorePath(const ScanContext& context, const DeletedFileItem& item) {
+    std::string path = "/" + platform::ToUtf8(item.name);
+    uint64_t key = FolderKeyOfReference(item.parentRef);
+    for (int guard = 0; key != kRootFolderKey && guard < 1000; ++guard) {
+        auto folder = context.folderMap.find(key);
+        if (folder == context.folderMap.end()) return "?" + path;
+        path = "/" + platform::ToUtf8(folder->second.name) + path;
+        if (folder->second.parentRef == 0) break;
+        key = FolderKeyOfReference(folder->second.parentRef);
+    }
+    return path;
+}
+
+// A copy of a volume whose MFT claims `records` records: the real size of
+// record 0's data attribute is rewritten in the copy.
+std::string VolumeWithRecordCount(const std::string& volume, uint64_t records) {
+    std::string copy = testing_support::MakeTempFolder("mft-size") + "/copy.img";
+    std::filesystem::copy_file(VolumePath(volume), copy);
+    std::fstream file(copy, std::ios::in | std::ios::out | std::ios::binary);
+    std::vector<uint8_t> boot(512);
+    file.read(reinterpret_cast<char*>(boot.data()), 512);
+    platform::LeBytes bootBytes(boot);
+    uint64_t clusterSize = uint64_t(bootBytes.U16(0x0B)) * bootBytes.U8(0x0D);
+    uint64_t mftOffset = bootBytes.U64(0x30) * clusterSize;
+    std::vector<uint8_t> record(1024);
+    file.seekg(static_cast<std::streamoff>(mftOffset));
+    file.read(reinterpret_cast<char*>(record.data()), 1024);
+    platform::LeBytes recordBytes(record);
+    for (uint64_t at = recordBytes.U16(0x14); at + 8 < 1024 && recordBytes.U32(at) != 0xFFFFFFFF;
+         at += recordBytes.U32(at + 4)) {
+        if (recordBytes.U32(at) != 0x80) continue;
+        uint64_t size = records * 1024;
+        for (uint64_t field : {at + 0x30, at + 0x38}) {
+            file.seekp(static_cast<std::streamoff>(mftOffset + field));
+            file.write(reinterpret_cast<const char*>(&size), 8);
+        }
+        break;
+    }
+    return copy;
+}
+
+TEST(MftSweep, FindsEveryDeletedFileOfTheManifestWithItsPath) {
+    if (!VolumeExists("ntfs-small")) GTEST_SKIP();
+    CNTFSVolume volume(VolumePath("ntfs-small"));
+    ASSERT_TRUE(volume.IsVolumeOK());
+    ScanContext context;
+    RecordingHost host;
+    SweepMft(context, host, volume);
+    ASSERT_TRUE(context.recordReader);
+
+    std::map<uint64_t, const DeletedFileItem*> byRecord;
+    for (const DeletedFileItem& item : context.deletedFiles) byRecord[item.recordNumber] = &item;
+    int deleted = 0;
+    for (const auto& entry : LoadManifest("ntfs-small")) {
+        if (entry.kind != "file") continue;
+        uint64_t record = std::stoull(entry.location);
+        if (entry.state == "live") {
+            EXPECT_FALSE(byRecord.contains(record)) << entry.path;
+            continue;
+        }
+        ++deleted;
+        ASSERT_TRUE(byRecord.contains(record)) << entry.path;
+        const DeletedFileItem& item = *byRecord.at(record);
+        EXPECT_EQ(StorePath(context, item), entry.path);
+        EXPECT_EQ(item.size, entry.size) << entry.path;
+        EXPECT_EQ(item.checked, 0);
+        EXPECT_NE(item.modified >> 32, 0u) << "a modification time is known";
+    }
+    EXPECT_GT(deleted, 10);
+    for (const auto& [key, folder] : context.folderMap) EXPECT_EQ(folder.used, 1) << "unused folders are erased";
+}
+
+TEST(MftSweep, ReportsProgressAtMostAThousandTimesAndFinishes) {
+    if (!VolumeExists("ntfs-small")) GTEST_SKIP();
+    CNTFSVolume volume(VolumePath("ntfs-small"));
+    ScanContext context;
+    RecordingHost host;
+    SweepMft(context, host, volume);
+
+    auto ranges = host.Of("range");
+    ASSERT_EQ(ranges.size(), 1u);
+    EXPECT_EQ(ranges[0].number, volume.RecordCount());
+    auto positions = host.Of("position");
+    auto percents = host.Of("percent");
+    ASSERT_FALSE(positions.empty());
+    EXPECT_LE(positions.size(), 1000u);
+    EXPECT_EQ(positions.size(), percents.size());
+    for (size_t i = 1; i < positions.size(); ++i) EXPECT_GT(positions[i].number, positions[i - 1].number);
+    EXPECT_EQ(positions.back().number, volume.RecordCount());
+    EXPECT_EQ(percents.back().text, "100.0%");
+    EXPECT_EQ(host.Of("finish").size(), 1u);
+    EXPECT_EQ(host.events.back().kind, "finish");
+}
+
+TEST(MftSweep, SmallTablesSweepFromRecordSixteen) {
+    if (!VolumeExists("ntfs-small")) GTEST_SKIP();
+    {
+        CNTFSVolume volume(VolumeWithRecordCount("ntfs-small", 20));
+        ASSERT_TRUE(volume.IsVolumeOK());
+        ASSERT_EQ(volume.RecordCount(), 20u);
+        ScanContext context;
+        RecordingHost host;
+        SweepMft(context, host, volume);
+        auto positions = host.Of("position");
+        // Records 16 to 19: per mille 850, 900, 950 and 1000.
+        ASSERT_EQ(positions.size(), 4u);
+        EXPECT_EQ(positions.front().number, 17u);
+        EXPECT_EQ(host.Of("percent").front().text, "85.0%");
+        EXPECT_EQ(host.Of("percent").back().text, "100.0%");
+        EXPECT_EQ(host.Of("finish").size(), 1u);
+    }
+    {
+        CNTFSVolume volume(VolumeWithRecordCount("ntfs-small", 16));
+        ScanContext context;
+        RecordingHost host;
+        SweepMft(context, host, volume);
+        EXPECT_TRUE(host.Of("position").empty());
+        EXPECT_TRUE(context.deletedFiles.empty());
+        EXPECT_EQ(host.Of("finish").size(), 1u) << "an empty sweep still ends with OK";
+    }
+}
+
+TEST(MftSweep, CancelKeepsWhatWasFoundWithItsFolders) {
+    if (!VolumeExists("ntfs-small")) GTEST_SKIP();
+    CNTFSVolume volume(VolumePath("ntfs-small"));
+    ScanContext context;
+    RecordingHost host;
+    // The manifest's files sit at records 64 to 84: stop in their middle.
+    host.onPosition = [&](uint64_t position) {
+        if (position >= 77) host.RequestStop();
+    };
+    SweepMft(context, host, volume);
+    EXPECT_TRUE(host.Of("finish").empty());
+    ASSERT_FALSE(context.deletedFiles.empty());
+    for (const DeletedFileItem& item : context.deletedFiles) {
+        EXPECT_LT(item.recordNumber, 78u);
+        EXPECT_EQ(StorePath(context, item).find('?'), std::string::npos) << "folders are marked after a stop";
+    }
+}
+
+}  // namespace
