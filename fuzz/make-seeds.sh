@@ -1,0 +1,148 @@
+#!/usr/bin/env bash
+# Extracts fuzzing seeds from the committed test volumes into fuzz/seeds/<target>/:
+# MFT records, run lists, a base record with its extension records, FAT
+# directory clusters, sectors around carving signatures, and settings texts.
+# The seeds are committed; run this again when the volumes change.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+exec python3 - "$@" <<'PYTHON'
+import lzma, os, shutil, struct
+
+DATA = "tests/data"
+OUT = "fuzz/seeds"
+RECORD = 1024
+
+def image(name):
+    with lzma.open(os.path.join(DATA, name + ".img.xz")) as f:
+        return f.read()
+
+def put(target, name, data):
+    folder = os.path.join(OUT, target)
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, name), "wb") as f:
+        f.write(data)
+
+shutil.rmtree(OUT, ignore_errors=True)
+
+# NTFS: records as they lie on disk (before repair), and their run lists.
+def mft_records(img):
+    sector = struct.unpack_from("<H", img, 0x0B)[0]
+    cluster = sector * img[0x0D]
+    mft = struct.unpack_from("<Q", img, 0x30)[0] * cluster
+    for n in range(0, 256):
+        raw = img[mft + n * RECORD: mft + (n + 1) * RECORD]
+        if raw[:4] == b"FILE":
+            yield n, raw
+
+def repaired(raw):
+    rec = bytearray(raw)
+    usa = struct.unpack_from("<H", rec, 4)[0]
+    for i in range(RECORD // 512):
+        rec[(i + 1) * 512 - 2:(i + 1) * 512] = rec[usa + 2 + 2 * i: usa + 4 + 2 * i]
+    return bytes(rec)
+
+def attributes(rec):
+    offset = struct.unpack_from("<H", rec, 0x14)[0]
+    while offset + 8 <= len(rec):
+        kind, length = struct.unpack_from("<II", rec, offset)
+        if kind == 0xFFFFFFFF or length < 16 or offset + length > len(rec):
+            return
+        yield kind, rec[offset:offset + length]
+        offset += length
+
+records = {}
+for volume in ("ntfs-small", "demo"):
+    for n, raw in mft_records(image(volume)):
+        records[(volume, n)] = raw
+wanted = [0, 1, 3, 5, 6, 9, 11, 64, 65, 66, 67, 68, 70, 72, 75, 80]
+kept = 0
+for (volume, n), raw in sorted(records.items()):
+    if n in wanted or (volume == "ntfs-small" and n % 7 == 0 and kept < 32):
+        put("mft_record", f"{volume}-record-{n}", raw)
+        kept += 1
+    for kind, attribute in attributes(repaired(raw)):
+        if attribute[8] == 1 and kind in (0x80, 0xA0, 0xB0):
+            first, last = struct.unpack_from("<QQ", attribute, 0x10)
+            runs = attribute[struct.unpack_from("<H", attribute, 0x20)[0]:]
+            put("data_runs", f"{volume}-record-{n}-type-{kind:x}",
+                struct.pack("<QB", last - first + 1, 0) + runs)
+
+# A base record whose attribute list names extension records 1 and 2, which
+# hold its file name and its data; the rest of the image follows so that runs
+# land on real bytes.
+def record_with(attrs, flags=1, usn=1):
+    rec = bytearray(RECORD)
+    struct.pack_into("<4sHHQHHHHII", rec, 0, b"FILE", 0x30, 3, 0, 1, 1, 0x38, flags, 0, RECORD)
+    offset = 0x38
+    for a in attrs:
+        rec[offset:offset + len(a)] = a
+        offset += len(a)
+    struct.pack_into("<I", rec, offset, 0xFFFFFFFF)
+    struct.pack_into("<HHH", rec, 0x30, usn, 0, 0)
+    for i in range(RECORD // 512):
+        struct.pack_into("<H", rec, 0x32 + 2 * i, struct.unpack_from("<H", rec, (i + 1) * 512 - 2)[0])
+        struct.pack_into("<H", rec, (i + 1) * 512 - 2, usn)
+    return bytes(rec)
+
+def resident(kind, value, name=""):
+    encoded = name.encode("utf-16-le")
+    header = 0x18 + len(encoded)
+    length = (header + len(value) + 7) & ~7
+    a = bytearray(length)
+    struct.pack_into("<IIBBHHHIHBB", a, 0, kind, length, 0, len(name), 0x18, 0, 0, len(value), header, 0, 0)
+    a[0x18:header] = encoded
+    a[header:header + len(value)] = value
+    return bytes(a)
+
+def list_entry(kind, record):
+    return struct.pack("<IHBBQQH2x", kind, 32, 0, 0x1A, 0, record, 0)
+
+std_info = bytes(0x30)
+name_value = struct.pack("<Q32xQQIIBB", 5 | 1 << 48, 12, 12, 0, 0, 6, 1) + "e.txt\0".encode("utf-16-le")[:12]
+data_value = b"extension record data\n" * 8
+base = record_with([resident(0x10, std_info),
+                    resident(0x20, list_entry(0x10, 0) + list_entry(0x30, 1) + list_entry(0x80, 2) +
+                             list_entry(0x80, 1 << 40))])
+ext_name = record_with([resident(0x30, name_value)])
+ext_data = record_with([resident(0x80, data_value)])
+put("attr_list", "resident-list", base + ext_name + ext_data)
+ntfs = image("ntfs-small")
+mft_start = struct.unpack_from("<Q", ntfs, 0x30)[0] * 4096
+put("attr_list", "ntfs-small-mft-head", ntfs[mft_start:mft_start + 16 * RECORD])
+
+# FAT32: directory clusters (1 sector each) behind a first byte that picks
+# one sector per cluster; a live root, a folder with its dot entries, and a
+# run of clusters from the data area.
+fat = image("fat32-small")
+bps = struct.unpack_from("<H", fat, 0x0B)[0]
+spc = fat[0x0D]
+reserved = struct.unpack_from("<H", fat, 0x0E)[0]
+fats = fat[0x10]
+fat_size = struct.unpack_from("<I", fat, 0x24)[0]
+data_start = (reserved + fats * fat_size) * bps
+def cluster(n):
+    at = data_start + (n - 2) * spc * bps
+    return fat[at:at + spc * bps]
+dirs = [n for n in range(2, 200) if cluster(n)[:11] == b".          " or n == 2]
+for n in dirs[:10]:
+    put("fat_directory", f"fat32-small-cluster-{n}", b"\x00" + cluster(n))
+put("fat_directory", "fat32-small-clusters-2-40", b"\x00" + b"".join(cluster(n) for n in range(2, 40)))
+
+# Carving: sectors from each signature on, in reads of 8 sectors.
+raw = image("raw-small")
+signatures = [b"\xff\xd8\xff", b"PK\x03\x04", b"BM", b"II*\x00", b"MM\x00*"]
+found = 0
+for sector in range(len(raw) // 512):
+    head = raw[sector * 512: sector * 512 + 4]
+    if any(head.startswith(s) for s in signatures):
+        put("carving", f"raw-small-sector-{sector}", b"\x07" + raw[sector * 512: sector * 512 + 12 * 1024])
+        found += 1
+put("carving", "fat32-small-data-area", b"\x03" + fat[data_start:data_start + 16 * 1024])
+
+# Settings: profile texts and Base64 values as the program writes them.
+put("settings", "config", "[Settings]\r\nPath=/media/backup\r\nLast=QUJDRA==\r\n\r\n[最近]\r\n键 = \"值\"\r\n".encode())
+put("settings", "comments", b"; comment\n[a]\nk=v\n[A]\nK=w\n=novalue\nnoequals\n[unterminated\n")
+put("settings", "base64", b"AAECAwQFBgcICQ==")
+put("settings", "base64-bad", b"QUJD=A==")
+print("seeds:", {t: len(os.listdir(os.path.join(OUT, t))) for t in sorted(os.listdir(OUT))})
+PYTHON
