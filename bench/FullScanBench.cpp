@@ -1,0 +1,96 @@
+// Megabytes per second of the full scan over a raw image: every sector read
+// in runs and fed to the carving engine, as a volume with no file system
+// we understand is scanned.
+#include "bench/BenchImage.h"
+#include "bench/SilentScanHost.h"
+#include "device/RawVolumeAccess.h"
+#include "engine/FreeSpaceScanner.h"
+#include "engine/ScanContext.h"
+#include "platform/DriveTable.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr const char* kImageVariable = "RUVEX_BENCH_RAW_IMAGE";
+constexpr char16_t kImageLetter = u'B';
+
+void ScanWholeImage(benchmark::State& state) {
+    uint64_t bytes = 0;
+    uint64_t carved = 0;
+    for (auto _ : state) {
+        ScanContext context;
+        SilentScanHost host;
+        auto device = std::make_unique<CRawVolumeAccess>(kImageLetter);
+        CVolumeAccess& scanned = *device;
+        bytes = scanned.GetUnitCount() * scanned.GetUnitSize();
+        context.scanDevice = std::move(device);
+        context.catalog.UseDevice(scanned);
+        CFreeSpaceScanner scanner(context, scanned);
+        scanner.Run(host);
+        carved = context.carvedFiles.size();
+        benchmark::DoNotOptimize(context.carvedFiles.data());
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes));
+    state.counters["image_bytes"] = static_cast<double>(bytes);
+    state.counters["carved_files"] = static_cast<double>(carved);
+}
+
+// The reads of the full scan alone, in runs of state.range(0) sectors, with
+// nothing carved: how much of the scan's time the reading takes at the
+// scan's own run length, and at the 128 KiB that cat reads with.
+void ReadWholeImage(benchmark::State& state) {
+    const auto sectorsPerRead = static_cast<uint64_t>(state.range(0));
+    uint64_t bytes = 0;
+    for (auto _ : state) {
+        CRawVolumeAccess device(kImageLetter);
+        const uint64_t sectors = device.GetUnitCount();
+        bytes = sectors * device.GetUnitSize();
+        std::vector<uint8_t> buffer(sectorsPerRead * device.GetUnitSize());
+        for (uint64_t first = 1; first < sectors; first += sectorsPerRead) {
+            uint64_t last = std::min(sectors - 1, first + sectorsPerRead - 1);
+            std::span<uint8_t> run(buffer.data(), (last - first + 1) * device.GetUnitSize());
+            if (!device.ReadUnits(first, last, run)) {
+                state.SkipWithError("the image could not be read");
+                return;
+            }
+            benchmark::DoNotOptimize(run.data());
+        }
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string path = TakeImagePath(argc, argv, kImageVariable);
+    if (!ImageReadable(path)) {
+        ReportMissingImage("bench_full_scan", kImageVariable, path);
+        return 0;
+    }
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    platform::Drives().Register({kImageLetter, path, 0, platform::DriveKind::Image});
+    benchmark::RegisterBenchmark("FullScanRaw", ScanWholeImage)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime()
+        ->MinWarmUpTime(0.2)
+        ->MinTime(3.0);
+    benchmark::RegisterBenchmark("ReadOnlyRaw", ReadWholeImage)
+        ->Arg(static_cast<int64_t>(CFreeSpaceScanner::kMaxSectorsPerRead))
+        ->Arg(256)
+        ->ArgName("sectors_per_read")
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime()
+        ->MinWarmUpTime(0.2)
+        ->MinTime(2.0);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

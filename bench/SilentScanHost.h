@@ -1,0 +1,21 @@
+#pragma once
+// A scan host that shows nothing: the benchmarks measure the scan alone, not
+// the drawing of a progress display.
+#include "engine/ScanHost.h"
+
+class SilentScanHost : public ScanHost {
+public:
+    void SetProgressRange(uint64_t) override {}
+    void SetProgressPosition(uint64_t) override {}
+    void SetPercentText(const std::u16string&) override {}
+    void SetFoundText(const std::u16string&) override {}
+    void SetTitle(const std::u16string&) override {}
+    void SetFoundCount(uint32_t) override {}
+    void Finish() override { m_finished = true; }
+    void ShowMessage(const std::u16string&, const std::u16string&) override {}
+
+    bool Finished() const { return m_finished; }
+
+private:
+    bool m_finished = false;
+};
