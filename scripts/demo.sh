@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds Ruvex and runs it on the bundled demo volume.
+# Builds Ruvex and runs it on the bundled demo volume: lists the drives, shows
+# what a scan finds on the demo volume and recovers it into build/demo/recovered.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/build.sh build
@@ -9,4 +10,14 @@ xz -dc tests/data/demo.img.xz > build/demo/demo.img
 export RUVEX_HOME="$PWD/build/demo/home"
 mkdir -p "$RUVEX_HOME/ruvex"
 printf '[Drives]\nZ=%s\n' "$PWD/build/demo/demo.img" > "$RUVEX_HOME/ruvex/config.ini"
+
+echo "== Drives"
 build/cli/ruvex-cli drives
+echo
+echo "== What a full scan of drive Z finds"
+build/cli/ruvex-cli scan --drive Z --mode full
+echo
+echo "== Recovering everything into build/demo/recovered"
+rm -rf build/demo/recovered
+build/cli/ruvex-cli recover --drive Z --mode full --to build/demo/recovered
+find build/demo/recovered -type f | sort
