@@ -5,6 +5,8 @@
 #include <cstring>
 #include <unistd.h>
 
+namespace {
+
 std::string TakeImagePath(int& argc, char** argv, const char* environmentVariable) {
     std::string path;
     int kept = 1;
@@ -38,6 +40,23 @@ void ReportMissingImage(const char* program, const char* environmentVariable, co
                      program, path.c_str());
 }
 
-bool ImageReadable(const std::string& path) {
-    return !path.empty() && ::access(path.c_str(), R_OK) == 0;
+}  // namespace
+
+int RunImageBenchmarks(int argc, char** argv, const char* program, const char* environmentVariable,
+                       const std::function<void(const std::string& path)>& registerBenchmarks) {
+    const std::string path = TakeImagePath(argc, argv, environmentVariable);
+    if (path.empty() || ::access(path.c_str(), R_OK) != 0) {
+        ReportMissingImage(program, environmentVariable, path);
+        return 0;
+    }
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    registerBenchmarks(path);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
+
+benchmark::internal::Benchmark* TimeWholeImage(benchmark::internal::Benchmark* benchmark) {
+    return benchmark->Unit(benchmark::kMillisecond)->UseRealTime()->MinWarmUpTime(0.2);
 }

@@ -69,28 +69,12 @@ void ReadWholeImage(benchmark::State& state) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::string path = TakeImagePath(argc, argv, kImageVariable);
-    if (!ImageReadable(path)) {
-        ReportMissingImage("bench_full_scan", kImageVariable, path);
-        return 0;
-    }
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    platform::Drives().Register({kImageLetter, path, 0, platform::DriveKind::Image});
-    benchmark::RegisterBenchmark("FullScanRaw", ScanWholeImage)
-        ->Unit(benchmark::kMillisecond)
-        ->UseRealTime()
-        ->MinWarmUpTime(0.2)
-        ->MinTime(3.0);
-    benchmark::RegisterBenchmark("ReadOnlyRaw", ReadWholeImage)
-        ->Arg(static_cast<int64_t>(CFreeSpaceScanner::kMaxSectorsPerRead))
-        ->Arg(256)
-        ->ArgName("sectors_per_read")
-        ->Unit(benchmark::kMillisecond)
-        ->UseRealTime()
-        ->MinWarmUpTime(0.2)
-        ->MinTime(2.0);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunImageBenchmarks(argc, argv, "bench_full_scan", kImageVariable, [](const std::string& path) {
+        platform::Drives().Register({kImageLetter, path, 0, platform::DriveKind::Image});
+        TimeWholeImage(benchmark::RegisterBenchmark("FullScanRaw", ScanWholeImage));
+        TimeWholeImage(benchmark::RegisterBenchmark("ReadOnlyRaw", ReadWholeImage)
+                           ->Arg(static_cast<int64_t>(CFreeSpaceScanner::kMaxSectorsPerRead))
+                           ->Arg(256)
+                           ->ArgName("sectors_per_read"));
+    });
 }

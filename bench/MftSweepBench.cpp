@@ -8,7 +8,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
 #include <string>
 
 namespace {
@@ -43,19 +42,7 @@ void SweepWholeMft(benchmark::State& state, const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::string path = TakeImagePath(argc, argv, kImageVariable);
-    if (!ImageReadable(path)) {
-        ReportMissingImage("bench_mft_sweep", kImageVariable, path);
-        return 0;
-    }
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RegisterBenchmark("MftSweep", SweepWholeMft, path)
-        ->Unit(benchmark::kMillisecond)
-        ->UseRealTime()
-        ->MinWarmUpTime(0.2)
-        ->MinTime(2.0);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunImageBenchmarks(argc, argv, "bench_mft_sweep", kImageVariable, [](const std::string& path) {
+        TimeWholeImage(benchmark::RegisterBenchmark("MftSweep", SweepWholeMft, path));
+    });
 }

@@ -57,7 +57,7 @@ log "load average $LOAD (on $(nproc) cores); warming the page cache"
 cat "$NTFS" "$RAW" >/dev/null
 
 gbench() { # PROGRAM IMAGE NAME
-  "$BUILD/bench/$1" --image="$2" --benchmark_repetitions="$RUNS" \
+  "$BUILD/bench/$1" --image="$2" --benchmark_repetitions="$RUNS" --benchmark_min_time=2 \
     --benchmark_out="$RESULTS/$3.json" --benchmark_out_format=json \
     >"$RESULTS/$3.txt" 2>"$RESULTS/$3.stderr"
 }
