@@ -65,6 +65,7 @@ CNTFSVolume::~CNTFSVolume() = default;
 void CNTFSVolume::Open(std::unique_ptr<platform::RawSource> source) {
     if (!source) return;
     m_source = std::move(source);
+    if (platform::Geometry geometry; m_source->QueryGeometry(geometry)) m_sourceBytes = geometry.byteSize;
     std::array<uint8_t, kBootSectorSize> bootSector{};
     if (!m_source->ReadAt(0, bootSector.data(), bootSector.size()) || !ReadGeometry(bootSector) ||
         !CheckVersion()) {
@@ -123,8 +124,9 @@ void CNTFSVolume::LoadMftRecord() {
 uint64_t CNTFSVolume::TotalClusters() const {
     if (m_clusterSize == 0 || m_sectorsPerCluster == 0) return 0;
     // Keep cluster byte offsets representable even for a crafted sector count.
-    const uint64_t clusters = m_totalSectors / m_sectorsPerCluster;
-    return std::min<uint64_t>(clusters, ~0ULL / m_clusterSize);
+    uint64_t clusters = std::min<uint64_t>(m_totalSectors / m_sectorsPerCluster, ~0ULL / m_clusterSize);
+    if (m_sourceBytes != 0) clusters = std::min<uint64_t>(clusters, m_sourceBytes / m_clusterSize);
+    return clusters;
 }
 
 uint64_t CNTFSVolume::RecordCount() const {

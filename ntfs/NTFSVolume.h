@@ -48,6 +48,8 @@ public:
     // A positioned read of volume bytes; false without a source or when the
     // range cannot be read whole.
     bool ReadVolume(uint64_t offset, std::span<uint8_t> buffer) const;
+    // Clusters of the volume: the boot sector's count, never more than the
+    // source holds (a damaged count would send scans far past its end).
     uint64_t TotalClusters() const;
 
     // Geometry, as the boot sector gives it.
@@ -72,6 +74,7 @@ private:
     bool FillMftWindow(uint64_t position);
 
     std::shared_ptr<platform::RawSource> m_source;
+    uint64_t m_sourceBytes = 0;        // what the source holds; 0 when it would not tell
     std::vector<uint8_t> m_mftWindow;  // cached stretch of MFT data
     uint64_t m_mftWindowStart = 0;     // MFT data offset of m_mftWindow[0]
     uint64_t m_mftWindowFilled = 0;    // bytes of m_mftWindow that hold MFT data

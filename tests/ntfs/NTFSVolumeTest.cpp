@@ -124,6 +124,21 @@ TEST(NTFSVolume, DamagedBootSectorsAreInvalid) {
     }
 }
 
+TEST(NTFSVolume, SectorCountPastTheImageEndIsCutToTheImage) {
+    REQUIRE_VOLUME("ntfs-small");
+    // A damaged boot sector (found by the corruption run) claimed about 2^53
+    // sectors; the full scan then walked that many clusters and never ended.
+    const std::string copy = EditedCopy("ntfs-huge", [](std::fstream& file, const CNTFSVolume&) {
+        file.seekp(0x2D);
+        file.write("\xFC\x8C", 2);
+    });
+    CNTFSVolume volume(copy);
+    ASSERT_TRUE(volume.IsVolumeOK());
+    EXPECT_GT(volume.m_totalSectors, uint64_t(1) << 50) << "the boot sector's own value is kept";
+    EXPECT_EQ(volume.TotalClusters(), std::filesystem::file_size(copy) / volume.m_clusterSize);
+    EXPECT_GT(volume.RecordCount(), 16u);
+}
+
 TEST(NTFSVolume, SystemRecordsLoadFromTheirPlaceAfterTheMftStart) {
     REQUIRE_VOLUME("ntfs-small");
     const std::string path = VolumePath("ntfs-small");
