@@ -1,6 +1,6 @@
 #include "catalog/MftDelFile.h"
 
-#include "ntfs/AttrBase.h"
+#include "ntfs/DataStream.h"
 #include "ntfs/FileRecord.h"
 #include "platform/OutputFile.h"
 
@@ -8,25 +8,26 @@ namespace {
 
 constexpr size_t kStep = 65536;
 
-// Loads the record with its data attributes and returns its unnamed stream.
-CAttrBase* LoadDataStream(CFileRecord& reader, uint64_t recordNumber, std::string& error) {
+// Loads the record with its data attributes; false with a reason when the
+// record or its unnamed stream is gone.
+bool LoadRecordData(CFileRecord& reader, uint64_t recordNumber, std::string& error) {
     if (!reader.LoadRecord(recordNumber)) {
         error = "MFT record " + std::to_string(recordNumber) + " cannot be read";
-        return nullptr;
+        return false;
     }
     reader.m_attrMask = CFileRecord::kMaskData;
     if (!reader.ParseAttributes()) {
         error = "MFT record " + std::to_string(recordNumber) + " is damaged, encrypted or compressed";
-        return nullptr;
+        return false;
     }
-    CAttrBase* stream = reader.DefaultDataStream();
-    if (!stream) error = "MFT record " + std::to_string(recordNumber) + " has no data stream";
-    return stream;
+    if (CDataStream(reader).Exists()) return true;
+    error = "MFT record " + std::to_string(recordNumber) + " has no data stream";
+    return false;
 }
 
 // Reads one step at `offset`; true when it delivered the whole step or
 // exactly the bytes that remain.
-bool ReadStep(CAttrBase& stream, uint64_t offset, uint64_t size, std::vector<uint8_t>& buffer,
+bool ReadStep(CDataStream& stream, uint64_t offset, uint64_t size, std::vector<uint8_t>& buffer,
               size_t& got) {
     got = 0;
     if (!stream.ReadBytes(offset, buffer, got)) return false;
@@ -37,16 +38,16 @@ bool ReadStep(CAttrBase& stream, uint64_t offset, uint64_t size, std::vector<uin
 
 SaveResult RecoverMftFile(CFileRecord& reader, uint64_t recordNumber, const std::u16string& path) {
     SaveResult result;
-    CAttrBase* stream = LoadDataStream(reader, recordNumber, result.error);
-    if (!stream) return result;
+    if (!LoadRecordData(reader, recordNumber, result.error)) return result;
+    CDataStream stream(reader);
     auto file = platform::OutputFile::Create(path, result.error);
     if (!file) return result;
 
-    const uint64_t size = stream->DataSize();
+    const uint64_t size = stream.DataSize();
     std::vector<uint8_t> buffer(kStep);
     for (uint64_t offset = 0; offset < size; offset += kStep) {
         size_t got = 0;
-        if (!ReadStep(*stream, offset, size, buffer, got)) {
+        if (!ReadStep(stream, offset, size, buffer, got)) {
             result.error = "data of MFT record " + std::to_string(recordNumber) +
                            " cannot be read at byte " + std::to_string(offset);
             break;
@@ -66,16 +67,16 @@ SaveResult RecoverMftFile(CFileRecord& reader, uint64_t recordNumber, const std:
 bool ReadMftFileHead(CFileRecord& reader, uint64_t recordNumber, std::vector<uint8_t>& content) {
     std::string error;
     content.clear();
-    CAttrBase* stream = LoadDataStream(reader, recordNumber, error);
-    if (!stream) return false;
-    const uint64_t size = stream->DataSize();
+    if (!LoadRecordData(reader, recordNumber, error)) return false;
+    CDataStream stream(reader);
+    const uint64_t size = stream.DataSize();
     const uint64_t wanted = size < kPreviewLimit ? size : kPreviewLimit;
     content.assign(static_cast<size_t>(wanted), 0);
     std::vector<uint8_t> buffer(kStep);
     for (uint64_t offset = 0; offset < wanted; offset += kStep) {
         size_t got = 0;
         // The head may end inside a step: what is missing up to the limit counts as the rest.
-        if (!stream->ReadBytes(offset, buffer, got)) break;
+        if (!stream.ReadBytes(offset, buffer, got)) break;
         uint64_t missing = wanted - offset;
         if (got != kStep && got != missing) break;
         size_t take = static_cast<size_t>(got < missing ? got : missing);

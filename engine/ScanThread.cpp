@@ -9,7 +9,7 @@
 #include "engine/ProgressText.h"
 #include "engine/ScanContext.h"
 #include "engine/ScanHost.h"
-#include "ntfs/AttrBase.h"
+#include "ntfs/DataStream.h"
 #include "ntfs/FileRecord.h"
 #include "ntfs/NTFSVolume.h"
 #include "platform/Diagnostics.h"
@@ -35,9 +35,9 @@ bool ReadClusterBitmap(CNTFSVolume& volume, std::vector<uint8_t>& bitmap) {
     CFileRecord record(volume);
     record.m_attrMask = CFileRecord::kMaskData;
     if (!record.LoadRecord(kBitmapRecord) || !record.ParseAttributes()) return false;
-    CAttrBase* data = record.DefaultDataStream();
-    if (!data) return false;
-    const uint64_t size = data->DataSize();
+    CDataStream data(record);
+    if (!data.Exists()) return false;
+    const uint64_t size = data.DataSize();
     // One bit per cluster, rounded up to whole 8-byte words: a larger size
     // comes from a damaged record and would only waste memory.
     if (size > (volume.TotalClusters() + 7) / 8 + 8) return false;
@@ -46,7 +46,7 @@ bool ReadClusterBitmap(CNTFSVolume& volume, std::vector<uint8_t>& bitmap) {
         uint64_t want = std::min<uint64_t>(kBitmapStep, size - offset);
         size_t got = 0;
         std::span<uint8_t> step(bitmap.data() + offset, static_cast<size_t>(want));
-        if (!data->ReadBytes(offset, step, got) || got != want) return false;
+        if (!data.ReadBytes(offset, step, got) || got != want) return false;
     }
     return true;
 }
