@@ -5,6 +5,7 @@
 #include "ntfs/NTFSVolume.h"
 #include "platform/TextConvert.h"
 #include "tests/engine/RecordingHost.h"
+#include "tests/engine/StorePath.h"
 #include "tests/support/TestVolumes.h"
 
 #include <gtest/gtest.h>
@@ -36,18 +37,6 @@ std::vector<FlsEntry> DeletedFilesByFls(const std::string& image) {
         if (std::regex_match(text, match, line)) entries.push_back({std::stoull(match[1]), "/" + match[2].str()});
     }
     return entries;
-}
-
-std::string StorePath(const ScanContext& context, const DeletedFileItem& item) {
-    std::string path = "/" + platform::ToUtf8(item.name);
-    uint64_t key = FolderKeyOfReference(item.parentRef);
-    for (int guard = 0; key != kRootFolderKey && guard < 1000; ++guard) {
-        const FolderItem& folder = context.folderMap.at(key);
-        path = "/" + platform::ToUtf8(folder.name) + path;
-        if (folder.parentRef == 0) break;
-        key = FolderKeyOfReference(folder.parentRef);
-    }
-    return path;
 }
 
 TEST(FlsPeer, SweepFindsWhatFlsListsAsDeleted) {

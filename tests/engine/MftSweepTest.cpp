@@ -5,6 +5,7 @@
 #include "platform/LittleEndian.h"
 #include "platform/TextConvert.h"
 #include "tests/engine/RecordingHost.h"
+#include "tests/engine/StorePath.h"
 #include "tests/support/TestVolumes.h"
 
 #include <gtest/gtest.h>
@@ -19,20 +20,6 @@ namespace {
 using testing_support::LoadManifest;
 using testing_support::VolumeExists;
 using testing_support::VolumePath;
-
-// The path the result store gives a file: its folder chain up to the root.
-std::string StorePath(const ScanContext& context, const DeletedFileItem& item) {
-    std::string path = "/" + platform::ToUtf8(item.name);
-    uint64_t key = FolderKeyOfReference(item.parentRef);
-    for (int guard = 0; key != kRootFolderKey && guard < 1000; ++guard) {
-        auto folder = context.folderMap.find(key);
-        if (folder == context.folderMap.end()) return "?" + path;
-        path = "/" + platform::ToUtf8(folder->second.name) + path;
-        if (folder->second.parentRef == 0) break;
-        key = FolderKeyOfReference(folder->second.parentRef);
-    }
-    return path;
-}
 
 // A copy of a volume whose MFT claims `records` records: the real size of
 // record 0's data attribute is rewritten in the copy.
