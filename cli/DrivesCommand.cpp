@@ -1,6 +1,7 @@
 #include "cli/Commands.h"
 
 #include "platform/DriveTable.h"
+#include "platform/RawSource.h"
 #include "platform/TextConvert.h"
 #include "platform/VolumeInfo.h"
 
@@ -36,9 +37,12 @@ int RunDrivesCommand(const Arguments& arguments) {
             std::snprintf(text, sizeof text, "%.2fG", double(bytes) / 1073741824.0);
             size = text;
         }
-        std::printf("%c:   %-8s %10s  %s (%s)\n", static_cast<char>(drive.letter),
+        // A drive that cannot be read is still listed, with the reason.
+        std::string reason;
+        std::string note = platform::RawSource::OpenDrive(drive.letter, reason) ? "" : " - cannot read: " + reason;
+        std::printf("%c:   %-8s %10s  %s (%s)%s\n", static_cast<char>(drive.letter),
                     platform::ToUtf8(fileSystem).c_str(), size.c_str(), drive.path.c_str(),
-                    KindText(drive.kind));
+                    KindText(drive.kind), note.c_str());
     }
     return 0;
 }
