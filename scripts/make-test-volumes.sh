@@ -4,11 +4,25 @@
 #   fat32-small.img.xz  FAT32 made by mkfs.fat, filled and partly emptied with mtools
 #   raw-small.img.xz    no file system: sample files laid at sector starts
 #   demo.img.xz         NTFS volume with deleted photos and documents for the README
+#   ntfs-large.img.xz   NTFS with a deleted 30 MiB file and deleted fragmented
+#                       files, one of them spread over extension records
 # Each volume gets a <name>.manifest.tsv beside it (see tests/data/README.md).
 #
-# Run as root (the NTFS volumes are FUSE-mounted). Every run rebuilds everything
-# from scratch in a temporary folder and then replaces the files in tests/data/.
+# Run as root (the NTFS volumes are FUSE-mounted). Every run rebuilds the named
+# volumes (all of them without arguments) from scratch in a temporary folder
+# and then replaces their files in tests/data/:
+#   scripts/make-test-volumes.sh [ntfs-small|fat32-small|raw-small|demo|ntfs-large]...
 set -euo pipefail
+
+ALL_VOLUMES=(ntfs-small fat32-small raw-small demo ntfs-large)
+VOLUMES=("$@")
+[ "${#VOLUMES[@]}" -gt 0 ] || VOLUMES=("${ALL_VOLUMES[@]}")
+for v in "${VOLUMES[@]}"; do
+  case " ${ALL_VOLUMES[*]} " in
+    *" $v "*) ;;
+    *) echo "make-test-volumes.sh: no volume called $v" >&2; exit 1 ;;
+  esac
+done
 
 if [ "$(id -u)" -ne 0 ]; then
   echo "make-test-volumes.sh: run as root (ntfs-3g needs to mount the images)" >&2
@@ -79,6 +93,27 @@ while n < size:
     i += 1
 data = "".join(parts).encode("ascii")[:size]
 open(out, "wb").write(data)
+EOF
+  touch -d "$STAMP" "$1"
+}
+
+# gen_blocks FILE BYTES LABEL: 4096-byte blocks, each starting with its own
+# number and then the same filler, so that every cluster differs from every
+# other (a misplaced or repeated cluster changes the hash) and yet xz packs
+# 30 MiB into a few kilobytes.
+gen_blocks() {
+  python3 - "$1" "$2" "$3" <<'EOF'
+import sys
+out, size, label = sys.argv[1], int(sys.argv[2]), sys.argv[3]
+filler = ("The quick brown fox jumps over the lazy dog. " * 92).encode("ascii")
+with open(out, "wb") as f:
+    n, i = 0, 0
+    while n < size:
+        block = (f"{label} block {i:08d}\n".encode("ascii") + filler)[:4095] + b"\n"
+        block = block[:size - n]
+        f.write(block)
+        n += len(block)
+        i += 1
 EOF
   touch -d "$STAMP" "$1"
 }
@@ -390,6 +425,208 @@ build_ntfs_small() {
   finish_volume ntfs-small live
 }
 
+# ntfs_put_interleaved CHUNK SRC1 PATH1 SRC2 PATH2: writes two files side by
+# side, CHUNK bytes to one and then to the other, each write flushed, so that
+# in a tight free space their clusters alternate and each file is cut into
+# runs of CHUNK bytes.
+ntfs_put_interleaved() {
+  python3 - "$1" "$2" "$MNT$3" "$4" "$MNT$5" <<'EOF'
+import os, sys
+chunk = int(sys.argv[1])
+srcs = [open(sys.argv[2], "rb"), open(sys.argv[4], "rb")]
+dsts = [os.open(p, os.O_WRONLY | os.O_CREAT | os.O_TRUNC, 0o644) for p in (sys.argv[3], sys.argv[5])]
+left = [0, 1]
+while left:
+    for k in list(left):
+        piece = srcs[k].read(chunk)
+        if not piece:
+            left.remove(k)
+            continue
+        os.write(dsts[k], piece)
+        os.fsync(dsts[k])
+for d in dsts:
+    os.close(d)
+EOF
+  touch -d "$STAMP" "$MNT$3" "$MNT$5"
+  record_file "$2" "$3" "$(stat -c %i "$MNT$3")"
+  record_file "$4" "$5" "$(stat -c %i "$MNT$5")"
+}
+
+# ntfs_runs IMAGE RECORD -> number of runs of the unnamed $DATA (from istat's
+# cluster list: a run ends where the next cluster is not the following one).
+ntfs_runs() {
+  istat "$1" "$2" | python3 -c '
+import sys
+lines = sys.stdin.read().split("\n")
+start = next(i for i, l in enumerate(lines) if l.startswith("Type: $DATA (128-"))
+clusters = [int(w) for l in lines[start + 1:] for w in l.split() if w.isdigit()]
+print(sum(1 for i, c in enumerate(clusters) if i == 0 or c != clusters[i - 1] + 1))'
+}
+
+# ntfs_keep_records BEFORE AFTER RECORD: puts back into AFTER the MFT records
+# of the file at RECORD (its base record and every extension record naming it
+# as base) and the clusters of its non-resident $ATTRIBUTE_LIST as they were in
+# BEFORE, the same image just before the file was deleted; each record keeps
+# the sequence number the deletion gave it and loses its in-use flag. When
+# ntfs-3g deletes a file whose attributes spread over extension records, it
+# empties the extension record holding the $FILE_NAME and shortens the
+# attribute list record without rewriting the list, which cuts off the entry
+# of the last $DATA extent; Windows only clears the in-use flags. This leaves
+# the file the way Windows leaves it.
+ntfs_keep_records() {
+  python3 - "$@" <<'EOF'
+import struct, sys
+before_path, after_path, base = sys.argv[1], sys.argv[2], int(sys.argv[3])
+before = open(before_path, "rb").read()
+after = bytearray(open(after_path, "rb").read())
+sector = struct.unpack_from("<H", before, 0x0B)[0]
+cluster = sector * before[0x0D]
+size_code = struct.unpack_from("<b", before, 0x40)[0]
+record_size = size_code * cluster if size_code > 0 else 1 << -size_code
+
+def fixed(raw):  # a record with its update sequence applied
+    r = bytearray(raw)
+    usa, count = struct.unpack_from("<HH", r, 4)
+    for i in range(1, count):
+        r[i * sector - 2:i * sector] = r[usa + 2 * i:usa + 2 * i + 2]
+    return bytes(r)
+
+def attributes(r):
+    off = struct.unpack_from("<H", r, 0x14)[0]
+    while off + 8 <= len(r):
+        kind, length = struct.unpack_from("<II", r, off)
+        if kind == 0xFFFFFFFF or length == 0:
+            return
+        yield kind, r[off:off + length]
+        off += length
+
+def runs(a):  # (lcn, clusters) of a non-resident attribute
+    pos, lcn, out = struct.unpack_from("<H", a, 0x20)[0], 0, []
+    while a[pos]:
+        nl, no = a[pos] & 15, a[pos] >> 4
+        count = int.from_bytes(a[pos + 1:pos + 1 + nl], "little")
+        lcn += int.from_bytes(a[pos + 1 + nl:pos + 1 + nl + no], "little", signed=True)
+        out.append((lcn, count))
+        pos += 1 + nl + no
+    return out
+
+mft_start = struct.unpack_from("<Q", before, 0x30)[0] * cluster
+mft = fixed(before[mft_start:mft_start + record_size])
+offsets = []  # byte offset of every MFT record
+for kind, a in attributes(mft):
+    if kind == 0x80 and a[8]:
+        for lcn, count in runs(a):
+            offsets += range(lcn * cluster, (lcn + count) * cluster, record_size)
+
+def record(image, n):
+    return fixed(image[offsets[n]:offsets[n] + record_size])
+
+restored = []
+for n in range(len(offsets)):
+    r = record(before, n)
+    if r[:4] != b"FILE" or not struct.unpack_from("<H", r, 0x16)[0] & 1:
+        continue
+    if n != base and struct.unpack_from("<Q", r, 0x20)[0] & 0xFFFFFFFFFFFF != base:
+        continue
+    raw = bytearray(before[offsets[n]:offsets[n] + record_size])
+    raw[0x10:0x12] = after[offsets[n] + 0x10:offsets[n] + 0x12]
+    struct.pack_into("<H", raw, 0x16, struct.unpack_from("<H", raw, 0x16)[0] & ~1)
+    after[offsets[n]:offsets[n] + record_size] = raw
+    restored.append(n)
+    if n == base:
+        for kind, a in attributes(r):
+            if kind == 0x20 and a[8]:
+                for lcn, count in runs(a):
+                    lo, hi = lcn * cluster, (lcn + count) * cluster
+                    after[lo:hi] = before[lo:hi]
+if base not in restored:
+    sys.exit(f"record {base} is not in use before the deletion")
+open(after_path, "r+b").write(after)
+print(f"records {restored} put back as deleted", file=sys.stderr)
+EOF
+}
+
+build_ntfs_large() {
+  log "building ntfs-large"
+  local img=$WORK/ntfs-large.img free
+  start_volume ntfs-large
+  gen_text "$S/large-readme.txt" 1800 readme
+  gen_text "$S/large-notes.txt" 20000 notes
+  gen_blocks "$S/30MiB.bin" 31457280 video
+  gen_blocks "$S/frag-4MiB.bin" 4194304 fragmented
+  gen_blocks "$S/frag-partner.bin" 4194304 fragmented-partner
+  gen_blocks "$S/scatter-4MiB.bin" 4194304 scattered
+  gen_blocks "$S/scatter-partner.bin" 4194304 scattered-partner
+
+  ntfs_new "$img" 64 RUVEX-LARGE 52555645584c5247
+  ntfs_mount "$img"
+  ntfs_dir /Documents
+  ntfs_put "$S/large-readme.txt" /Documents/readme.txt
+  ntfs_put "$S/large-notes.txt" /Documents/notes.txt
+  ntfs_dir /Video
+  ntfs_put "$S/30MiB.bin" /Video/big-30MiB.bin
+
+  # Fill the volume up to the room the fragmented files need (2 x 8 MiB) plus
+  # some slack for the MFT; two files written side by side into that little
+  # free space alternate cluster by cluster (ntfs-3g continues a file at the
+  # next free cluster after its last one), while with free space to spare it
+  # keeps each file contiguous.
+  sync
+  free=$(df -B4096 --output=avail "$MNT" | tail -1)
+  [ "$free" -gt 4400 ] || die "ntfs-large: only $free clusters free"
+  head -c $(((free - 4096 - 256) * 4096)) /dev/zero > "$S/filler.bin"
+  touch -d "$STAMP" "$S/filler.bin"
+  ntfs_put "$S/filler.bin" /filler.bin
+
+  ntfs_dir /Data
+  # 64 KiB at a time: 64 runs of 16 clusters, all in the base record.
+  ntfs_put_interleaved 65536 "$S/frag-4MiB.bin" /Data/fragmented.bin \
+    "$S/frag-partner.bin" /Data/fragmented-partner.bin
+  # 4 KiB at a time: 1024 one-cluster runs, too many mapping pairs for one
+  # record, so the $DATA is split over extension records behind an
+  # $ATTRIBUTE_LIST.
+  ntfs_put_interleaved 4096 "$S/scatter-4MiB.bin" /Data/scattered.bin \
+    "$S/scatter-partner.bin" /Data/scattered-partner.bin
+
+  ntfs_umount
+  cp "$img" "$WORK/ntfs-large.before.img"
+
+  ntfs_mount "$img"
+  ntfs_rm /Video/big-30MiB.bin
+  ntfs_rm /Data/fragmented.bin
+  ntfs_rm /Data/scattered.bin
+  ntfs_umount
+  ntfs_keep_records "$WORK/ntfs-large.before.img" "$img" \
+    "$(awk -F'\t' '$2 == "/Data/scattered.bin" { print $5 }' "$ENTRIES")"
+  rm "$WORK/ntfs-large.before.img"
+
+  finish_volume ntfs-large live
+  check_ntfs_large
+}
+
+# check_ntfs_large: the deleted files of ntfs-large must still be laid out as
+# intended: the fragmented file in many runs, the scattered file with an
+# $ATTRIBUTE_LIST and its $DATA in several records, and the image small.
+check_ntfs_large() {
+  local img=$WORK/ntfs-large.img rec runs
+  rec=$(awk -F'\t' '$2 == "/Data/fragmented.bin" { print $6 }' "$OUT/ntfs-large.manifest.tsv")
+  runs=$(ntfs_runs "$img" "$rec")
+  log "ntfs-large: /Data/fragmented.bin (record $rec) has $runs runs"
+  [ "$runs" -ge 16 ] || die "/Data/fragmented.bin has only $runs runs"
+  rec=$(awk -F'\t' '$2 == "/Data/scattered.bin" { print $6 }' "$OUT/ntfs-large.manifest.tsv")
+  istat "$img" "$rec" > "$WORK/scattered.istat"
+  grep -E '^Type: (\$ATTRIBUTE_LIST|128-|\$DATA)' "$WORK/scattered.istat" >&2
+  grep -q '^Type: \$ATTRIBUTE_LIST' "$WORK/scattered.istat" ||
+    die "/Data/scattered.bin has no \$ATTRIBUTE_LIST"
+  [ "$(grep -c '^Type: 128-' "$WORK/scattered.istat")" -ge 2 ] ||
+    die "/Data/scattered.bin has its \$DATA in one record only"
+  runs=$(ntfs_runs "$img" "$rec")
+  log "ntfs-large: /Data/scattered.bin (record $rec) has $runs runs"
+  [ "$runs" -ge 500 ] || die "/Data/scattered.bin has only $runs runs"
+  [ "$(stat -c %s "$OUT/ntfs-large.img.xz")" -lt 524288 ] ||
+    die "ntfs-large.img.xz is larger than 512 KiB"
+}
+
 build_demo() {
   log "building demo"
   local img=$WORK/demo.img
@@ -589,13 +826,21 @@ sys.exit(bad)
 EOF
 }
 
-make_samples
-build_ntfs_small
-build_fat32_small
-build_raw_small
-build_demo
+wanted() { case " ${VOLUMES[*]} " in *" $1 "*) return 0 ;; *) return 1 ;; esac; }
+
+# ntfs-large makes its own samples; the others share the ones below.
+if wanted ntfs-small || wanted fat32-small || wanted raw-small || wanted demo; then
+  make_samples
+fi
+if wanted ntfs-small; then build_ntfs_small; fi
+if wanted fat32-small; then build_fat32_small; fi
+if wanted raw-small; then build_raw_small; fi
+if wanted demo; then build_demo; fi
+if wanted ntfs-large; then build_ntfs_large; fi
 
 status=0
-for v in ntfs-small fat32-small demo; do verify_fls "$v" || status=1; done
+for v in ntfs-small fat32-small demo ntfs-large; do
+  if wanted "$v"; then verify_fls "$v" || status=1; fi
+done
 [ $status -eq 0 ] || die "some deleted files are not seen by fls"
 log "done: $(cd "$OUT" && stat -c '%n %s' ./*.img.xz | tr '\n' ' ')"
