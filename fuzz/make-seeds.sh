@@ -51,10 +51,10 @@ def attributes(rec):
         offset += length
 
 records = {}
-for volume in ("ntfs-small", "demo"):
+for volume in [v for v in ("ntfs-small", "demo", "ntfs-large") if os.path.exists(os.path.join(DATA, v + ".img.xz"))]:
     for n, raw in mft_records(image(volume)):
         records[(volume, n)] = raw
-wanted = [0, 1, 3, 5, 6, 9, 11, 64, 65, 66, 67, 68, 70, 72, 75, 80]
+wanted = [0, 1, 3, 5, 6, 9, 11, 64, 65, 66, 67, 68, 70, 71, 72, 73, 75, 80]
 kept = 0
 for (volume, n), raw in sorted(records.items()):
     if n in wanted or (volume == "ntfs-small" and n % 7 == 0 and kept < 32):
@@ -109,6 +109,23 @@ put("attr_list", "resident-list", base + ext_name + ext_data)
 ntfs = image("ntfs-small")
 mft_start = struct.unpack_from("<Q", ntfs, 0x30)[0] * 4096
 put("attr_list", "ntfs-small-mft-head", ntfs[mft_start:mft_start + 16 * RECORD])
+# ntfs-large's record 73 spreads its data runs over extension records behind
+# its attribute list: it stands in for record 0, the real records follow.
+if os.path.exists(os.path.join(DATA, "ntfs-large.img.xz")):
+    large = image("ntfs-large")
+    mft_start = struct.unpack_from("<Q", large, 0x30)[0] * 4096
+    head = large[mft_start:mft_start + 80 * RECORD]
+    # Its list, made resident in a record of its own so that the
+    # fuzzer's 512-byte clusters do not hide it.
+    for kind, attribute in attributes(repaired(head[73 * RECORD:74 * RECORD])):
+        if kind == 0x20 and attribute[8] == 1:
+            runs = attribute[struct.unpack_from("<H", attribute, 0x20)[0]:]
+            length_size, offset_size = runs[0] & 15, runs[0] >> 4
+            lcn = int.from_bytes(runs[1 + length_size:1 + length_size + offset_size], "little", signed=True)
+            size = struct.unpack_from("<Q", attribute, 0x30)[0]
+            entries = large[lcn * 4096:lcn * 4096 + size]
+            base = record_with([resident(0x10, std_info), resident(0x20, entries)])
+            put("attr_list", "ntfs-large-resident-list", base + head[RECORD:])
 
 # FAT32: directory clusters (1 sector each) behind a first byte that picks
 # one sector per cluster; a live root, a folder with its dot entries, and a

@@ -12,4 +12,8 @@ scripts/build.sh build-sanitize -DRUVEX_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
 (cd build-sanitize &&
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --output-on-failure -j"$jobs")
+# Every libFuzzer target over its seeds for a few thousand inputs (needs clang).
+if command -v clang++ >/dev/null 2>&1; then
+  fuzz/run-fuzzers.sh --smoke 4000
+fi
 echo "All tests passed, normally and under the sanitizers."
