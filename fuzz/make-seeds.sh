@@ -6,7 +6,12 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 exec python3 - "$@" <<'PYTHON'
-import lzma, os, shutil, struct
+import importlib.util, lzma, os, shutil, struct
+
+# The corruption run already knows where a FAT32 volume keeps its directories.
+spec = importlib.util.spec_from_file_location("corruption_run", "scripts/corruption-run.py")
+corruption_run = importlib.util.module_from_spec(spec)
+spec.loader.exec_module(corruption_run)
 
 DATA = "tests/data"
 OUT = "fuzz/seeds"
@@ -131,19 +136,11 @@ if os.path.exists(os.path.join(DATA, "ntfs-large.img.xz")):
 # one sector per cluster; a live root, a folder with its dot entries, and a
 # run of clusters from the data area.
 fat = image("fat32-small")
-bps = struct.unpack_from("<H", fat, 0x0B)[0]
-spc = fat[0x0D]
-reserved = struct.unpack_from("<H", fat, 0x0E)[0]
-fats = fat[0x10]
-fat_size = struct.unpack_from("<I", fat, 0x24)[0]
-data_start = (reserved + fats * fat_size) * bps
-def cluster(n):
-    at = data_start + (n - 2) * spc * bps
-    return fat[at:at + spc * bps]
-dirs = [n for n in range(2, 200) if cluster(n)[:11] == b".          " or n == 2]
-for n in dirs[:10]:
-    put("fat_directory", f"fat32-small-cluster-{n}", b"\x00" + cluster(n))
-put("fat_directory", "fat32-small-clusters-2-40", b"\x00" + b"".join(cluster(n) for n in range(2, 40)))
+directories = corruption_run.Layout(fat).regions["directory"]  # the root's first cluster first
+data_start, unit = directories[0]
+for at, length in directories[:10]:
+    put("fat_directory", f"fat32-small-cluster-{(at - data_start) // unit + 2}", b"\x00" + fat[at:at + length])
+put("fat_directory", "fat32-small-clusters-2-40", b"\x00" + fat[data_start:data_start + 38 * unit])
 
 # Carving: sectors from each signature on, in reads of 8 sectors.
 raw = image("raw-small")
