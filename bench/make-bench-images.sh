@@ -2,7 +2,7 @@
 # Builds the two benchmark images, cached under a folder (default
 # build-bench/images):
 #   ntfs-100k.img   NTFS (mkntfs) holding 102,400 small files in 336 folders,
-#                   written through ntfs-3g, then 59,840 files and 58 folders
+#                   written through ntfs-3g, then 59,840 files and 56 folders
 #                   deleted: an MFT of about 103,000 records to sweep
 #   raw-mixed.img   1 GiB with no file system: seeded random data, zero
 #                   stretches, text and thousands of copies of small JPEG, BMP
