@@ -3,7 +3,7 @@
 #include "engine/ProgressText.h"
 #include "engine/ScanContext.h"
 #include "engine/ScanHost.h"
-#include "ntfs/AttrBase.h"
+#include "ntfs/DataStream.h"
 #include "ntfs/FileRecord.h"
 #include "ntfs/NTFSVolume.h"
 
@@ -14,7 +14,9 @@ namespace {
 constexpr uint64_t kFirstUserRecord = 16;
 
 void SweepRecord(ScanContext& context, CFileRecord& record, uint64_t number) {
-    if (!record.LoadRecord(number)) return;
+    // Extension records hold attributes of another file, which is found
+    // through its own base record.
+    if (!record.LoadRecord(number) || record.BaseReference() != 0) return;
     // Files still in use are not what we look for; folders are kept whatever
     // their state, since they carry the paths of the deleted files below them.
     bool inUse = record.IsInUse();
@@ -38,9 +40,9 @@ void SweepRecord(ScanContext& context, CFileRecord& record, uint64_t number) {
     item.parentRef = record.ParentReference();
     item.name = std::move(name);
     item.size = record.NameFileSize();
-    if (item.size == 0) {
-        if (const CAttrBase* data = record.DefaultDataStream()) item.size = data->DataSize();
-    }
+    // The stream's size lives in its first extent, wherever the attribute
+    // list put that.
+    if (item.size == 0) item.size = CDataStream(record).DataSize();
     context.deletedFiles.push_back(std::move(item));
 }
 

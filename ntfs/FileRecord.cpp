@@ -101,6 +101,10 @@ uint16_t CFileRecord::Flags() const {
     return m_loaded ? platform::LeBytes(m_recordBuffer).U16(0x16) : 0;
 }
 
+uint64_t CFileRecord::BaseReference() const {
+    return m_loaded ? platform::LeBytes(m_recordBuffer).U64(0x20) : 0;
+}
+
 std::span<const uint8_t> CFileRecord::Bytes() const {
     return m_loaded ? std::span<const uint8_t>(m_recordBuffer) : std::span<const uint8_t>();
 }

@@ -50,6 +50,8 @@ public:
     uint16_t Flags() const;  // header flags, 0 when nothing is loaded
     bool IsInUse() const { return (Flags() & kFlagInUse) != 0; }
     bool IsDirectory() const { return (Flags() & kFlagDirectory) != 0; }
+    // The base record of an extension record; 0 for a base record.
+    uint64_t BaseReference() const;
     // The loaded record's bytes after repair; empty when nothing is loaded.
     std::span<const uint8_t> Bytes() const;
 

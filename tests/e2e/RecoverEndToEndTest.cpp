@@ -96,7 +96,8 @@ INSTANTIATE_TEST_SUITE_P(Volumes, RecoverEndToEnd,
                          testing::Values(Case{"ntfs-small", "deleted"}, Case{"ntfs-small", "full"},
                                          Case{"fat32-small", "deleted"}, Case{"fat32-small", "full"},
                                          Case{"raw-small", "deleted"}, Case{"raw-small", "full"},
-                                         Case{"demo", "deleted"}, Case{"demo", "full"}),
+                                         Case{"demo", "deleted"}, Case{"demo", "full"},
+                                         Case{"ntfs-large", "deleted"}, Case{"ntfs-large", "full"}),
                          CaseName);
 
 }  // namespace

@@ -80,6 +80,22 @@ TEST(MftSweep, FindsEveryDeletedFileOfTheManifestWithItsPath) {
     for (const auto& [key, folder] : context.folderMap) EXPECT_EQ(folder.used, 1) << "unused folders are erased";
 }
 
+TEST(MftSweep, ExtensionRecordsAreNotFilesAndSizesComeFromTheFirstExtent) {
+    if (!VolumeExists("ntfs-large")) GTEST_SKIP();
+    CNTFSVolume volume(VolumePath("ntfs-large"));
+    ScanContext context;
+    RecordingHost host;
+    SweepMft(context, host, volume);
+    std::map<std::string, std::vector<const DeletedFileItem*>> byPath;
+    for (const DeletedFileItem& item : context.deletedFiles) byPath[StorePath(context, item)].push_back(&item);
+    for (const auto& entry : LoadManifest("ntfs-large")) {
+        if (entry.kind != "file" || entry.state != "deleted") continue;
+        ASSERT_EQ(byPath[entry.path].size(), 1u) << entry.path << " is listed once";
+        EXPECT_EQ(byPath[entry.path][0]->recordNumber, std::stoull(entry.location));
+        EXPECT_EQ(byPath[entry.path][0]->size, entry.size) << entry.path;
+    }
+}
+
 TEST(MftSweep, ReportsProgressAtMostAThousandTimesAndFinishes) {
     if (!VolumeExists("ntfs-small")) GTEST_SKIP();
     CNTFSVolume volume(VolumePath("ntfs-small"));

@@ -1,7 +1,9 @@
 #include "ui/RecoveryWriter.h"
 
+#include "catalog/MftDelFile.h"
 #include "engine/MftSweep.h"
 #include "engine/ScanContext.h"
+#include "ntfs/FileRecord.h"
 #include "ntfs/NTFSVolume.h"
 #include "platform/TextConvert.h"
 #include "tests/engine/RecordingHost.h"
@@ -12,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <set>
 
@@ -102,6 +105,31 @@ TEST_F(RecoveryWriterTest, SameNamesAreKeptAndHostileNamesStayInside) {
     EXPECT_TRUE(fs::exists(Base() + "/.._x"));
     for (const char* name : {"a_b", "nul_x", "_.."}) EXPECT_TRUE(names.contains(name)) << name;
     EXPECT_FALSE(fs::exists(m_destination + "/x"));
+}
+
+TEST(MftFileRecovery, ThirtyMebibytesCopyWholeAndPreviewTen) {
+    if (!testing_support::VolumeExists("ntfs-large")) GTEST_SKIP();
+    CNTFSVolume volume(testing_support::VolumePath("ntfs-large"));
+    CFileRecord reader(volume);
+    for (const auto& entry : testing_support::LoadManifest("ntfs-large")) {
+        if (entry.path != "/Video/big-30MiB.bin") continue;
+        uint64_t record = std::stoull(entry.location);
+        std::string out = testing_support::MakeTempFolder("large") + "/big.bin";
+        SaveResult saved = RecoverMftFile(reader, record, platform::FromUtf8(out));
+        ASSERT_TRUE(saved.ok) << saved.error;
+        EXPECT_EQ(saved.bytesWritten, 31457280u);
+        EXPECT_EQ(testing_support::FileSha256(out), entry.sha256);
+
+        std::vector<uint8_t> head;
+        ASSERT_TRUE(ReadMftFileHead(reader, record, head));
+        ASSERT_EQ(head.size(), 10485760u);
+        std::ifstream file(out, std::ios::binary);
+        std::vector<uint8_t> expected(head.size());
+        file.read(reinterpret_cast<char*>(expected.data()), static_cast<std::streamsize>(expected.size()));
+        EXPECT_TRUE(head == expected);
+        return;
+    }
+    FAIL() << "the manifest has no 30 MiB file";
 }
 
 TEST(SafeFileName, MakesEveryNameAPlainFileName) {
