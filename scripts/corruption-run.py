@@ -18,6 +18,7 @@ A damaged copy that breaks a rule is kept under WORK/failures/ with a note of
 how it was made. Exit status 1 when any run broke a rule.
 """
 import argparse
+import collections
 import hashlib
 import lzma
 import os
@@ -180,7 +181,7 @@ def run_one(cli, copy, mode, destination, timeout, environment):
     except subprocess.TimeoutExpired:
         os.killpg(process.pid, signal.SIGKILL)
         process.communicate()
-        return [f"{mode}: no end within {timeout} s"], time.monotonic() - started
+        return [f"{mode}: no end within {timeout} s"], time.monotonic() - started, None
     elapsed = time.monotonic() - started
     text = err.decode("utf-8", "replace")
     problems = []
@@ -194,7 +195,7 @@ def run_one(cli, copy, mode, destination, timeout, environment):
         if marker in text:
             line = next(l for l in text.splitlines() if marker in l)
             problems.append(f"{mode}: {line.strip()}")
-    return problems, elapsed
+    return problems, elapsed, process.returncode
 
 
 def main():
@@ -223,6 +224,7 @@ def main():
     os.makedirs(environment["HOME"], exist_ok=True)
 
     runs = failures = 0
+    outcomes = collections.Counter()
     slowest = (0.0, "")
     for volume in args.volumes:
         with lzma.open(os.path.join(DATA, volume + ".img.xz")) as f:
@@ -244,8 +246,10 @@ def main():
                 shutil.rmtree(destination, ignore_errors=True)
                 os.makedirs(destination)
                 outside_before = snapshot(work, destination)
-                found, elapsed = run_one(cli, copy, mode, destination, args.timeout, environment)
+                found, elapsed, code = run_one(cli, copy, mode, destination, args.timeout, environment)
                 runs += 1
+                written = sum(len(files) for _, _, files in os.walk(destination))
+                outcomes[f"exit {code}" + (", files written" if written else ", nothing written")] += 1
                 if elapsed > slowest[0]:
                     slowest = (elapsed, f"{volume} {note} --mode {mode}")
                 outside_after = snapshot(work, destination)
@@ -272,6 +276,7 @@ def main():
                 print(f"  {volume}: {index + 1} copies done", flush=True)
 
     print(f"{runs} runs, {failures} damaged copies broke a rule; slowest run {slowest[0]:.1f} s ({slowest[1]})")
+    print("outcomes: " + ", ".join(f"{count} {what}" for what, count in sorted(outcomes.items())))
     if failures:
         print(f"failing copies are in {failures_folder}")
     elif not args.work:
