@@ -21,13 +21,39 @@ namespace {
 constexpr const char* kImageVariable = "RUVEX_BENCH_RAW_IMAGE";
 constexpr char16_t kImageLetter = u'B';
 
+// The image as the full scan sees it, or null (and the benchmark marked
+// failed) when it cannot be opened.
+std::unique_ptr<CRawVolumeAccess> OpenImage(benchmark::State& state) {
+    try {
+        return std::make_unique<CRawVolumeAccess>(kImageLetter);
+    } catch (const VolumeOpenError& error) {
+        state.SkipWithError(error.Reason().c_str());
+        return nullptr;
+    }
+}
+
+// Reads sectors 1 to the last, as the scan does, in runs of `sectorsPerRead`
+// into one buffer; false at the first run that cannot be read.
+bool ReadAllRuns(const CRawVolumeAccess& device, uint64_t sectorsPerRead) {
+    const uint64_t sectors = device.GetUnitCount();
+    std::vector<uint8_t> buffer(sectorsPerRead * device.GetUnitSize());
+    for (uint64_t first = 1; first < sectors; first += sectorsPerRead) {
+        uint64_t last = std::min(sectors - 1, first + sectorsPerRead - 1);
+        std::span<uint8_t> run(buffer.data(), (last - first + 1) * device.GetUnitSize());
+        if (!device.ReadUnits(first, last, run)) return false;
+        benchmark::DoNotOptimize(run.data());
+    }
+    return true;
+}
+
 void ScanWholeImage(benchmark::State& state) {
     uint64_t bytes = 0;
     uint64_t carved = 0;
     for (auto _ : state) {
         ScanContext context;
         SilentScanHost host;
-        auto device = std::make_unique<CRawVolumeAccess>(kImageLetter);
+        auto device = OpenImage(state);
+        if (!device) break;
         CVolumeAccess& scanned = *device;
         bytes = scanned.GetUnitCount() * scanned.GetUnitSize();
         context.scanDevice = std::move(device);
@@ -49,18 +75,12 @@ void ReadWholeImage(benchmark::State& state) {
     const auto sectorsPerRead = static_cast<uint64_t>(state.range(0));
     uint64_t bytes = 0;
     for (auto _ : state) {
-        CRawVolumeAccess device(kImageLetter);
-        const uint64_t sectors = device.GetUnitCount();
-        bytes = sectors * device.GetUnitSize();
-        std::vector<uint8_t> buffer(sectorsPerRead * device.GetUnitSize());
-        for (uint64_t first = 1; first < sectors; first += sectorsPerRead) {
-            uint64_t last = std::min(sectors - 1, first + sectorsPerRead - 1);
-            std::span<uint8_t> run(buffer.data(), (last - first + 1) * device.GetUnitSize());
-            if (!device.ReadUnits(first, last, run)) {
-                state.SkipWithError("the image could not be read");
-                return;
-            }
-            benchmark::DoNotOptimize(run.data());
+        auto device = OpenImage(state);
+        if (!device) break;
+        bytes = device->GetUnitCount() * device->GetUnitSize();
+        if (!ReadAllRuns(*device, sectorsPerRead)) {
+            state.SkipWithError("the image could not be read");
+            break;
         }
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes));

@@ -23,7 +23,7 @@ void SweepWholeMft(benchmark::State& state, const std::string& path) {
         CNTFSVolume volume(path);
         if (!volume.IsVolumeOK()) {
             state.SkipWithError("the image is not an NTFS volume this engine reads");
-            return;
+            break;
         }
         ScanContext context;
         SilentScanHost host;
