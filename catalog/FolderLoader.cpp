@@ -139,6 +139,9 @@ bool ListEntries(CFolderEntry& folder, std::span<const uint8_t> directory, uint6
 }
 
 bool IsDirectoryStartCluster(std::span<const uint8_t> data, uint64_t unit) {
+    // The full scan asks this of every free unit: both entries must begin
+    // with a point, and almost no other data does.
+    if (data.size() < 64 || data[0] != '.' || data[32] != '.') return false;
     DirEntryBytes dot, dotDot;
     if (!EntryAt(data, 0, dot) || !EntryAt(data, 1, dotDot)) return false;
     if (!IsDotOrLabelEntry(dot) || !IsDotOrLabelEntry(dotDot)) return false;

@@ -8,6 +8,7 @@
 #include "engine/ScanHost.h"
 #include "platform/Diagnostics.h"
 
+#include <algorithm>
 #include <chrono>
 
 CFreeSpaceScanner::CFreeSpaceScanner(ScanContext& context, CVolumeAccess& device)
@@ -19,7 +20,8 @@ CFreeSpaceScanner::CFreeSpaceScanner(ScanContext& context, CVolumeAccess& device
       m_sectorsPerUnit(m_sectorSize != 0 && m_unitSize % m_sectorSize == 0 ? m_unitSize / m_sectorSize : 0),
       m_maxUnitsPerRead(m_sectorsPerUnit == 0 ? 0 : std::max<uint64_t>(1, kMaxSectorsPerRead / m_sectorsPerUnit)),
       m_carveState(&device, m_sectorSize) {
-    if (IsUsable()) m_readBuffer.resize(m_maxUnitsPerRead * m_unitSize);
+    // No run is longer than the device, so a small volume needs no 20 MB buffer.
+    if (IsUsable()) m_readBuffer.resize(std::min(m_maxUnitsPerRead, std::max<uint64_t>(m_unitCount, 1)) * m_unitSize);
 }
 
 void CFreeSpaceScanner::ReportProgress(uint64_t unit) {
