@@ -9,9 +9,9 @@ exec python3 - "$@" <<'PYTHON'
 import importlib.util, lzma, os, shutil, struct
 
 # The corruption run already knows where a FAT32 volume keeps its directories.
-spec = importlib.util.spec_from_file_location("corruption_run", "scripts/corruption-run.py")
-corruption_run = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(corruption_run)
+module_spec = importlib.util.spec_from_file_location("corruption_run", "scripts/corruption-run.py")
+corruption_run = importlib.util.module_from_spec(module_spec)
+module_spec.loader.exec_module(corruption_run)
 
 DATA = "tests/data"
 OUT = "fuzz/seeds"
