@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+// The most a preview read returns: enough for any picture the preview shows.
+inline constexpr uint64_t kPreviewLimit = 10 * 1024 * 1024;
+
 struct SaveResult {
     bool ok = false;
     uint64_t bytesWritten = 0;

@@ -21,8 +21,6 @@ public:
 
     uint64_t GetFirstCluster() const { return EntryFirstCluster(m_dirEntry); }
 
-    // Most bytes a preview read returns.
-    static constexpr uint64_t kPreviewLimit = 10 * 1024 * 1024;
     // Bytes moved per read and write when a file is saved.
     static constexpr uint64_t kCopyStep = 65536;
 

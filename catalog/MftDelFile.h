@@ -9,9 +9,6 @@
 
 class CFileRecord;
 
-// Preview reads stop here: enough for any picture the preview can show.
-inline constexpr uint64_t kPreviewLimit = 10 * 1024 * 1024;
-
 // Copies the unnamed data stream of record `recordNumber` to `path`, in steps
 // of 65536 bytes. A stream that cannot be read whole is kept as far as it
 // was read and reported as failed.

@@ -1,9 +1,10 @@
 #include "engine/MftSweep.h"
 
 #include "engine/ProgressText.h"
+#include "platform/TextConvert.h"
 #include "engine/ScanContext.h"
 #include "engine/ScanHost.h"
-#include "ntfs/DataStream.h"
+#include "ntfs/AttrBase.h"
 #include "ntfs/FileRecord.h"
 #include "ntfs/NTFSVolume.h"
 
@@ -40,9 +41,9 @@ void SweepRecord(ScanContext& context, CFileRecord& record, uint64_t number) {
     item.parentRef = record.ParentReference();
     item.name = std::move(name);
     item.size = record.NameFileSize();
-    // The stream's size lives in its first extent, wherever the attribute
-    // list put that.
-    if (item.size == 0) item.size = CDataStream(record).DataSize();
+    if (item.size == 0) {
+        if (const CAttrBase* data = record.DefaultDataStream()) item.size = data->DataSize();
+    }
     context.deletedFiles.push_back(std::move(item));
 }
 
@@ -86,7 +87,7 @@ void MarkFolderChain(ScanContext& context, uint64_t reference) {
         if (found == context.folderMap.end()) {
             ++context.lostFolderCounter;
             context.folderMap[key] =
-                FolderItem{0, 0, u"dir" + ToU16(std::to_string(context.lostFolderCounter)), 1};
+                FolderItem{0, 0, u"dir" + platform::FromUtf8(std::to_string(context.lostFolderCounter)), 1};
             return;
         }
         FolderItem& folder = found->second;

@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <string>
 
-std::u16string ToU16(const std::string& ascii);
 std::u16string FormatPercent1(double percent);  // "%.1f%%"
 std::u16string FormatPercent2(double percent);  // "%.2f%%"
 std::u16string FormatFoundFiles(uint32_t count);  // "找到%u个文件"

@@ -19,7 +19,6 @@
 namespace {
 
 constexpr uint64_t kBitmapRecord = 6;
-constexpr size_t kBitmapStep = 65536;
 
 void ScanDevice(ScanContext& context, ScanHost& host, std::unique_ptr<CVolumeAccess> device) {
     CVolumeAccess& scanned = *device;
@@ -42,13 +41,8 @@ bool ReadClusterBitmap(CNTFSVolume& volume, std::vector<uint8_t>& bitmap) {
     // comes from a damaged record and would only waste memory.
     if (size > (volume.TotalClusters() + 7) / 8 + 8) return false;
     bitmap.assign(static_cast<size_t>(size), 0);
-    for (uint64_t offset = 0; offset < size; offset += kBitmapStep) {
-        uint64_t want = std::min<uint64_t>(kBitmapStep, size - offset);
-        size_t got = 0;
-        std::span<uint8_t> step(bitmap.data() + offset, static_cast<size_t>(want));
-        if (!data.ReadBytes(offset, step, got) || got != want) return false;
-    }
-    return true;
+    size_t got = 0;
+    return data.ReadBytes(0, bitmap, got) && got == size;
 }
 
 void ScanNtfsFreeClusters(ScanContext& context, ScanHost& host, char16_t letter) {

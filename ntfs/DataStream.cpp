@@ -12,21 +12,12 @@ constexpr size_t kDataListIndex = 0x80 / 0x10 - 1;
 
 }  // namespace
 
-CDataStream::CDataStream(const CFileRecord& record) : m_clusterSize(record.Volume().m_clusterSize) {
+CDataStream::CDataStream(const CFileRecord& record)
+    : m_first(record.DefaultDataStream()), m_clusterSize(record.Volume().m_clusterSize) {
     const CSList<CAttrBase>& streams = record.AttrList(kDataListIndex);
-    std::vector<CAttrBase*> unnamed;
     for (CAttrBase* attribute = streams.First(); attribute; attribute = streams.Next())
-        if (attribute->AttributeNameLength() == 0) unnamed.push_back(attribute);
-    for (CAttrBase* attribute : unnamed) {
-        auto* extent = dynamic_cast<CAttrNonResident*>(attribute);
-        if (!extent) {
-            if (!m_first) m_first = attribute;
-            continue;
-        }
-        m_extents.push_back(extent);
-        if (!m_first && extent->StartingVcn() == 0) m_first = extent;
-    }
-    if (!m_first && !unnamed.empty()) m_first = unnamed.front();
+        if (attribute->AttributeNameLength() == 0)
+            if (auto* extent = dynamic_cast<CAttrNonResident*>(attribute)) m_extents.push_back(extent);
 }
 
 uint64_t CDataStream::DataSize() const { return m_first ? m_first->DataSize() : 0; }

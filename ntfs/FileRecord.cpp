@@ -144,8 +144,14 @@ uint64_t CFileRecord::ModifiedTimeLocal() const {
 }
 
 CAttrBase* CFileRecord::DefaultDataStream() const {
+    // A fragmented stream is split over several attributes; the one that
+    // starts at cluster 0 carries the sizes, wherever the list put it.
     const CSList<CAttrBase>& streams = m_attrLists[kDataList];
-    for (CAttrBase* attribute = streams.First(); attribute; attribute = streams.Next())
-        if (attribute->AttributeNameLength() == 0) return attribute;
-    return nullptr;
+    CAttrBase* firstFound = nullptr;
+    for (CAttrBase* attribute = streams.First(); attribute; attribute = streams.Next()) {
+        if (attribute->AttributeNameLength() != 0) continue;
+        if (!attribute->IsNonResident() || attribute->Header().U64(0x10) == 0) return attribute;
+        if (!firstFound) firstFound = attribute;
+    }
+    return firstFound;
 }

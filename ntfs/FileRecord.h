@@ -62,7 +62,9 @@ public:
     uint64_t NameFileSize() const;     // real size in the first file name, or 0
     uint64_t ParentReference() const;  // parent reference in the first file name, or 0
     uint64_t ModifiedTimeLocal() const;  // FILETIME ticks, local time; 0 without standard information
-    CAttrBase* DefaultDataStream() const;  // first unnamed data attribute, or null
+    // The unnamed data attribute that starts at cluster 0 (the one holding
+    // the stream's sizes), or the first unnamed one; null without any.
+    CAttrBase* DefaultDataStream() const;
 
     // Attributes of type 0x10 * (index + 1), in the order found.
     CSList<CAttrBase>& AttrList(size_t index) { return m_attrLists[index]; }

@@ -5,6 +5,7 @@
 #include "catalog/FolderEntry.h"
 #include "catalog/MftDelFile.h"
 #include "engine/ProgressText.h"
+#include "platform/TextConvert.h"
 #include "engine/ScanContext.h"
 #include "platform/TimeConvert.h"
 #include "ui/ResultTree.h"
@@ -12,9 +13,9 @@
 #include <cstdio>
 
 std::u16string SizeText(uint64_t bytes) {
-    if (bytes <= 1024) return ToU16(std::to_string(bytes)) + u"byte";
-    if (bytes <= 1048576) return ToU16(std::to_string(bytes >> 10)) + u"KB";
-    return ToU16(std::to_string(bytes >> 20)) + u"M";
+    if (bytes <= 1024) return platform::FromUtf8(std::to_string(bytes)) + u"byte";
+    if (bytes <= 1048576) return platform::FromUtf8(std::to_string(bytes >> 10)) + u"KB";
+    return platform::FromUtf8(std::to_string(bytes >> 20)) + u"M";
 }
 
 namespace {
@@ -22,7 +23,7 @@ namespace {
 std::u16string CalendarText(int year, int month, int day, int hour, int minute) {
     char text[64];
     std::snprintf(text, sizeof text, "%04d-%02d-%02d  %02d:%02d", year, month, day, hour, minute);
-    return ToU16(text);
+    return platform::FromUtf8(text);
 }
 
 }  // namespace
