@@ -3,8 +3,8 @@
 #include "cli/ScanSession.h"
 #include "engine/ScanContext.h"
 #include "platform/TextConvert.h"
-#include "ui/RecoveryWriter.h"
-#include "ui/ResultsModel.h"
+#include "results/RecoveryWriter.h"
+#include "results/ResultsModel.h"
 
 #include <cstdio>
 #include <filesystem>

@@ -4,8 +4,8 @@
 #include "catalog/Entry.h"
 #include "engine/ScanContext.h"
 #include "platform/TextConvert.h"
-#include "ui/ResultList.h"
-#include "ui/ResultsModel.h"
+#include "results/ResultList.h"
+#include "results/ResultsModel.h"
 
 #include <cstdio>
 #include <vector>

@@ -3,7 +3,7 @@
 // drive, running the scan and building the results model.
 #include "cli/Commands.h"
 #include "engine/ScanContext.h"
-#include "ui/ResultsModel.h"
+#include "results/ResultsModel.h"
 
 #include <memory>
 #include <optional>

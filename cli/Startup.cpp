@@ -3,7 +3,7 @@
 #include "platform/DriveTable.h"
 #include "platform/SpecialFolders.h"
 #include "platform/TextConvert.h"
-#include "ui/IniFile.h"
+#include "settings/IniFile.h"
 
 void LoadSettings() {
     CIniFile settings;

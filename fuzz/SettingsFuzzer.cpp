@@ -3,7 +3,7 @@
 // input as Base64 text, decoded and re-encoded, and as bytes, encoded and
 // decoded back unchanged.
 #include "platform/ProfileFile.h"
-#include "ui/Base64.h"
+#include "settings/Base64.h"
 
 #include <cstdlib>
 #include <string_view>

@@ -1,4 +1,4 @@
-#include "ui/ResultList.h"
+#include "results/ResultList.h"
 
 #include "carving/BaseFile.h"
 #include "catalog/FileEntry.h"
@@ -8,7 +8,7 @@
 #include "platform/TextConvert.h"
 #include "engine/ScanContext.h"
 #include "platform/TimeConvert.h"
-#include "ui/ResultTree.h"
+#include "results/ResultTree.h"
 
 #include <cstdio>
 

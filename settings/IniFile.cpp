@@ -1,8 +1,8 @@
-#include "ui/IniFile.h"
+#include "settings/IniFile.h"
 
 #include "platform/ProfileFile.h"
 #include "platform/TextConvert.h"
-#include "ui/Base64.h"
+#include "settings/Base64.h"
 
 CIniFile::CIniFile() : m_base64Alphabet(kBase64Alphabet) {}
 

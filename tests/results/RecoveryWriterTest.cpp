@@ -1,4 +1,4 @@
-#include "ui/RecoveryWriter.h"
+#include "results/RecoveryWriter.h"
 
 #include "catalog/MftDelFile.h"
 #include "engine/MftSweep.h"
@@ -8,8 +8,8 @@
 #include "platform/TextConvert.h"
 #include "tests/engine/RecordingHost.h"
 #include "tests/support/TestVolumes.h"
-#include "ui/ResultsModel.h"
-#include "ui/SafeFileName.h"
+#include "results/ResultsModel.h"
+#include "results/SafeFileName.h"
 
 #include <gtest/gtest.h>
 

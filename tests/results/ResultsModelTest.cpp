@@ -1,7 +1,7 @@
-#include "ui/ResultsModel.h"
+#include "results/ResultsModel.h"
 
 #include "engine/ScanContext.h"
-#include "ui/ResultList.h"
+#include "results/ResultList.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "ui/Base64.h"
+#include "settings/Base64.h"
 
 const char* const kBase64Alphabet =
     "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";

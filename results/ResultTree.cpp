@@ -1,4 +1,4 @@
-#include "ui/ResultTree.h"
+#include "results/ResultTree.h"
 
 TreeNode& TreeNode::Append(std::unique_ptr<TreeNode> child) {
     child->parent = this;

@@ -2,8 +2,8 @@
 // Everything the results window decides, without the window: the tree, the
 // selected node and its list, the tick rules between the two, and the search.
 // A view shows this model and forwards clicks to it.
-#include "ui/ResultList.h"
-#include "ui/ResultTree.h"
+#include "results/ResultList.h"
+#include "results/ResultTree.h"
 
 #include <memory>
 #include <string>

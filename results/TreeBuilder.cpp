@@ -1,4 +1,4 @@
-#include "ui/TreeBuilder.h"
+#include "results/TreeBuilder.h"
 
 #include "catalog/FolderEntry.h"
 #include "catalog/RawFolder.h"

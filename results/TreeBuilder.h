@@ -1,6 +1,6 @@
 #pragma once
 // Builds the results tree from what a scan left behind.
-#include "ui/ResultTree.h"
+#include "results/ResultTree.h"
 
 #include <memory>
 

@@ -1,4 +1,4 @@
-#include "ui/SafeFileName.h"
+#include "results/SafeFileName.h"
 
 #include "platform/TextConvert.h"
 

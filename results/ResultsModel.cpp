@@ -1,10 +1,10 @@
-#include "ui/ResultsModel.h"
+#include "results/ResultsModel.h"
 
 #include "catalog/FolderEntry.h"
 #include "catalog/RawFolder.h"
 #include "catalog/RootFolder.h"
 #include "engine/ScanContext.h"
-#include "ui/TreeBuilder.h"
+#include "results/TreeBuilder.h"
 
 #include <algorithm>
 

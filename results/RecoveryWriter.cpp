@@ -1,4 +1,4 @@
-#include "ui/RecoveryWriter.h"
+#include "results/RecoveryWriter.h"
 
 #include "carving/BaseFile.h"
 #include "catalog/FolderEntry.h"
@@ -8,8 +8,8 @@
 #include "platform/DriveTable.h"
 #include "platform/OutputFile.h"
 #include "platform/TextConvert.h"
-#include "ui/ResultTree.h"
-#include "ui/SafeFileName.h"
+#include "results/ResultTree.h"
+#include "results/SafeFileName.h"
 
 #include <utility>
 

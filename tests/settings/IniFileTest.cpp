@@ -1,5 +1,5 @@
-#include "ui/Base64.h"
-#include "ui/IniFile.h"
+#include "settings/Base64.h"
+#include "settings/IniFile.h"
 #include "tests/support/TestVolumes.h"
 
 #include <gtest/gtest.h>
