@@ -4,6 +4,7 @@
 #include "results/ResultsModel.h"
 #include "platform/TextConvert.h"
 #include "tests/support/TestVolumes.h"
+#include "tests/ui/QtPrinters.h"
 #include "tests/ui/ScannedVolume.h"
 
 #include <QAbstractItemModelTester>
