@@ -153,6 +153,18 @@ for sector in range(len(raw) // 512):
         found += 1
 put("carving", "fat32-small-data-area", b"\x03" + fat[data_start:data_start + 16 * 1024])
 
+# ZIP listing: the archives of raw-small as they were carved, and one with a
+# comment, a UTF-8 name and a Zip64 size.
+for sector, length in ((95, 341), (100, 4151), (113, 4767), (127, 24542)):
+    put("zip_listing", f"raw-small-sector-{sector}", raw[sector * 512: sector * 512 + length])
+def central(name, size, flags=0, extra=b"", comment=b""):
+    return (struct.pack("<IHHHHHHIIIHHHHHII", 0x02014B50, 20, 20, flags, 0, 0, 0, 0, size, size,
+                        len(name), len(extra), len(comment), 0, 0, 0, 0) + name + extra + comment)
+zip64 = struct.pack("<HHQQ", 1, 16, 6 << 30, 5 << 30)
+put("zip_listing", "comment-utf8-zip64", struct.pack("<I26x", 0x04034B50) +
+    central(b"note.txt", 200, comment=b"a comment") + central("照片.jpg".encode(), 1536, flags=1 << 11) +
+    central(b"huge.iso", 0xFFFFFFFF, extra=zip64))
+
 # Settings: profile texts and Base64 values as the program writes them.
 put("settings", "config", "[Settings]\r\nPath=/media/backup\r\nLast=QUJDRA==\r\n\r\n[最近]\r\n键 = \"值\"\r\n".encode())
 put("settings", "comments", b"; comment\n[a]\nk=v\n[A]\nK=w\n=novalue\nnoequals\n[unterminated\n")

@@ -6,9 +6,12 @@
 #include "tests/ui/QtPrinters.h"
 #include "tests/ui/ScannedVolume.h"
 #include "ui/PicturePreview.h"
+#include "ui/PreviewLoader.h"
+#include "ui/ReaderThread.h"
 
 #include <QBuffer>
 #include <QPainter>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -149,6 +152,38 @@ TEST(Preview, ZipListingsAndHexBytes) {
     EXPECT_EQ(five.bytes, (std::vector<uint8_t>{1, 2, 3, 4, 5}));
     PreviewContent office = PreviewFromBytes(u"report.docx", {'P', 'K', 3, 4});
     EXPECT_EQ(office.page, PreviewPage::Hex) << "office documents are shown as bytes";
+}
+
+}  // namespace
+
+namespace {
+
+// Rows clicked one after another: the reads run on the reader thread, and
+// only the last row's page comes back.
+TEST(PreviewLoader, OnlyTheLastRequestedRowIsShown) {
+    auto scanned = ScanTestVolume("ntfs-small", 1);
+    if (!scanned) GTEST_SKIP();
+    ResultsModel& model = *scanned->model;
+    model.SelectNode(*model.FindNodeByPath(u"删除的文件/Photos/2024/trip"));
+    std::vector<ListRow> rows = model.Rows();
+    ASSERT_EQ(rows.size(), 3u);
+
+    std::vector<PreviewContent> shown;
+    {
+        ReaderThread reader;
+        PreviewLoader loader(reader);
+        QObject::connect(&loader, &PreviewLoader::previewReady, [&](const PreviewContent& content) { shown.push_back(content); });
+        for (int round = 0; round < 20; ++round)
+            for (const ListRow& row : rows) loader.Request(row);
+        // The list is refilled while the reads are under way: the rows' readers go with the requests.
+        model.SelectNode(*model.DeletedFilesNode());
+        rows.clear();
+        for (int waited = 0; shown.empty() && waited < 5000; waited += 10) QTest::qWait(10);
+        QTest::qWait(100);
+    }
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].page, PreviewPage::Hex) << "notes.txt, the last row";
+    EXPECT_EQ(shown[0].bytes.size(), 1500u);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "ui/ResultViews.h"
 
+#include "ui/ResultItemView.h"
+
 #include "results/RecoveryWriter.h"
 #include "results/ResultsModel.h"
 #include "platform/TextConvert.h"
@@ -50,19 +52,6 @@ QModelIndex TreeIndex(const QAbstractItemModel& model, const QStringList& path) 
 }
 
 Qt::CheckState Tick(const QModelIndex& index) { return index.data(Qt::CheckStateRole).value<Qt::CheckState>(); }
-
-// A view whose check boxes a test can click where a user would.
-class ClickableTreeView : public QTreeView {
-public:
-    QPoint CheckBoxCentre(const QModelIndex& index) {
-        QStyleOptionViewItem option;
-        initViewItemOption(&option);
-        option.rect = visualRect(index);
-        option.features |= QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDecoration;
-        option.text = index.data().toString();
-        return style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, this).center();
-    }
-};
 
 struct LayoutCase {
     const char* volume;
@@ -156,21 +145,25 @@ TEST(ResultViews, TicksOnTreeAndListDecideWhatIsRecovered) {
     ResultViews views(*scanned->model);
     ResultTreeModel& tree = views.Tree();
     ResultListModel& list = views.List();
-    ClickableTreeView treeView;
+    ResultItemView treeView;
+    treeView.SetCheckBoxKeepsSelection(true);
     treeView.setModel(&tree);
+    QObject::connect(treeView.selectionModel(), &QItemSelectionModel::currentChanged,
+            [&](const QModelIndex& current) { views.SelectNode(current); });
     treeView.expandAll();
     treeView.resize(400, 600);
     treeView.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&treeView));
 
     QModelIndex trip = TreeIndex(tree, {"删除的文件", "Photos", "2024", "trip"});
-    views.SelectNode(trip);
+    treeView.setCurrentIndex(trip);
     QSignalSpy listTicks(&list, &QAbstractItemModel::dataChanged);
 
     // A click on the box of Photos ticks everything below it and above it.
     QModelIndex photos = TreeIndex(tree, {"删除的文件", "Photos"});
-    QTest::mouseClick(treeView.viewport(), Qt::LeftButton, {}, treeView.CheckBoxCentre(photos));
+    QTest::mouseClick(treeView.viewport(), Qt::LeftButton, {}, treeView.CheckBoxRect(photos).center());
     EXPECT_EQ(Tick(photos), Qt::Checked);
+    EXPECT_EQ(treeView.currentIndex(), trip) << "ticking a folder does not open it";
     EXPECT_EQ(Tick(trip), Qt::Checked);
     EXPECT_EQ(Tick(tree.index(0, 0)), Qt::Checked);
     EXPECT_EQ(Tick(TreeIndex(tree, {"删除的文件", "Documents"})), Qt::Unchecked);
@@ -187,7 +180,8 @@ TEST(ResultViews, TicksOnTreeAndListDecideWhatIsRecovered) {
 
     // A row ticked in an unticked folder ticks the folder and its ancestors.
     QModelIndex chinese = TreeIndex(tree, {"删除的文件", "照片"});
-    views.SelectNode(chinese);
+    QTest::mouseClick(treeView.viewport(), Qt::LeftButton, {}, treeView.visualRect(chinese).center());
+    EXPECT_EQ(treeView.currentIndex(), chinese);
     QSignalSpy treeTicks(&tree, &QAbstractItemModel::dataChanged);
     ASSERT_EQ(list.rowCount(), 1);
     list.setData(list.index(0, 0), Qt::Checked, Qt::CheckStateRole);
