@@ -1,6 +1,7 @@
 #include "ui/ResultItemView.h"
 
 #include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStyle>
 
@@ -21,11 +22,26 @@ bool ResultItemView::OnCheckBox(const QPoint& position, QModelIndex& index) cons
     return index.isValid() && (index.flags() & Qt::ItemIsUserCheckable) && CheckBoxRect(index).contains(position);
 }
 
+void ResultItemView::FlipTick(const QModelIndex& index) {
+    bool checked = index.data(Qt::CheckStateRole).value<Qt::CheckState>() == Qt::Checked;
+    model()->setData(index, checked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
+}
+
+void ResultItemView::keyPressEvent(QKeyEvent* event) {
+    QModelIndex box = currentIndex().siblingAtColumn(0);
+    if ((event->key() == Qt::Key_Space || event->key() == Qt::Key_Select) && event->modifiers() == Qt::NoModifier &&
+        box.isValid() && (box.flags() & Qt::ItemIsUserCheckable)) {
+        FlipTick(box);
+        event->accept();
+        return;
+    }
+    QTreeView::keyPressEvent(event);
+}
+
 void ResultItemView::mousePressEvent(QMouseEvent* event) {
     QModelIndex index;
     if (m_checkBoxKeepsSelection && event->button() == Qt::LeftButton && OnCheckBox(event->position().toPoint(), index)) {
-        bool checked = index.data(Qt::CheckStateRole).value<Qt::CheckState>() == Qt::Checked;
-        model()->setData(index, checked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
+        FlipTick(index);
         m_swallowRelease = true;
         event->accept();
         return;

@@ -2,7 +2,8 @@
 // The item view of the result tree and of the file list. Beyond a plain tree
 // view it asks for context menus at the item they concern, from the mouse or
 // from the keyboard's menu key, and can leave the selection alone when a
-// check box is clicked (ticking a folder is not opening it).
+// check box is clicked (ticking a folder is not opening it). Space ticks the
+// current row whichever of its columns has the focus.
 #include <QTreeView>
 
 class ResultItemView : public QTreeView {
@@ -25,9 +26,11 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     bool OnCheckBox(const QPoint& position, QModelIndex& index) const;
+    void FlipTick(const QModelIndex& index);
 
     bool m_checkBoxKeepsSelection = false;
     bool m_swallowRelease = false;

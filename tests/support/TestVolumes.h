@@ -29,4 +29,7 @@ std::string MakeSparseFile(const std::string& label, uint64_t size);
 
 std::string FileSha256(const std::string& path);
 
+// The /dev node of the block device that holds `path`, or "" when none is visible.
+std::string DeviceHolding(const std::string& path);
+
 }  // namespace testing_support

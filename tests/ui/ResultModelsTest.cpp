@@ -170,8 +170,13 @@ TEST(ResultViews, TicksOnTreeAndListDecideWhatIsRecovered) {
     EXPECT_FALSE(listTicks.isEmpty()) << "the listed folder's rows are repainted";
     for (int row = 0; row < list.rowCount(); ++row) EXPECT_EQ(Tick(list.index(row, 0)), Qt::Checked);
 
-    // Unticking one listed row keeps its folder ticked; Space ticks a node.
-    list.setData(list.index(2, 0), Qt::Unchecked, Qt::CheckStateRole);  // notes.txt
+    // Unticking one listed row keeps its folder ticked; Space ticks a row
+    // from any of its columns, and a node.
+    ResultItemView listView;
+    listView.setModel(&list);
+    listView.setCurrentIndex(list.index(2, 1));  // notes.txt, its size
+    QTest::keyClick(listView.viewport(), Qt::Key_Space);
+    EXPECT_EQ(Tick(list.index(2, 0)), Qt::Unchecked);
     EXPECT_EQ(Tick(trip), Qt::Checked);
     QModelIndex documents = TreeIndex(tree, {"删除的文件", "Documents"});
     treeView.setCurrentIndex(documents);
