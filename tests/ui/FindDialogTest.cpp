@@ -1,6 +1,6 @@
 #include "ui/FindDialog.h"
 
-#include "tests/ui/QtPrinters.h"
+#include "tests/ui/UiTestSupport.h"
 #include "tests/ui/ScannedVolume.h"
 #include "ui/MessageBox.h"
 #include "ui/ResultViews.h"

@@ -3,7 +3,7 @@
 #include "results/ResultsModel.h"
 #include "tests/support/Sha256.h"
 #include "tests/support/TestVolumes.h"
-#include "tests/ui/QtPrinters.h"
+#include "tests/ui/UiTestSupport.h"
 #include "tests/ui/ScannedVolume.h"
 #include "ui/PicturePreview.h"
 #include "ui/PreviewLoader.h"

@@ -1,10 +1,12 @@
 #include "ui/CRuvexDlg.h"
 
+#include "engine/ScanContext.h"
 #include "platform/DriveTable.h"
+#include "platform/TextConvert.h"
 #include "results/ResultsModel.h"
 #include "tests/e2e/CliRunner.h"
 #include "tests/support/TestVolumes.h"
-#include "tests/ui/QtPrinters.h"
+#include "tests/ui/UiTestSupport.h"
 #include "tests/ui/ScannedVolume.h"
 #include "tests/ui/WindowTestSupport.h"
 #include "toolkit/HexView.h"
@@ -12,7 +14,11 @@
 #include "toolkit/PageTabWidget.h"
 #include "ui/ResultItemView.h"
 
+#include <QElapsedTimer>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
 #include <QMenu>
 #include <QPlainTextEdit>
 
@@ -359,6 +365,30 @@ TEST(ResultsWindow, FindButtonShowsTheFoundFiles) {
     QTest::mouseClick(open->window->findChild<MarkupButton*>("findButton"), Qt::LeftButton);
     EXPECT_EQ(open->Rows(), (QStringList{"beach.jpg", "sunset.jpg"}));
     EXPECT_EQ(open->tree->currentIndex(), open->Node({"删除的文件"})) << "the tree's selection stays";
+}
+
+// The result store of a sweep that found 100,000 files in 2,000 folders.
+TEST(ResultsWindow, OpensWithinASecondAfterALargeSweep) {
+    ScanContext context;
+    context.recoveryMode = 1;
+    for (uint64_t folder = 0; folder < 2000; ++folder)
+        context.folderMap[100 + folder] = {1, 1ULL << 48 | (folder < 50 ? 5 : 100 + folder % 50), u"folder" + platform::FromUtf8(std::to_string(folder)), 1};
+    for (uint64_t file = 0; file < 100000; ++file) {
+        DeletedFileItem item;
+        item.recordNumber = 5000 + file;
+        item.parentRef = 1ULL << 48 | (file % 5 == 0 ? 5 : 100 + file % 2000);
+        item.name = u"file" + platform::FromUtf8(std::to_string(file)) + u".jpg";
+        item.size = file * 37;
+        item.modified = 133536879302500000ULL;
+        context.deletedFiles.push_back(item);
+    }
+    QElapsedTimer timer;
+    timer.start();
+    CRuvexDlg window(context, u'D');
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    EXPECT_LT(timer.elapsed(), 1000 * kTimeScale);
+    EXPECT_EQ(window.findChild<ResultItemView*>("resultList")->model()->rowCount(), 20000);
 }
 
 }  // namespace
