@@ -14,10 +14,9 @@ constexpr size_t kDataListIndex = 0x80 / 0x10 - 1;
 
 CDataStream::CDataStream(const CFileRecord& record)
     : m_first(record.DefaultDataStream()), m_clusterSize(record.Volume().m_clusterSize) {
-    const CSList<CAttrBase>& streams = record.AttrList(kDataListIndex);
-    for (CAttrBase* attribute = streams.First(); attribute; attribute = streams.Next())
+    for (const auto& attribute : record.AttrList(kDataListIndex).Elements())
         if (attribute->AttributeNameLength() == 0)
-            if (auto* extent = dynamic_cast<CAttrNonResident*>(attribute)) m_extents.push_back(extent);
+            if (auto* extent = dynamic_cast<CAttrNonResident*>(attribute.get())) m_extents.push_back(extent);
 }
 
 uint64_t CDataStream::DataSize() const { return m_first ? m_first->DataSize() : 0; }

@@ -89,7 +89,7 @@ bool CFileRecord::ParseAttributes() {
             if (!attribute) return false;
             m_attrLists[index].Append(std::move(attribute));
             // Encrypted and compressed data cannot be recovered from its clusters.
-            if (auto* info = dynamic_cast<const CAttr_StdInfo*>(m_attrLists[kStdInfoList].First());
+            if (auto* info = dynamic_cast<const CAttr_StdInfo*>(m_attrLists[kStdInfoList].Front());
                 info && info->IsEncryptedOrCompressed())
                 return false;
         }
@@ -110,9 +110,8 @@ std::span<const uint8_t> CFileRecord::Bytes() const {
 }
 
 uint32_t CFileRecord::FirstLongName(std::span<char16_t> buffer) const {
-    const CSList<CAttrBase>& names = m_attrLists[kFileNameList];
-    for (const CAttrBase* attribute = names.First(); attribute; attribute = names.Next()) {
-        const auto* name = dynamic_cast<const CAttr_FileName*>(attribute);
+    for (const auto& attribute : m_attrLists[kFileNameList].Elements()) {
+        const auto* name = dynamic_cast<const CAttr_FileName*>(attribute.get());
         if (!name || !name->HasBody() || name->NameLength() == 0 || name->NameSpace() == CFileName::kDos)
             continue;
         if (buffer.size() <= name->NameLength()) return 0;
@@ -129,26 +128,26 @@ std::u16string CFileRecord::FirstLongName() const {
 }
 
 uint64_t CFileRecord::NameFileSize() const {
-    const auto* name = dynamic_cast<const CAttr_FileName*>(m_attrLists[kFileNameList].First());
+    const auto* name = dynamic_cast<const CAttr_FileName*>(m_attrLists[kFileNameList].Front());
     return name ? name->RealSize() : 0;
 }
 
 uint64_t CFileRecord::ParentReference() const {
-    const auto* name = dynamic_cast<const CAttr_FileName*>(m_attrLists[kFileNameList].First());
+    const auto* name = dynamic_cast<const CAttr_FileName*>(m_attrLists[kFileNameList].Front());
     return name ? name->ParentReference() : 0;
 }
 
 uint64_t CFileRecord::ModifiedTimeLocal() const {
-    const auto* info = dynamic_cast<const CAttr_StdInfo*>(m_attrLists[kStdInfoList].First());
+    const auto* info = dynamic_cast<const CAttr_StdInfo*>(m_attrLists[kStdInfoList].Front());
     return info ? platform::FileTimeToLocalFileTime(info->ModifiedTime()) : 0;
 }
 
 CAttrBase* CFileRecord::DefaultDataStream() const {
     // A fragmented stream is split over several attributes; the one that
     // starts at cluster 0 carries the sizes, wherever the list put it.
-    const CSList<CAttrBase>& streams = m_attrLists[kDataList];
     CAttrBase* firstFound = nullptr;
-    for (CAttrBase* attribute = streams.First(); attribute; attribute = streams.Next()) {
+    for (const auto& element : m_attrLists[kDataList].Elements()) {
+        CAttrBase* attribute = element.get();
         if (attribute->AttributeNameLength() != 0) continue;
         if (!attribute->IsNonResident() || attribute->Header().U64(0x10) == 0) return attribute;
         if (!firstFound) firstFound = attribute;
