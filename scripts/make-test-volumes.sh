@@ -454,6 +454,18 @@ EOF
   record_file "$4" "$5" "$(stat -c %i "$MNT$5")"
 }
 
+# ntfs_fill_leaving CLUSTERS SRC PATH: writes a file of zeros (SRC in the
+# samples, PATH on the volume) that takes all free space but CLUSTERS.
+ntfs_fill_leaving() {
+  local free
+  sync
+  free=$(df -B4096 --output=avail "$MNT" | tail -1)
+  [ "$free" -gt "$(($1 + 64))" ] || die "$3: only $free clusters free"
+  head -c $(((free - $1) * 4096)) /dev/zero > "$2"
+  touch -d "$STAMP" "$2"
+  ntfs_put "$2" "$3"
+}
+
 # ntfs_runs IMAGE RECORD -> number of runs of the unnamed $DATA (from istat's
 # cluster list: a run ends where the next cluster is not the following one).
 ntfs_runs() {
@@ -550,7 +562,7 @@ EOF
 
 build_ntfs_large() {
   log "building ntfs-large"
-  local img=$WORK/ntfs-large.img free
+  local img=$WORK/ntfs-large.img
   start_volume ntfs-large
   gen_text "$S/large-readme.txt" 1800 readme
   gen_text "$S/large-notes.txt" 20000 notes
@@ -573,12 +585,7 @@ build_ntfs_large() {
   # free space alternate cluster by cluster (ntfs-3g continues a file at the
   # next free cluster after its last one), while with free space to spare it
   # keeps each file contiguous.
-  sync
-  free=$(df -B4096 --output=avail "$MNT" | tail -1)
-  [ "$free" -gt 4400 ] || die "ntfs-large: only $free clusters free"
-  head -c $(((free - 4096 - 256) * 4096)) /dev/zero > "$S/filler.bin"
-  touch -d "$STAMP" "$S/filler.bin"
-  ntfs_put "$S/filler.bin" /filler.bin
+  ntfs_fill_leaving $((4096 + 256)) "$S/filler.bin" /filler.bin
 
   ntfs_dir /Data
   # 64 KiB at a time: 64 runs of 16 clusters, all in the base record.

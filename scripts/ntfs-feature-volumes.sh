@@ -76,7 +76,7 @@ check_ntfs_compressed() {
 
 build_ntfs_orphan() {
   log "building ntfs-orphan"
-  local img=$WORK/ntfs-orphan.img free
+  local img=$WORK/ntfs-orphan.img
   start_volume ntfs-orphan
   gen_blocks "$S/orphan-4MiB.bin" 4194304 orphan
   gen_blocks "$S/orphan-partner.bin" 4194304 partner
@@ -89,12 +89,7 @@ build_ntfs_orphan() {
   # Leave just the room the two files need: written side by side 4 KiB at a
   # time, they take every other cluster, so the deleted one lies in about a
   # thousand one-cluster runs, more than one record can map.
-  sync
-  free=$(df -B4096 --output=avail "$MNT" | tail -1)
-  [ "$free" -gt 2300 ] || die "ntfs-orphan: only $free clusters free"
-  head -c $(((free - 2048 - 128) * 4096)) /dev/zero > "$S/orphan-filler.bin"
-  touch -d "$STAMP" "$S/orphan-filler.bin"
-  ntfs_put "$S/orphan-filler.bin" /filler.bin
+  ntfs_fill_leaving $((2048 + 128)) "$S/orphan-filler.bin" /filler.bin
   ntfs_dir /Data
   ntfs_put_interleaved 4096 "$S/orphan-4MiB.bin" /Data/scattered.bin \
     "$S/orphan-partner.bin" /Data/partner.bin
