@@ -72,8 +72,9 @@ TEST(NtfsFeatureVolumes, CompressedFilesComeBackAtTheirPathsAsTskRecoverGivesThe
     Sweep sweep(image);
     std::string tskFolder = testing_support::MakeTempFolder("tsk-recover");
     const bool haveTsk = std::system("command -v tsk_recover >/dev/null 2>&1") == 0;
-    if (haveTsk)
+    if (haveTsk) {
         ASSERT_EQ(std::system(("tsk_recover '" + image + "' '" + tskFolder + "' >/dev/null 2>&1").c_str()), 0);
+    }
 
     size_t checked = 0;
     for (const auto& entry : LoadManifest("ntfs-compressed")) {
@@ -85,7 +86,9 @@ TEST(NtfsFeatureVolumes, CompressedFilesComeBackAtTheirPathsAsTskRecoverGivesThe
         EXPECT_EQ(item->size, entry.size) << entry.path << ": the real, uncompressed size";
         EXPECT_FALSE(item->encrypted);
         ExpectRecovered(*sweep.context.recordReader, item->recordNumber, entry);
-        if (haveTsk) EXPECT_EQ(FileSha256(tskFolder + entry.path), entry.sha256) << "tsk_recover " << entry.path;
+        if (haveTsk) {
+            EXPECT_EQ(FileSha256(tskFolder + entry.path), entry.sha256) << "tsk_recover " << entry.path;
+        }
     }
     EXPECT_EQ(checked, 6u);
 }
