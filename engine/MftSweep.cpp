@@ -37,9 +37,12 @@ void SweepRecord(ScanContext& context, CFileRecord& record, uint64_t number, std
     if (!directory && record.AttrList(kFileNameList).First() == nullptr && data) {
         // Its name lived in an extension record that the deletion cleared;
         // the data is still whole.
-        nameless.push_back({DeletedFileItem{number, 0, {}, record.ModifiedTimeLocal(), data->DataSize(), 0, 0,
-                                            record.IsEncrypted()},
-                            record.SequenceNumber()});
+        DeletedFileItem item;
+        item.recordNumber = number;
+        item.modified = record.ModifiedTimeLocal();
+        item.size = data->DataSize();
+        item.encrypted = record.IsEncrypted();
+        nameless.push_back({std::move(item), record.SequenceNumber()});
         return;
     }
     std::array<char16_t, CFileRecord::kNameBufferLength> nameBuffer{};
