@@ -71,10 +71,7 @@ TEST(DriveTable, ParsesDriveValues) {
 TEST(DriveTable, DriveWithAnUnusableSectorSizeIsListedWithItsReason) {
     std::string folder = testing_support::MakeTempFolder("drives-bad-size");
     std::string settings = folder + "/config.ini";
-    std::ofstream(settings) << "[Drives]
-X=/images/odd.img,513
-Y=/images/good.img,4096
-";
+    std::ofstream(settings) << "[Drives]\nX=/images/odd.img,513\nY=/images/good.img,4096\n";
     DriveTable table;
     table.Load(settings, folder + "/no-sys");
     const DriveEntry* odd = table.Find(u'X');
