@@ -1,6 +1,7 @@
 #pragma once
 // Just enough JSON for the command line's documents: escaped strings and a
-// writer that keeps track of commas.
+// writer that keeps track of commas. Text is appended in place, since a
+// volume's listing can run to hundreds of thousands of strings.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -15,19 +16,22 @@ public:
     void BeginArray() { Open('['); }
     void EndArray() { Close(']'); }
     void Key(std::string_view key);
-    void Value(std::u16string_view text) { Raw(JsonString(text)); }
-    void Value(std::string_view text) { Raw(JsonString(text)); }
-    void Value(const char* text) { Raw(JsonString(std::string_view(text))); }
-    void Value(uint64_t number) { Raw(std::to_string(number)); }
-    void Value(int64_t number) { Raw(std::to_string(number)); }
+    void Value(std::u16string_view text);
+    void Value(std::string_view text);
+    void Value(const char* text) { Value(std::string_view(text)); }
+    void Value(uint64_t number);
+    void Value(int64_t number);
     void Value(bool flag) { Raw(flag ? "true" : "false"); }
+    void Null() { Raw("null"); }
     const std::string& Text() const { return m_text; }
 
 private:
     void Open(char bracket);
     void Close(char bracket);
-    void Raw(const std::string& text);
+    void Raw(std::string_view text);
     void Separate();
+    // Escapes the UTF-8 text appended from `start` on, when it needs it.
+    void EscapeFrom(size_t start);
 
     std::string m_text;
     bool m_needComma = false;

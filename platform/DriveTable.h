@@ -19,7 +19,7 @@ struct DriveEntry {
     DriveKind kind = DriveKind::Fixed;
     // Why the configured entry cannot be used (e.g. its sector size), empty
     // when it can; such a drive is listed with the reason but never opened.
-    std::string problem;
+    std::string problem{};
 };
 
 struct BlockDeviceInfo {
