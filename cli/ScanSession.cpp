@@ -79,7 +79,7 @@ std::unique_ptr<ScanSession> RunScan(const SourceOptions& options) {
 }
 
 std::string NothingFoundText(const ScanSession& session, const SourceOptions& options) {
-    std::string drive = std::string(1, static_cast<char>(options.letter)) + ":";
+    std::string drive = "drive " + std::string(1, static_cast<char>(options.letter));
     std::string stopped = session.stopped ? " before the scan was stopped" : "";
     switch (session.context.resultKind) {
     case 0:
