@@ -57,6 +57,14 @@ void JsonWriter::Open(char bracket) {
 void JsonWriter::Close(char bracket) {
     m_text += bracket;
     m_needComma = true;
+    // Pieces of about a megabyte: the buffer is reused, never grown.
+    if (m_out && m_text.size() > (1 << 20)) Flush();
+}
+
+void JsonWriter::Flush() {
+    if (!m_out || m_text.empty()) return;
+    std::fwrite(m_text.data(), 1, m_text.size(), m_out);
+    m_text.clear();
 }
 
 void JsonWriter::Key(std::string_view key) {

@@ -3,6 +3,7 @@
 // writer that keeps track of commas. Text is appended in place, since a
 // volume's listing can run to hundreds of thousands of strings.
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -11,6 +12,12 @@ std::string JsonString(std::string_view utf8);
 
 class JsonWriter {
 public:
+    // Without `out` the document is kept whole (Text()); with it, written
+    // out in pieces as it grows, so a large listing never sits in memory.
+    explicit JsonWriter(std::FILE* out = nullptr) : m_out(out) {}
+    ~JsonWriter() { Flush(); }
+    void Flush();
+
     void BeginObject() { Open('{'); }
     void EndObject() { Close('}'); }
     void BeginArray() { Open('['); }
@@ -33,6 +40,7 @@ private:
     // Escapes the UTF-8 text appended from `start` on, when it needs it.
     void EscapeFrom(size_t start);
 
+    std::FILE* m_out;
     std::string m_text;
     bool m_needComma = false;
     bool m_afterKey = false;

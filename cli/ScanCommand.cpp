@@ -33,7 +33,7 @@ int RunScanCommand(Arguments arguments) {
     auto session = RunScan(options);
     ScanContext& context = session->context;
 
-    JsonWriter json;
+    JsonWriter json(stdout);
     if (options.json) {
         json.BeginObject();
         json.Key("drive");
@@ -59,7 +59,7 @@ int RunScanCommand(Arguments arguments) {
         json.Value(static_cast<uint64_t>(found.Count()));
         WriteFilesAndTreeJson(json, *session->model, found);
         json.EndObject();
-        WriteOut(json.Text());
+        json.Flush();
         WriteOut("\n");
     } else if (!store) {
         PrintTree(*session->model, found);

@@ -34,10 +34,12 @@ std::string ToUtf8(std::u16string_view text) {
 }
 
 void AppendUtf8(std::string& out, std::u16string_view text) {
-    // Encoded straight into the string's own storage: listings convert
-    // hundreds of thousands of names. A code unit takes at most 3 bytes.
+    // Encoded straight into the string's own storage, sized exactly first:
+    // listings convert hundreds of thousands of names.
+    size_t bytes = 0;
+    for (char16_t unit : text) bytes += unit < 0x80 ? 1 : unit < 0x800 ? 2 : 3;
     const size_t start = out.size();
-    out.resize(start + text.size() * 3);
+    out.resize(start + bytes);
     auto* p = reinterpret_cast<unsigned char*>(out.data() + start);
     for (size_t i = 0; i < text.size(); ++i) {
         uint32_t c = text[i];
