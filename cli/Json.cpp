@@ -67,13 +67,18 @@ void JsonWriter::Flush() {
     m_text.clear();
 }
 
-void JsonWriter::Key(std::string_view key) {
-    Separate();
+void JsonWriter::AppendQuoted(std::string_view utf8) {
     m_text += '"';
     size_t start = m_text.size();
-    m_text += key;
+    m_text += utf8;
     EscapeFrom(start);
-    m_text += "\":";
+    m_text += '"';
+}
+
+void JsonWriter::Key(std::string_view key) {
+    Separate();
+    AppendQuoted(key);
+    m_text += ':';
     m_afterKey = true;
 }
 
@@ -104,11 +109,7 @@ void JsonWriter::Value(std::u16string_view text) {
 
 void JsonWriter::Value(std::string_view text) {
     Separate();
-    m_text += '"';
-    size_t start = m_text.size();
-    m_text += text;
-    EscapeFrom(start);
-    m_text += '"';
+    AppendQuoted(text);
     m_needComma = true;
 }
 

@@ -30,6 +30,12 @@ public:
     void Value(int64_t number);
     void Value(bool flag) { Raw(flag ? "true" : "false"); }
     void Null() { Raw("null"); }
+    // A key with its value.
+    template <typename T>
+    void Field(std::string_view key, const T& value) {
+        Key(key);
+        Value(value);
+    }
     const std::string& Text() const { return m_text; }
 
 private:
@@ -37,6 +43,7 @@ private:
     void Close(char bracket);
     void Raw(std::string_view text);
     void Separate();
+    void AppendQuoted(std::string_view utf8);
     // Escapes the UTF-8 text appended from `start` on, when it needs it.
     void EscapeFrom(size_t start);
 

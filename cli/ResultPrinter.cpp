@@ -87,14 +87,10 @@ void WriteStoreFoldersJson(JsonWriter& json, const ScanContext& context) {
     json.BeginArray();
     for (const auto& [key, folder] : context.folderMap) {
         json.BeginObject();
-        json.Key("key");
-        json.Value(static_cast<uint64_t>(key));
-        json.Key("parentRef");
-        json.Value(static_cast<uint64_t>(folder.parentRef));
-        json.Key("name");
-        json.Value(folder.name);
-        json.Key("deleted");
-        json.Value(folder.deleted != 0);
+        json.Field("key", static_cast<uint64_t>(key));
+        json.Field("parentRef", static_cast<uint64_t>(folder.parentRef));
+        json.Field("name", folder.name);
+        json.Field("deleted", folder.deleted != 0);
         json.EndObject();
     }
     json.EndArray();
@@ -123,22 +119,14 @@ void WriteTime(JsonWriter& json, std::string_view iso) {
 
 void WriteFile(JsonWriter& json, const FileFields& file) {
     json.BeginObject();
-    json.Key("kind");
-    json.Value(file.kind);
-    json.Key("recordNumber");
-    json.Value(file.location);
-    json.Key("parentRef");
-    json.Value(file.parentRef);
-    json.Key("name");
-    json.Value(file.name);
-    json.Key("path");
-    json.Value(file.path);
-    json.Key("size");
-    json.Value(file.size);
-    json.Key("sizeText");
-    json.Value(SizeText(file.size));
-    json.Key("modified");
-    json.Value(file.timeText);
+    json.Field("kind", file.kind);
+    json.Field("recordNumber", file.location);
+    json.Field("parentRef", file.parentRef);
+    json.Field("name", file.name);
+    json.Field("path", file.path);
+    json.Field("size", file.size);
+    json.Field("sizeText", SizeText(file.size));
+    json.Field("modified", file.timeText);
     json.Key("modifiedIso");
     WriteTime(json, file.timeIso);
     json.EndObject();
@@ -162,12 +150,9 @@ void WriteNodeJson(JsonWriter& json, ResultsModel& model, const FoundFiles& foun
             continue;
         }
         json.BeginObject();
-        json.Key("text");
-        json.Value(node->text);
-        json.Key("data");
-        json.Value(static_cast<uint64_t>(node->data));
-        json.Key("path");
-        json.Value(found.PathOf(*node));
+        json.Field("text", node->text);
+        json.Field("data", static_cast<uint64_t>(node->data));
+        json.Field("path", found.PathOf(*node));
         json.Key("files");
         json.BeginArray();
         if (node->fatFolder)

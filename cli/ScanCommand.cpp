@@ -36,18 +36,12 @@ int RunScanCommand(Arguments arguments) {
     JsonWriter json(stdout);
     if (options.json) {
         json.BeginObject();
-        json.Key("drive");
-        json.Value(platform::ToUtf8(std::u16string(1, options.letter)));
-        json.Key("mode");
-        json.Value(options.mode == 2 ? "full" : "deleted");
-        json.Key("recoveryMode");
-        json.Value(static_cast<int64_t>(options.mode));
-        json.Key("resultKind");
-        json.Value(static_cast<int64_t>(context.resultKind));
-        json.Key("resultKindName");
-        json.Value(ResultKindName(context.resultKind));
-        json.Key("stopped");
-        json.Value(session->stopped);
+        json.Field("drive", platform::ToUtf8(std::u16string(1, options.letter)));
+        json.Field("mode", options.mode == 2 ? "full" : "deleted");
+        json.Field("recoveryMode", static_cast<int64_t>(options.mode));
+        json.Field("resultKind", static_cast<int64_t>(context.resultKind));
+        json.Field("resultKindName", ResultKindName(context.resultKind));
+        json.Field("stopped", session->stopped);
         WriteStoreFoldersJson(json, context);
     } else if (store) {
         PrintStore(context);
@@ -55,8 +49,7 @@ int RunScanCommand(Arguments arguments) {
     session->model = std::make_unique<ResultsModel>(context, options.letter);
     FoundFiles found(*session->model);
     if (options.json) {
-        json.Key("foundFiles");
-        json.Value(static_cast<uint64_t>(found.Count()));
+        json.Field("foundFiles", static_cast<uint64_t>(found.Count()));
         WriteFilesAndTreeJson(json, *session->model, found);
         json.EndObject();
         json.Flush();
