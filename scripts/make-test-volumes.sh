@@ -694,14 +694,18 @@ fat_rmtree() { # PATH
   printf '%s\n' "$1" >> "$DELETED"
 }
 
-build_fat32_small() {
-  log "building fat32-small"
-  FAT_IMG=$WORK/fat32-small.img
-  start_volume fat32-small
+fat_new() { # NAME SERIAL LABEL: a fresh 36 MiB FAT32 volume as $FAT_IMG
+  log "building $1"
+  FAT_IMG=$WORK/$1.img
+  start_volume "$1"
   rm -f "$FAT_IMG"
   truncate -s 36M "$FAT_IMG"
   # 512-byte sectors, 1 sector per cluster: about 72,000 clusters, a real FAT32.
-  mkfs.fat -F 32 -S 512 -s 1 --invariant -i 52555658 -n RUVEXFAT "$FAT_IMG" >/dev/null
+  mkfs.fat -F 32 -S 512 -s 1 --invariant -i "$2" -n "$3" "$FAT_IMG" >/dev/null
+}
+
+build_fat32_small() {
+  fat_new fat32-small 52555658 RUVEXFAT
 
   fat_dir /Documents
   fat_put "$S/keep.txt" /Documents/keep-report.txt
@@ -755,12 +759,7 @@ build_fat32_small() {
 # (a plain 8.3 entry loses its first character). The folders' short names pad
 # their empty extensions with spaces, as every FAT writer does.
 build_fat32_tree() {
-  log "building fat32-tree"
-  FAT_IMG=$WORK/fat32-tree.img
-  start_volume fat32-tree
-  rm -f "$FAT_IMG"
-  truncate -s 36M "$FAT_IMG"
-  mkfs.fat -F 32 -S 512 -s 1 --invariant -i 52555659 -n RUVEXTREE "$FAT_IMG" >/dev/null
+  fat_new fat32-tree 52555659 RUVEXTREE
   local t=$WORK/tree-samples
   mkdir -p "$t"
   gen_text "$t/live.txt" 1200 treelive
