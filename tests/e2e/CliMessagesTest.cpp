@@ -160,7 +160,7 @@ TEST(CliMessages, AStoppedScanHasItsOwnExitCode) {
     // its sectors when Ctrl+C arrives.
     std::string image = testing_support::MakeSparseFile("stopped", 64ULL << 30);
     std::string folder = testing_support::MakeTempFolder("stopped-run");
-    std::string command = std::string("timeout --preserve-status -s INT 1 '") + RUVEX_CLI + "' scan --image '" + image +
+    std::string command = std::string("timeout --preserve-status -s INT 2 '") + RUVEX_CLI + "' scan --image '" + image +
                           "' >'" + folder + "/out' 2>'" + folder + "/err' </dev/null";
     int status = std::system(command.c_str());
     ASSERT_TRUE(WIFEXITED(status));
