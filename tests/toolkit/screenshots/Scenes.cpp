@@ -10,6 +10,7 @@
 #include "toolkit/StepLook.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -19,9 +20,12 @@
 
 namespace {
 
+// Shows the widget and lets every posted layout and resize event settle first.
 QImage Shot(QWidget& widget) {
     widget.show();
-    QApplication::processEvents();
+    QElapsedTimer settling;
+    settling.start();
+    while (settling.elapsed() < 50) QApplication::processEvents(QEventLoop::AllEvents, 10);
     return widget.grab().toImage();
 }
 
@@ -94,7 +98,7 @@ QImage ModeChoiceDialog() {
     dialog.AddAnchor(list, {0, 0}, {1, 1});
     dialog.AddAnchor(next, {0, 0}, {1, 1});
     StepLook::ApplyTheme(&dialog);
-    QImage shot = Shot(dialog);
+    Shot(dialog);  // lays the dialog out before the press
     PressOn(*list, 1);
     return Shot(dialog);
 }
