@@ -229,3 +229,28 @@ void HtmlListCtrlTest::ChoosingBetweenTwoModesKeepsTheLastClicked() {
     QCOMPARE(mode, std::intptr_t(1));
     QCOMPARE(f.list->Item(0)->nHeight, 108);
 }
+
+namespace {
+
+int PixelsOf(const QImage& image, QColor color) {
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) count += image.pixelColor(x, y) == color;
+    }
+    return count;
+}
+
+}  // namespace
+
+void HtmlListCtrlTest::MarkupItemsDrawInTheirColoursOnTheSelection() {
+    ListFixture f;
+    f.list->InsertItem(QStringLiteral("<font color=#6464E6>\u2588\u2588\u2588</font> \u2588"), 0, HLT_MARKUP, 40);
+    f.list->InsertItem(QStringLiteral("plain"), 0, HLT_PLAIN, 40);
+    QImage image = f.list->viewport()->grab().toImage();
+    QVERIFY(PixelsOf(image, QColor(100, 100, 230)) > 20);
+    QVERIFY(PixelsOf(image, QColor(0, 0, 0)) > 5);
+    QCOMPARE(PixelsOf(image, QColor(127, 202, 254)), 0);
+    f.Click(f.Inside(1));
+    image = f.list->viewport()->grab().toImage();
+    QVERIFY(PixelsOf(image, QColor(127, 202, 254)) >= f.list->viewport()->width() * 30);
+}

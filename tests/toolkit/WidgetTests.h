@@ -13,6 +13,7 @@ private slots:
     void CheckBoxesToggleByClickAndSpace();
     void RightClicksAndDoubleClicksReportNoItem();
     void ChoosingBetweenTwoModesKeepsTheLastClicked();
+    void MarkupItemsDrawInTheirColoursOnTheSelection();
 };
 
 class ResizableDialogTest : public QObject {
