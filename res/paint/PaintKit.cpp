@@ -2,7 +2,7 @@
 
 #include <QDir>
 #include <QLinearGradient>
-#include <QPainterPath>
+#include <QPolygonF>
 
 QImage TransparentImage(int width, int height) {
     QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
@@ -17,24 +17,20 @@ void ScaleToGrid(QPainter& painter, const QImage& image, double designWidth) {
     painter.scale(image.width() / designWidth, image.width() / designWidth);
 }
 
+QImage PaintOnGrid(int size, const std::function<void(QPainter&)>& draw) {
+    QImage image = TransparentImage(size, size);
+    QPainter painter(&image);
+    ScaleToGrid(painter, image, 64);
+    draw(painter);
+    return image;
+}
+
 void PaintPage(QPainter& painter) {
-    QPainterPath page;
-    page.moveTo(12, 4);
-    page.lineTo(40, 4);
-    page.lineTo(54, 18);
-    page.lineTo(54, 60);
-    page.lineTo(12, 60);
-    page.closeSubpath();
     painter.setPen(QPen(QColor(110, 120, 135), 2));
     painter.setBrush(QColor(252, 252, 255));
-    painter.drawPath(page);
-    QPainterPath fold;
-    fold.moveTo(40, 4);
-    fold.lineTo(40, 18);
-    fold.lineTo(54, 18);
-    fold.closeSubpath();
+    painter.drawPolygon(QPolygonF({{12, 4}, {40, 4}, {54, 18}, {54, 60}, {12, 60}}));
     painter.setBrush(QColor(215, 222, 232));
-    painter.drawPath(fold);
+    painter.drawPolygon(QPolygonF({{40, 4}, {40, 18}, {54, 18}}));
 }
 
 void PaintDrive(QPainter& painter, const QRectF& rect) {
