@@ -47,7 +47,7 @@ bool CHTMLListCtrl::Create(QWidget* parent, const QRect& rect) {
     m_nControlId = kControlId;
     m_nClientWidth = viewport()->width();
     m_nClientHeight = viewport()->height();
-    m_nTotalHeight = 0;
+    RecomputeItems();
     UpdateScrollBar(true);
     show();
     return true;
