@@ -254,3 +254,32 @@ void HtmlListCtrlTest::MarkupItemsDrawInTheirColoursOnTheSelection() {
     image = f.list->viewport()->grab().toImage();
     QVERIFY(PixelsOf(image, QColor(127, 202, 254)) >= f.list->viewport()->width() * 30);
 }
+
+namespace {
+
+// The first row of `rect` holding a pixel of `color`, relative to its top; -1 for none.
+int FirstRowOf(const QImage& image, const QRect& rect, QColor color) {
+    for (int y = rect.top(); y <= rect.bottom() && y < image.height(); ++y) {
+        for (int x = rect.left(); x <= rect.right() && x < image.width(); ++x) {
+            if (image.pixelColor(x, y) == color) return y - rect.top();
+        }
+    }
+    return -1;
+}
+
+}  // namespace
+
+void HtmlListCtrlTest::TextStartsFiveBelowTheTopUnlessTheHeightIsFixed() {
+    ListFixture f;
+    for (int kind : {HLT_PLAIN, HLT_MARKUP}) {
+        f.list->InsertItem(QStringLiteral("\u2588"), 0, kind, 0);
+        f.list->InsertItem(QStringLiteral("\u2588"), 0, kind, 40);
+    }
+    const QImage image = f.list->viewport()->grab().toImage();
+    for (int item : {0, 2}) {
+        const int measured = FirstRowOf(image, f.list->ItemRect(item), Qt::black);
+        const int fixed = FirstRowOf(image, f.list->ItemRect(item + 1), Qt::black);
+        QVERIFY(fixed >= 0);
+        QCOMPARE(measured, fixed + 5);
+    }
+}

@@ -14,6 +14,7 @@ private slots:
     void RightClicksAndDoubleClicksReportNoItem();
     void ChoosingBetweenTwoModesKeepsTheLastClicked();
     void MarkupItemsDrawInTheirColoursOnTheSelection();
+    void TextStartsFiveBelowTheTopUnlessTheHeightIsFixed();
 };
 
 class ResizableDialogTest : public QObject {
