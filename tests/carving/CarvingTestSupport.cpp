@@ -64,6 +64,22 @@ std::vector<uint64_t> FeedImage(CCarveState& state, const SectorImage& image, ui
     return finishedOn;
 }
 
+void ScanVolume(const CVolumeAccess& device, CCarveState& state, uint64_t sectorsPerRead) {
+    // Room the full scan leaves behind its read buffer; the engine must not need it.
+    constexpr size_t kSpareBytes = 64;
+    const uint32_t sectorSize = device.GetSectorSize();
+    const uint64_t sectors = device.GetUnitCount();
+    std::vector<uint8_t> buffer(sectorsPerRead * sectorSize + kSpareBytes);
+    for (uint64_t first = 0; first < sectors; first += sectorsPerRead) {
+        uint64_t count = std::min(sectorsPerRead, sectors - first);
+        std::span<uint8_t> read(buffer.data(), count * sectorSize);
+        if (!device.ReadSectors(first, first + count - 1, read)) return;
+        for (uint64_t i = 0; i < count; ++i) {
+            FeedSector(state, std::span<const uint8_t>(read).subspan(i * sectorSize), first + i);
+        }
+    }
+}
+
 bool CMemoryDevice::ReadSectors(uint64_t first, uint64_t last, std::span<uint8_t> buffer) const {
     ++m_reads;
     const uint64_t sectorSize = m_image.SectorSize();

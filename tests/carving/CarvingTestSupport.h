@@ -100,6 +100,11 @@ private:
 // finished.
 std::vector<uint64_t> FeedImage(CCarveState& state, const SectorImage& image, uint64_t sectorsPerRead);
 
+// Reads the device in runs of `sectorsPerRead` into one buffer with spare
+// room behind it, and feeds every sector, as the full scan does on a volume
+// whose every unit is free; then ends the scan (TakeFinished is left to the caller).
+void ScanVolume(const CVolumeAccess& device, CCarveState& state, uint64_t sectorsPerRead);
+
 // A device over a sector image; reads of sectors from `m_failFrom` on fail.
 class CMemoryDevice : public CVolumeAccess {
 public:
