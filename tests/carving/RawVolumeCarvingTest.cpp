@@ -2,11 +2,9 @@
 // laid on them is found at its first sector, with the type its ending names
 // and its exact bytes; a truncated copy is dropped or cut, never returned
 // with bytes from behind its end; nothing else is carved.
-#include "carving/CarveState.h"
-#include "device/RawVolumeAccess.h"
-#include "platform/DriveTable.h"
+#include "carving/CarvedType.h"
 #include "platform/TextConvert.h"
-#include "tests/carving/CarvingTestSupport.h"
+#include "tests/carving/VolumeCarving.h"
 #include "tests/support/TestVolumes.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +14,7 @@
 
 namespace {
 
-using carving_test::ScanVolume;
+using carving_test::CarvedOnVolume;
 using testing_support::ManifestEntry;
 
 uint32_t ExpectedType(const std::string& path) {
@@ -45,44 +43,32 @@ uint32_t ExpectedType(const std::string& path) {
 
 void CheckVolume(const std::string& volume, char16_t letter) {
     if (!testing_support::VolumeExists(volume)) GTEST_SKIP() << volume << " not committed yet";
-    platform::Drives().Register({letter, testing_support::VolumePath(volume), 0, platform::DriveKind::Image});
-    CRawVolumeAccess device(letter);
-    const std::string folder = testing_support::MakeTempFolder("carving-" + volume);
     const std::vector<ManifestEntry> manifest = testing_support::LoadManifest(volume);
-
     for (uint64_t sectorsPerRead : {40000u, 7u, 1u}) {
-        CCarveState state(&device, device.GetSectorSize());
-        ScanVolume(device, state, sectorsPerRead);
-        std::map<uint64_t, std::unique_ptr<CBaseFile>> byFirstSector;
-        for (auto& file : state.TakeFinished()) byFirstSector[file->GetFirstSector()] = std::move(file);
-
+        std::map<uint64_t, CarvedOnVolume> carved = carving_test::CarveVolume(volume, letter, sectorsPerRead);
         size_t whole = 0;
         for (const ManifestEntry& entry : manifest) {
             SCOPED_TRACE(entry.path + " read by " + std::to_string(sectorsPerRead));
             const uint64_t firstSector = std::stoull(entry.location);
-            auto found = byFirstSector.find(firstSector);
+            auto found = carved.find(firstSector);
             if (entry.state == "truncated") {
-                if (found != byFirstSector.end()) EXPECT_LE(found->second->GetLength(), entry.size);
-                byFirstSector.erase(firstSector);
+                if (found != carved.end()) EXPECT_LE(found->second.length, entry.size);
+                carved.erase(firstSector);
                 continue;
             }
             const uint32_t type = ExpectedType(entry.path);
             if (entry.kind != "file" || entry.state != "free" || type == 0) continue;
             ++whole;
-            ASSERT_NE(found, byFirstSector.end());
-            const CBaseFile& file = *found->second;
-            EXPECT_EQ(file.GetType(), type);
-            EXPECT_EQ(file.GetName(), CarvedFileName(type, firstSector));
-            EXPECT_EQ(file.GetLength(), entry.size);
-            std::string saved = folder + "/" + std::to_string(firstSector);
-            SaveResult result = file.SaveToFile(platform::FromUtf8(saved));
-            ASSERT_TRUE(result.ok) << result.error;
-            EXPECT_EQ(testing_support::FileSha256(saved), entry.sha256);
-            byFirstSector.erase(found);
+            ASSERT_NE(found, carved.end());
+            EXPECT_EQ(found->second.type, type);
+            EXPECT_EQ(found->second.name, CarvedFileName(type, firstSector));
+            EXPECT_EQ(found->second.length, entry.size);
+            EXPECT_EQ(found->second.sha256, entry.sha256);
+            carved.erase(found);
         }
         EXPECT_GT(whole, 0u);
-        for (const auto& [sector, file] : byFirstSector) {
-            ADD_FAILURE() << "carved " << platform::ToUtf8(file->GetName()) << " where nothing was laid";
+        for (const auto& [sector, file] : carved) {
+            ADD_FAILURE() << "carved " << platform::ToUtf8(file.name) << " where nothing was laid";
         }
     }
 }
