@@ -64,6 +64,17 @@ std::vector<uint64_t> FeedImage(CCarveState& state, const SectorImage& image, ui
     return finishedOn;
 }
 
+std::vector<std::unique_ptr<CBaseFile>> CarveLaid(const std::vector<uint8_t>& file, uint64_t sectorsPerRead,
+                                                  const std::vector<uint8_t>& after) {
+    constexpr uint32_t kSectorSize = 512;
+    SectorImage image(kSectorSize, 2 + (file.size() + after.size()) / kSectorSize + 4);
+    image.Put(2, file);
+    image.PutAt(2 * kSectorSize + file.size(), after);
+    CCarveState state(nullptr, kSectorSize);
+    FeedImage(state, image, sectorsPerRead);
+    return state.TakeFinished();
+}
+
 void ScanVolume(const CVolumeAccess& device, CCarveState& state, uint64_t sectorsPerRead) {
     // Room the full scan leaves behind its read buffer; the engine must not need it.
     constexpr size_t kSpareBytes = 64;
