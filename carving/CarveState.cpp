@@ -17,19 +17,35 @@
 
 namespace {
 
-// First bytes of the signatures: FF (JPEG), P (ZIP), B (BMP), I and M (TIFF),
-// 89 (PNG), G (GIF), % (PDF), D0 (compound file), 7 (7z). Almost every
-// sector of free space fails this one table look-up; ISO base media files
-// start with a box size and are told by "ftyp" at 4 instead.
-constexpr std::array<bool, 256> MakeSignatureLeads() {
-    std::array<bool, 256> leads{};
-    for (int lead : {0xFF, int('P'), int('B'), int('I'), int('M'), 0x89, int('G'), int('%'), 0xD0, int('7')}) leads[lead] = true;
-    return leads;
-}
-constexpr std::array<bool, 256> kSignatureLeads = MakeSignatureLeads();
+// First two bytes of the signatures: FF D8 (JPEG), PK (ZIP), BM (BMP), II
+// and MM (TIFF), 89 P (PNG), GI (GIF), %P (PDF), D0 CF (compound file), 7z.
+// Almost every sector of free space fails this one bit look-up; ISO base
+// media files start with a box size and are told by "ftyp" at 4 instead.
+class SignatureLeads {
+public:
+    constexpr SignatureLeads() {
+        constexpr std::array<std::array<uint8_t, 2>, 10> kLeads = {{
+            {0xFF, 0xD8}, {'P', 'K'}, {'B', 'M'}, {'I', 'I'}, {'M', 'M'},
+            {0x89, 'P'}, {'G', 'I'}, {'%', 'P'}, {0xD0, 0xCF}, {'7', 'z'},
+        }};
+        for (const auto& lead : kLeads) {
+            const unsigned pair = lead[0] | unsigned(lead[1]) << 8;
+            m_bits[pair / 64] |= uint64_t(1) << (pair % 64);
+        }
+    }
+    bool Has(uint8_t first, uint8_t second) const {
+        const unsigned pair = first | unsigned(second) << 8;
+        return (m_bits[pair / 64] >> (pair % 64)) & 1;
+    }
+
+private:
+    std::array<uint64_t, 1024> m_bits{};
+};
+constexpr SignatureLeads kSignatureLeads;
 
 bool MayStartFile(std::span<const uint8_t> data) {
-    return kSignatureLeads[data[0]] || (data.size() >= 8 && std::memcmp(data.data() + 4, "ftyp", 4) == 0);
+    return (data.size() >= 2 && kSignatureLeads.Has(data[0], data[1])) ||
+           (data.size() >= 8 && std::memcmp(data.data() + 4, "ftyp", 4) == 0);
 }
 
 }  // namespace

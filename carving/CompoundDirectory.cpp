@@ -23,10 +23,12 @@ bool CCompoundDirectory::Chain(const std::vector<uint32_t>& table, uint32_t firs
         sector = table[sector];
     }
     m_read.assign(m_chain.size(), false);
+    m_allRead = false;
     return !m_chain.empty();
 }
 
 bool CCompoundDirectory::ReadInView(const CSectorWindow& data, uint32_t sectorShift) {
+    if (m_allRead) return true;
     const uint64_t sectorSize = 1ull << sectorShift;
     const uint64_t perSector = sectorSize / kEntrySize;
     bool all = true;
@@ -55,6 +57,7 @@ bool CCompoundDirectory::ReadInView(const CSectorWindow& data, uint32_t sectorSh
             entry.child = data.U32(at + 0x4C);
         }
     }
+    m_allRead = all;
     return all;
 }
 

@@ -31,4 +31,5 @@ private:
     std::vector<uint32_t> m_chain;
     std::vector<bool> m_read;
     std::vector<Entry> m_entries;  // by entry number; unread sectors leave default entries
+    bool m_allRead = false;
 };

@@ -105,5 +105,7 @@ int CCompoundFile::ProcessSector(uint64_t sector, const CSectorWindow& data) {
         if (!Settle()) return kNotThisType;
     }
     if (!m_directory.ReadInView(data, m_fileSectorShift)) return kNotFinished;
+    // The type is worked out once, in the sector that ends the file.
+    if (SectorOffset(sector) + m_sectorSize < m_fileEnd) return kNotFinished;
     return FinishWhenReached(sector, m_fileEnd, m_directory.TypeCode());
 }
