@@ -84,6 +84,7 @@ public:
         : m_sectorSize(sectorSize), m_bytes(sectorSize * sectors) {}
     void Put(uint64_t sector, const std::vector<uint8_t>& bytes) { PutAt(sector * m_sectorSize, bytes); }
     void PutAt(uint64_t offset, const std::vector<uint8_t>& bytes) {
+        if (bytes.empty()) return;
         uint64_t end = offset + bytes.size();
         if (end > m_bytes.size()) m_bytes.resize((end + m_sectorSize - 1) / m_sectorSize * m_sectorSize);
         std::memcpy(m_bytes.data() + offset, bytes.data(), bytes.size());
