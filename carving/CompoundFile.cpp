@@ -97,7 +97,9 @@ int CCompoundFile::ProcessSector(uint64_t sector, const CSectorWindow& data) {
             ++i;
             continue;
         }
-        m_pending.erase(m_pending.begin() + static_cast<std::ptrdiff_t>(i));
+        // Order does not matter: the last one takes this one's place.
+        m_pending[i] = m_pending.back();
+        m_pending.pop_back();
         if (!ReadPending(pending, data)) return kNotThisType;
     }
     if (m_fileEnd == 0) {

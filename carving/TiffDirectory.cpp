@@ -6,6 +6,8 @@ namespace {
 
 constexpr uint64_t kEntrySize = 12;
 constexpr uint16_t kMaxEntries = 1024;
+// Strips or tiles of one image at most; real files have up to some thousands.
+constexpr uint32_t kMaxBlocks = 1u << 20;
 
 constexpr uint16_t kTagMake = 271;
 constexpr uint16_t kTagStripOffsets = 273;
@@ -102,6 +104,7 @@ TiffDirectory ReadTiffDirectory(const CSectorWindow& data, uint64_t offset, bool
             if (seen != TiffDirectory::Outcome::Read) return seen;
         }
         const uint32_t n = std::min(offsets->count, lengths->count);
+        if (n > kMaxBlocks) return TiffDirectory::Outcome::Invalid;
         for (uint32_t i = 0; i < n; ++i) {
             const uint64_t blockEnd = value(*offsets, i) + value(*lengths, i);
             if (blockEnd > maxBytes) return TiffDirectory::Outcome::Invalid;
