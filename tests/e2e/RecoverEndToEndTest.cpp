@@ -100,6 +100,7 @@ INSTANTIATE_TEST_SUITE_P(Volumes, RecoverEndToEnd,
                                          Case{"raw-small", "deleted"}, Case{"raw-small", "full"},
                                          Case{"demo", "deleted"}, Case{"demo", "full"},
                                          Case{"ntfs-large", "deleted"}, Case{"ntfs-large", "full"},
+                                         Case{"ntfs-compressed", "deleted"}, Case{"ntfs-orphan", "deleted"},
                                          Case{"carving-mixed", "full"}),
                          CaseName);
 
