@@ -82,7 +82,7 @@ PHOTOREC=$RESULTS/photorec
 mkdir -p "$PHOTOREC"
 # PhotoRec keeps a session file in its working folder and would offer to
 # resume it; every run starts clean. It runs on the whole image (a volume
-# with no file system is free space throughout), JPEG, ZIP and BMP only.
+# with no file system is free space throughout), with the kinds Ruvex carves.
 # PhotoRec's names for the kinds Ruvex carves: "zip" covers the ZIP-based
 # formats, "doc" the compound files, "mov" the ISO media, "tif" the raw files.
 PHOTOREC_CMD="options,fileopt,everything,disable,jpg,enable,zip,enable,bmp,enable,png,enable,gif,enable,\
@@ -92,8 +92,7 @@ hyperfine --style basic --warmup 1 --runs "$(((RUNS + 1) / 2))" --export-json "$
   -n "photorec" \
   "cd '$PHOTOREC' && photorec /log /d '$PHOTOREC/out/recup' /cmd '$RAW' $PHOTOREC_CMD </dev/null >/dev/null 2>&1" \
   >"$RESULTS/photorec.txt"
-find "$PHOTOREC/out" -type f \( -name '*.jpg' -o -name '*.zip' -o -name '*.bmp' \) | wc -l \
-  >"$RESULTS/photorec.count"
+find "$PHOTOREC/out" -type f -name 'f*' | wc -l >"$RESULTS/photorec.count"
 rm -rf "$PHOTOREC/out"
 
 python3 - "$RESULTS" "$NTFS" "$RAW" "$LAYOUT" "$LOAD" <<'PY'
