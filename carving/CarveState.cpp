@@ -106,12 +106,12 @@ std::unique_ptr<CBaseFile> TryStart(std::span<const uint8_t> data, uint64_t sect
 
 bool FeedSector(CCarveState& state, std::span<const uint8_t> data, uint64_t sector) {
     const uint32_t sectorSize = state.m_sectorSize;
+    const size_t finishedBefore = state.m_finished.size();
     if (sectorSize == 0 || data.size() < sectorSize) {
         state.DiscardCurrent();
-        return false;
+        return state.m_finished.size() != finishedBefore;
     }
 
-    const size_t finishedBefore = state.m_finished.size();
     if (MayStartFile(data)) {
         if (auto file = TryStart(data, sector, sectorSize, state.m_device)) {
             state.DiscardCurrent();
