@@ -51,13 +51,14 @@ TEST(PhotoRecPeer, RuvexFindsEveryWholeFilePhotoRecFinds) {
 
     const std::map<uint64_t, std::string> photorec = RunPhotoRec(testing_support::VolumePath(volume));
     const auto ruvex = carving_test::CarveVolume(volume, u'P', 40000);
-    std::set<std::string> photorecWhole, ruvexWhole, photorecForeign;
+    std::set<std::string> photorecWhole, ruvexWhole, photorecForeign, ruvexCut;
     for (const ManifestEntry& entry : testing_support::LoadManifest(volume)) {
         const uint64_t sector = std::stoull(entry.location);
         auto theirs = photorec.find(sector);
         auto ours = ruvex.find(sector);
         if (entry.state == "truncated") {
             if (theirs != photorec.end() && fs::file_size(theirs->second) > entry.size) photorecForeign.insert(entry.path);
+            if (ours != ruvex.end()) ruvexCut.insert(entry.path);
             continue;
         }
         if (theirs != photorec.end() && testing_support::FileSha256(theirs->second) == entry.sha256) {
@@ -74,6 +75,8 @@ TEST(PhotoRecPeer, RuvexFindsEveryWholeFilePhotoRecFinds) {
     }
     std::cout << "\nPhotoRec returns with foreign bytes behind the cut:";
     for (const std::string& path : photorecForeign) std::cout << ' ' << path;
+    std::cout << "\nRuvex returns cut at most to what is left (the other truncated copies it drops):";
+    for (const std::string& path : ruvexCut) std::cout << ' ' << path;
     std::cout << '\n';
     EXPECT_GE(ruvexWhole.size(), photorecWhole.size());
 }
