@@ -2,6 +2,7 @@
 // A FAT32 volume as its clusters, numbered as in the file allocation table.
 // The head of the boot sector and the whole first table are read once at
 // opening, so allocation tests and chain walks never touch the disk.
+#include "device/LoadProgress.h"
 #include "device/VolumeAccess.h"
 
 #include <array>
@@ -24,10 +25,14 @@ public:
     // Throws VolumeOpenError when the drive cannot be opened, or when the boot
     // sector or the table cannot be read or describes no usable layout.
     explicit CFAT32VolumeAccess(char16_t letter);
-    explicit CFAT32VolumeAccess(std::unique_ptr<platform::RawSource> source);
+    // The same on a source that is already open. `progress` hears how much of
+    // the table is loaded; when it asks to stop, construction throws.
+    explicit CFAT32VolumeAccess(std::shared_ptr<const platform::RawSource> source,
+                                const LoadProgress& progress = {});
     ~CFAT32VolumeAccess() override;
 
-    // Table entries less the two reserved ones.
+    // Data clusters: the table's entries less the two reserved ones, or the
+    // clusters the data area holds when that is fewer.
     uint64_t GetUnitCount() const override;
     uint32_t GetUnitSize() const override { return m_clusterSize; }
     uint32_t GetSectorSize() const override { return m_sectorSize; }
@@ -40,7 +45,7 @@ public:
     bool ReadUnits(uint64_t first, uint64_t last, std::span<uint8_t> buffer) const override;
 
     // True for a number that names a cluster of the data area: 2 up to the
-    // last table entry. Chains and directory entries are trusted only then.
+    // last table entry or the end of the data area, whichever comes first. Chains and directory entries are trusted only then.
     bool IsDataCluster(uint64_t cluster) const;
     // The table entry of a cluster (its link); 0 beyond the table.
     uint32_t TableEntry(uint64_t cluster) const;
@@ -49,7 +54,7 @@ public:
     bool ReadCluster(uint64_t cluster, std::span<uint8_t> buffer) const;
     // Bytes of the chain that starts at `start`: cluster count × cluster size;
     // 0 when the start is no data cluster. A cyclic chain is cut after as many
-    // links as the table has entries.
+    // links as the volume has cluster numbers.
     uint64_t MeasureClusterChain(uint64_t start) const;
     // Reads the chain in order into consecutive cluster-sized slots of
     // `buffer`, as many clusters as fit; false on the first failed read.
@@ -66,11 +71,13 @@ private:
     // until it returns false or the chain ends.
     template <typename Visit>
     void WalkChain(uint64_t start, Visit visit) const;
-    void LoadLayout();
+    void LoadLayout(const LoadProgress& progress);
+    uint64_t DataAreaClusters(uint64_t sourceSectors) const;
 
-    std::unique_ptr<platform::RawSource> m_hVolume;
+    std::shared_ptr<const platform::RawSource> m_hVolume;
     uint32_t m_sectorSize = 0;
     std::array<uint8_t, kBootSectorSize> m_bootSector{};
     uint32_t m_clusterSize = 0;
     std::vector<uint32_t> m_fat;
+    uint64_t m_clusterEnd = 0;  // one past the last data cluster
 };

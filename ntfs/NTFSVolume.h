@@ -3,6 +3,8 @@
 // that the volume is NTFS 3.0 or later, the reader of MFT record 0 whose data
 // attribute maps every other record, and a 16 MiB window of MFT data through
 // which the sweep fetches records 16 and up.
+#include "ntfs/ExtensionIndex.h"
+
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -25,10 +27,13 @@ public:
     explicit CNTFSVolume(char16_t letter);
     // Same for an image file or device path (sector size 0: the source's own).
     explicit CNTFSVolume(const std::string& path, uint32_t sectorSize = 0);
+    // Checks a source that is already open; the volume shares it with
+    // whatever else reads the drive. A null source gives an invalid volume.
+    explicit CNTFSVolume(std::shared_ptr<const platform::RawSource> source);
     // A volume with the given geometry and no checks, for reading records out
     // of caller buffers and crafted sources; `source` may be null, and every
     // read then fails. Never valid.
-    static std::unique_ptr<CNTFSVolume> WithGeometry(std::shared_ptr<platform::RawSource> source,
+    static std::unique_ptr<CNTFSVolume> WithGeometry(std::shared_ptr<const platform::RawSource> source,
                                                      uint16_t sectorSize, uint32_t sectorsPerCluster,
                                                      uint32_t fileRecordSize, uint64_t totalSectors);
     virtual ~CNTFSVolume();
@@ -36,7 +41,7 @@ public:
     CNTFSVolume& operator=(const CNTFSVolume&) = delete;
 
     bool IsVolumeOK() const { return m_isValid != 0; }
-    std::shared_ptr<platform::RawSource> Source() const { return m_source; }
+    const std::shared_ptr<const platform::RawSource>& Source() const { return m_source; }
 
     // Copies record `recordNumber` out of the MFT data, through the window;
     // `destination` must hold m_fileRecordSize bytes. False without MFT data,
@@ -51,6 +56,9 @@ public:
     // Clusters of the volume: the boot sector's count, never more than the
     // source holds (a damaged count would send scans far past its end).
     uint64_t TotalClusters() const;
+    // Extension records no longer in use, noted as records are loaded.
+    CExtensionIndex& Extensions() { return m_extensions; }
+    const CExtensionIndex& Extensions() const { return m_extensions; }
 
     // Geometry, as the boot sector gives it.
     uint16_t m_sectorSize = 0;
@@ -67,15 +75,16 @@ public:
 
 private:
     CNTFSVolume() = default;
-    void Open(std::unique_ptr<platform::RawSource> source);
+    void Open(std::shared_ptr<const platform::RawSource> source);
     bool ReadGeometry(std::span<const uint8_t> bootSector);
     bool CheckVersion();
     void LoadMftRecord();
     bool FillMftWindow(uint64_t position);
 
-    std::shared_ptr<platform::RawSource> m_source;
+    std::shared_ptr<const platform::RawSource> m_source;
     uint64_t m_sourceBytes = 0;        // what the source holds; 0 when it would not tell
     std::vector<uint8_t> m_mftWindow;  // cached stretch of MFT data
     uint64_t m_mftWindowStart = 0;     // MFT data offset of m_mftWindow[0]
     uint64_t m_mftWindowFilled = 0;    // bytes of m_mftWindow that hold MFT data
+    CExtensionIndex m_extensions;
 };

@@ -6,15 +6,18 @@
 #   demo.img.xz         NTFS volume with deleted photos and documents for the README
 #   ntfs-large.img.xz   NTFS with a deleted 30 MiB file and deleted fragmented
 #                       files, one of them spread over extension records
+#   fat32-tree.img.xz   FAT32 made by mkfs.fat with a deleted folder tree three
+#                       levels deep, every name a VFAT long name
+#   ntfs-compressed.img.xz, ntfs-orphan.img.xz  see ntfs-feature-volumes.sh
 # Each volume gets a <name>.manifest.tsv beside it (see tests/data/README.md).
 #
 # Run as root (the NTFS volumes are FUSE-mounted). Every run rebuilds the named
 # volumes (all of them without arguments) from scratch in a temporary folder
 # and then replaces their files in tests/data/:
-#   scripts/make-test-volumes.sh [ntfs-small|fat32-small|raw-small|demo|ntfs-large]...
+#   scripts/make-test-volumes.sh [ntfs-small|fat32-small|raw-small|demo|ntfs-large|ntfs-compressed|ntfs-orphan|fat32-tree]...
 set -euo pipefail
 
-ALL_VOLUMES=(ntfs-small fat32-small raw-small demo ntfs-large)
+ALL_VOLUMES=(ntfs-small fat32-small raw-small demo ntfs-large ntfs-compressed ntfs-orphan fat32-tree)
 VOLUMES=("$@")
 [ "${#VOLUMES[@]}" -gt 0 ] || VOLUMES=("${ALL_VOLUMES[@]}")
 for v in "${VOLUMES[@]}"; do
@@ -35,6 +38,7 @@ command -v mkntfs >/dev/null || need_pkgs+=(ntfs-3g)
 command -v mkfs.fat >/dev/null || need_pkgs+=(dosfstools)
 command -v mcopy >/dev/null || need_pkgs+=(mtools)
 command -v fls >/dev/null || need_pkgs+=(sleuthkit)
+command -v setfattr >/dev/null || need_pkgs+=(attr)
 [ -x /usr/bin/convert ] || need_pkgs+=(imagemagick)
 command -v exiftool >/dev/null || need_pkgs+=(libimage-exiftool-perl)
 command -v zip >/dev/null || need_pkgs+=(zip)
@@ -330,9 +334,9 @@ ntfs_mount() { # IMAGE
     # no_detach keeps the driver a child of this shell, so that unmounting can
     # wait until it has written everything back to the image.
     if command -v faketime >/dev/null; then
-      faketime -f "@$STAMP" "$drv" "$1" "$MNT" -o no_detach &
+      faketime -f "@$STAMP" "$drv" "$1" "$MNT" -o "no_detach${NTFS_OPTIONS:+,$NTFS_OPTIONS}" &
     else
-      "$drv" "$1" "$MNT" -o no_detach &
+      "$drv" "$1" "$MNT" -o "no_detach${NTFS_OPTIONS:+,$NTFS_OPTIONS}" &
     fi
     NTFS_PID=$!
     local _
@@ -452,6 +456,18 @@ EOF
   record_file "$4" "$5" "$(stat -c %i "$MNT$5")"
 }
 
+# ntfs_fill_leaving CLUSTERS SRC PATH: writes a file of zeros (SRC in the
+# samples, PATH on the volume) that takes all free space but CLUSTERS.
+ntfs_fill_leaving() {
+  local free
+  sync
+  free=$(df -B4096 --output=avail "$MNT" | tail -1)
+  [ "$free" -gt "$(($1 + 64))" ] || die "$3: only $free clusters free"
+  head -c $(((free - $1) * 4096)) /dev/zero > "$2"
+  touch -d "$STAMP" "$2"
+  ntfs_put "$2" "$3"
+}
+
 # ntfs_runs IMAGE RECORD -> number of runs of the unnamed $DATA (from istat's
 # cluster list: a run ends where the next cluster is not the following one).
 ntfs_runs() {
@@ -548,7 +564,7 @@ EOF
 
 build_ntfs_large() {
   log "building ntfs-large"
-  local img=$WORK/ntfs-large.img free
+  local img=$WORK/ntfs-large.img
   start_volume ntfs-large
   gen_text "$S/large-readme.txt" 1800 readme
   gen_text "$S/large-notes.txt" 20000 notes
@@ -571,12 +587,7 @@ build_ntfs_large() {
   # free space alternate cluster by cluster (ntfs-3g continues a file at the
   # next free cluster after its last one), while with free space to spare it
   # keeps each file contiguous.
-  sync
-  free=$(df -B4096 --output=avail "$MNT" | tail -1)
-  [ "$free" -gt 4400 ] || die "ntfs-large: only $free clusters free"
-  head -c $(((free - 4096 - 256) * 4096)) /dev/zero > "$S/filler.bin"
-  touch -d "$STAMP" "$S/filler.bin"
-  ntfs_put "$S/filler.bin" /filler.bin
+  ntfs_fill_leaving $((4096 + 256)) "$S/filler.bin" /filler.bin
 
   ntfs_dir /Data
   # 64 KiB at a time: 64 runs of 16 clusters, all in the base record.
@@ -692,14 +703,18 @@ fat_rmtree() { # PATH
   printf '%s\n' "$1" >> "$DELETED"
 }
 
-build_fat32_small() {
-  log "building fat32-small"
-  FAT_IMG=$WORK/fat32-small.img
-  start_volume fat32-small
+fat_new() { # NAME SERIAL LABEL: a fresh 36 MiB FAT32 volume as $FAT_IMG
+  log "building $1"
+  FAT_IMG=$WORK/$1.img
+  start_volume "$1"
   rm -f "$FAT_IMG"
   truncate -s 36M "$FAT_IMG"
   # 512-byte sectors, 1 sector per cluster: about 72,000 clusters, a real FAT32.
-  mkfs.fat -F 32 -S 512 -s 1 --invariant -i 52555658 -n RUVEXFAT "$FAT_IMG" >/dev/null
+  mkfs.fat -F 32 -S 512 -s 1 --invariant -i "$2" -n "$3" "$FAT_IMG" >/dev/null
+}
+
+build_fat32_small() {
+  fat_new fat32-small 52555658 RUVEXFAT
 
   fat_dir /Documents
   fat_put "$S/keep.txt" /Documents/keep-report.txt
@@ -745,6 +760,41 @@ build_fat32_small() {
   fat_rm /big-3MiB.txt
 
   finish_volume fat32-small live
+}
+
+# fat32-tree: a deleted folder tree three levels deep, with files at every
+# level and a Chinese folder. Every name is mixed-case, long or Chinese, so
+# mtools stores a VFAT long name and each path survives the deletion whole
+# (a plain 8.3 entry loses its first character). The folders' short names pad
+# their empty extensions with spaces, as every FAT writer does.
+build_fat32_tree() {
+  fat_new fat32-tree 52555659 RUVEXTREE
+  local t=$WORK/tree-samples
+  mkdir -p "$t"
+  gen_text "$t/live.txt" 1200 treelive
+  gen_text "$t/summary.txt" 2500 summary
+  gen_text "$t/budget.txt" 4100 budget
+  gen_text "$t/meeting.txt" 700 meeting
+  gen_text "$t/design.txt" 9000 design
+  gen_text "$t/report-cn.txt" 1600 baogao
+  gen_text "$t/draft.txt" 3300 draft
+
+  fat_dir /Keep
+  fat_put "$t/live.txt" "/Keep/Live Notes.txt"
+  fat_dir /Archive
+  fat_put "$t/summary.txt" "/Archive/Summary 2023.txt"
+  fat_dir /Archive/Projects
+  fat_put "$t/budget.txt" "/Archive/Projects/Budget Plan.txt"
+  fat_dir "/Archive/Projects/Alpha Team"
+  fat_put "$t/meeting.txt" "/Archive/Projects/Alpha Team/Meeting Notes.txt"
+  fat_put "$t/design.txt" "/Archive/Projects/Alpha Team/Design Draft v2.txt"
+  fat_dir /Archive/年度报告
+  fat_put "$t/report-cn.txt" /Archive/年度报告/总结.txt
+  fat_put "$t/draft.txt" "/Keep/Old Draft.txt"
+
+  fat_rmtree /Archive
+  fat_rm "/Keep/Old Draft.txt"
+  finish_volume fat32-tree live
 }
 
 # ---------------------------------------------------------------- raw
@@ -826,6 +876,9 @@ sys.exit(bad)
 EOF
 }
 
+# shellcheck source=scripts/ntfs-feature-volumes.sh
+source "$REPO/scripts/ntfs-feature-volumes.sh"
+
 wanted() { case " ${VOLUMES[*]} " in *" $1 "*) return 0 ;; *) return 1 ;; esac; }
 
 # ntfs-large makes its own samples; the others share the ones below.
@@ -837,9 +890,13 @@ if wanted fat32-small; then build_fat32_small; fi
 if wanted raw-small; then build_raw_small; fi
 if wanted demo; then build_demo; fi
 if wanted ntfs-large; then build_ntfs_large; fi
+if wanted ntfs-compressed; then build_ntfs_compressed; fi
+if wanted ntfs-orphan; then build_ntfs_orphan; fi
+if wanted fat32-tree; then build_fat32_tree; fi
 
 status=0
-for v in ntfs-small fat32-small demo ntfs-large; do
+# ntfs-orphan is left out: fls can only list its file as an orphan.
+for v in ntfs-small fat32-small demo ntfs-large ntfs-compressed fat32-tree; do
   if wanted "$v"; then verify_fls "$v" || status=1; fi
 done
 [ $status -eq 0 ] || die "some deleted files are not seen by fls"
