@@ -19,6 +19,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : ResizableDialog(kDialogSize, parent) {
     setObjectName(QStringLiteral("aboutDialog"));
     setWindowTitle(QStringLiteral("About Ruvex"));
     setFixedSize(size());
+    setSizeGripEnabled(false);
 
     auto* icon = new QLabel(this);
     icon->setPixmap(Pictures::Icon(PictureId::AppIcon, 32));

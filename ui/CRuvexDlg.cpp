@@ -20,6 +20,8 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QScrollArea>
+#include <QToolButton>
 
 namespace {
 
@@ -127,11 +129,20 @@ void CRuvexDlg::CreatePreviewPages() {
     m_hexView->setObjectName(QStringLiteral("hexPage"));
     m_hexView->SetBytesPerRow(8);
     m_tab->AddPage(m_hexView, QString::fromStdU16String(kInitialHexCaption));
+    // The tabs hold one page at a time: the close button has nothing to do
+    // here and stays out of the Tab chain.
+    m_tab->CloseButton()->setFocusPolicy(Qt::NoFocus);
 
-    m_picture = new QLabel(m_tab);
-    m_picture->setObjectName(QStringLiteral("picturePage"));
+    // A picture is 400 by 300 pixels, taller than the page of a small
+    // window: the page scrolls.
+    m_pictureArea = new QScrollArea(m_tab);
+    m_pictureArea->setObjectName(QStringLiteral("picturePage"));
+    m_picture = new QLabel;
+    m_picture->setObjectName(QStringLiteral("pictureLabel"));
     m_picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    m_picture->hide();
+    m_pictureArea->setWidget(m_picture);
+    m_pictureArea->setWidgetResizable(true);
+    m_pictureArea->hide();
 
     m_zipText = new QPlainTextEdit(m_tab);
     m_zipText->setObjectName(QStringLiteral("zipPage"));
@@ -206,7 +217,7 @@ void CRuvexDlg::ShowPreview(const PreviewContent& content) {
             } else {
                 m_picture->setPixmap(QPixmap::fromImage(content.picture));
             }
-            m_tab->AddPage(m_picture, content.caption);
+            m_tab->AddPage(m_pictureArea, content.caption);
             break;
         case PreviewPage::ZipText:
             m_zipText->setPlainText(content.text);

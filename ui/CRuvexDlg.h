@@ -16,6 +16,7 @@ class PreviewLoader;
 class QLabel;
 class QMenu;
 class QPlainTextEdit;
+class QScrollArea;
 class ReaderThread;
 class ResultItemView;
 class ResultsModel;
@@ -57,6 +58,7 @@ private:
     ResultItemView* m_list = nullptr;
     PageTabWidget* m_tab = nullptr;
     HexView* m_hexView = nullptr;
+    QScrollArea* m_pictureArea = nullptr;
     QLabel* m_picture = nullptr;
     QPlainTextEdit* m_zipText = nullptr;
     MarkupButton* m_btnRecover = nullptr;

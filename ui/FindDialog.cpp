@@ -1,7 +1,7 @@
 #include "ui/FindDialog.h"
 
 #include "results/ResultsModel.h"
-#include "ui/DialogUnits.h"
+#include "toolkit/StepLook.h"
 #include "ui/MessageBox.h"
 #include "ui/ResultViews.h"
 
@@ -13,41 +13,41 @@ namespace {
 
 // Dialog 148, in dialog units.
 constexpr QSize kDialogSize{290, 145};
-constexpr QRect kOkButton{82, 90, 50, 14};
-constexpr QRect kCancelButton{166, 91, 50, 14};
-constexpr QRect kLabel{61, 39, 41, 16};
-constexpr QRect kEdit{105, 40, 130, 14};
+constexpr DialogUnitRect kOkButton{82, 90, 50, 14};
+constexpr DialogUnitRect kCancelButton{166, 91, 50, 14};
+constexpr DialogUnitRect kLabel{61, 39, 41, 16};
+constexpr DialogUnitRect kEdit{105, 40, 130, 14};
 
 }  // namespace
 
-CFindDlg::CFindDlg(ResultViews& views, QWidget* parent) : QDialog(parent), m_views(views) {
+CFindDlg::CFindDlg(ResultViews& views, QWidget* parent) : ResizableDialog(kDialogSize, parent), m_views(views) {
     setObjectName(QStringLiteral("findDialog"));
     setWindowTitle(QStringLiteral("查找文件"));
+    // A fixed frame in the step dialogs' page colour.
+    setFixedSize(size());
+    setSizeGripEnabled(false);
     setAutoFillBackground(true);
     QPalette background = palette();
-    background.setColor(QPalette::Window, QColor(243, 249, 255));
+    background.setColor(QPalette::Window, StepLook::Background());
     setPalette(background);
-
-    DialogUnits units(*this);
-    setFixedSize(units.ToPixels(kDialogSize));
 
     auto* label = new QLabel(QStringLiteral("文件名或者文件扩展名"), this);
     label->setWordWrap(true);
-    label->setGeometry(units.ToPixels(kLabel));
+    Place(label, kLabel);
 
     m_edit = new QLineEdit(this);
     m_edit->setObjectName(QStringLiteral("findText"));
-    m_edit->setGeometry(units.ToPixels(kEdit));
+    Place(m_edit, kEdit);
 
     auto* ok = new QPushButton(QStringLiteral("确定"), this);
     ok->setObjectName(QStringLiteral("okButton"));
-    ok->setGeometry(units.ToPixels(kOkButton));
+    Place(ok, kOkButton);
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &CFindDlg::accept);
 
     auto* cancel = new QPushButton(QStringLiteral("取消"), this);
     cancel->setObjectName(QStringLiteral("cancelButton"));
-    cancel->setGeometry(units.ToPixels(kCancelButton));
+    Place(cancel, kCancelButton);
     connect(cancel, &QPushButton::clicked, this, &CFindDlg::reject);
 
     m_edit->setFocus();

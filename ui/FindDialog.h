@@ -1,13 +1,14 @@
 #pragma once
 // "查找文件": asks for a piece of a file name and lets the results list show
 // every found file whose name contains it.
-#include <QDialog>
+#include "toolkit/ResizableDialog.h"
+
 #include <QString>
 
 class QLineEdit;
 class ResultViews;
 
-class CFindDlg : public QDialog {
+class CFindDlg : public ResizableDialog {
     Q_OBJECT
 public:
     explicit CFindDlg(ResultViews& views, QWidget* parent = nullptr);

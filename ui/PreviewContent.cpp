@@ -38,7 +38,7 @@ PreviewContent PreviewFromBytes(const std::u16string& name, std::vector<uint8_t>
     return content;
 }
 
-std::optional<PreviewContent> BuildPreview(const CDelFile& file, const std::u16string& name) {
+std::optional<PreviewContent> BuildPreview(CDelFile& file, const std::u16string& name) {
     std::vector<uint8_t> bytes;
     if (!file.ReadContent(bytes)) return std::nullopt;
     return PreviewFromBytes(name, std::move(bytes));

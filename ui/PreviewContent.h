@@ -26,4 +26,4 @@ struct PreviewContent {
 PreviewContent PreviewFromBytes(const std::u16string& name, std::vector<uint8_t> bytes);
 // Reads the file through its object and builds its page; nothing when the
 // file cannot be read (the tab then keeps what it shows).
-std::optional<PreviewContent> BuildPreview(const CDelFile& file, const std::u16string& name);
+std::optional<PreviewContent> BuildPreview(CDelFile& file, const std::u16string& name);

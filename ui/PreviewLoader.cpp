@@ -3,6 +3,9 @@
 #include "results/ResultList.h"
 #include "ui/ReaderThread.h"
 
+#include <QCoreApplication>
+#include <QPointer>
+
 PreviewLoader::PreviewLoader(ReaderThread& reader, QObject* parent)
     : QObject(parent), m_reader(reader), m_latest(std::make_shared<std::atomic<uint64_t>>(0)) {}
 
@@ -11,12 +14,15 @@ void PreviewLoader::Request(const ListRow& row) {
     const uint64_t request = ++*m_latest;
     // The row's own reader object goes with the job: the list may be
     // refilled before the job runs.
-    m_reader.Post([this, latest = m_latest, request, file = row.file, owned = row.ownedFile, name = row.name] {
+    // The loader may be gone when the page is ready: the page goes to the
+    // application's thread, which asks the guarded pointer.
+    QPointer<PreviewLoader> self(this);
+    m_reader.Post([self, latest = m_latest, request, file = row.file, owned = row.ownedFile, name = row.name] {
         if (request != latest->load()) return;
         std::optional<PreviewContent> content = BuildPreview(*file, name);
         if (!content) return;
-        ReaderThread::Deliver(this, [this, latest, request, page = std::move(*content)] {
-            if (request == latest->load()) emit previewReady(page);
+        ReaderThread::Deliver(QCoreApplication::instance(), [self, latest, request, page = std::move(*content)] {
+            if (self && request == latest->load()) emit self->previewReady(page);
         });
     });
 }

@@ -20,8 +20,9 @@ public:
     void Post(std::function<void()> job);
 
     // Runs `deliver` on the thread of `receiver` (the window's), unless the
-    // receiver is gone by then: how a job hands its result back. Receivers
-    // must outlive the reader thread, which waits for its running job.
+    // receiver is gone by then: how a job hands its result back. The job
+    // must know `receiver` is alive when it calls this (the receiver waits
+    // for the job, or is the application).
     static void Deliver(QObject* receiver, std::function<void()> deliver);
 
 private:

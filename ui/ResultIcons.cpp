@@ -1,36 +1,30 @@
 #include "ui/ResultIcons.h"
 
 #include "results/ResultList.h"
+#include "toolkit/Pictures.h"
 
 #include <QApplication>
 #include <QStyle>
 
 namespace {
 
-QIcon Standard(QStyle::StandardPixmap pixmap) { return QApplication::style()->standardIcon(pixmap); }
+QIcon Small(PictureId id) { return QIcon(Pictures::Icon(id, 16)); }
 
 }  // namespace
 
 QIcon DriveIcon() {
-    static const QIcon icon = Standard(QStyle::SP_DriveHDIcon);
+    static const QIcon icon = QApplication::style()->standardIcon(QStyle::SP_DriveHDIcon);
     return icon;
 }
 
 QIcon FolderIcon() {
-    static const QIcon icon = Standard(QStyle::SP_DirOpenIcon);
+    static const QIcon icon = QApplication::style()->standardIcon(QStyle::SP_DirOpenIcon);
     return icon;
 }
 
 QIcon ListIcon(int index) {
-    static const QIcon file = Standard(QStyle::SP_DriveHDIcon);
-    static const QIcon fatFile = Standard(QStyle::SP_FileIcon);
-    static const QIcon archive = Standard(QStyle::SP_FileDialogContentsView);
-    static const QIcon picture = Standard(QStyle::SP_FileDialogDetailedView);
-    switch (index) {
-        case kIconFatFile: return fatFile;
-        case kIconArchive: return archive;
-        case kIconJpeg:
-        case kIconBitmap: return picture;
-        default: return file;
-    }
+    static const QIcon icons[] = {Small(PictureId::DiskIcon), Small(PictureId::PersonIcon),
+                                  Small(PictureId::ArchiveIcon), Small(PictureId::PictureDocumentIcon),
+                                  Small(PictureId::PaintDocumentIcon)};
+    return index >= kIconFile && index <= kIconBitmap ? icons[index] : icons[kIconFile];
 }

@@ -1,5 +1,6 @@
 #pragma once
-// The small pictures of the result tree and list.
+// The small pictures of the result tree (the desktop's own folder and drive
+// icons) and of the list (ours, by the file's kind).
 #include <QIcon>
 
 QIcon DriveIcon();

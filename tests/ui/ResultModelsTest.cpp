@@ -66,11 +66,11 @@ TEST(ResultTreeModel, LayoutPerResultKindAndMode) {
     const QStringList top2 = {"删除的文件", "找到的文件"};
     const QStringList top3 = {"删除的文件", "找到的文件", "按类型分类的文件"};
     const QStringList ntfsFolders = {"Documents", "照片", "Photos"};
-    const QStringList carvedTypes = {"JPG", "ZIP", "word", "ppt", "BMP"};
+    const QStringList carvedTypes = {"JPG", "ZIP", "word", "xlsx", "ppt", "BMP"};
     const LayoutCase cases[] = {
         {"ntfs-small", 1, top2, ntfsFolders, {}, {}},
         {"ntfs-small", 2, top3, ntfsFolders, {}, {"JPG", "BMP"}},
-        {"fat32-small", 2, top3, {"Documents", "照片"}, {"dir1"}, carvedTypes},
+        {"fat32-small", 2, top3, {"Documents", "照片", "Photos"}, {}, carvedTypes},
         {"raw-small", 2, top3, {}, {}, carvedTypes},
         {"raw-small", 1, top3, {}, {}, carvedTypes},
     };

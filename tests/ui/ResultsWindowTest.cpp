@@ -1,13 +1,10 @@
 #include "ui/CRuvexDlg.h"
 
 #include "engine/ScanContext.h"
-#include "platform/DriveTable.h"
 #include "platform/TextConvert.h"
 #include "results/ResultsModel.h"
-#include "tests/e2e/CliRunner.h"
-#include "tests/support/TestVolumes.h"
+#include "tests/ui/OpenWindow.h"
 #include "tests/ui/UiTestSupport.h"
-#include "tests/ui/ScannedVolume.h"
 #include "tests/ui/WindowTestSupport.h"
 #include "toolkit/HexView.h"
 #include "toolkit/MarkupButton.h"
@@ -18,85 +15,16 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
+#include <QScrollArea>
+#include <QTabBar>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <map>
 
 namespace {
-
-namespace fs = std::filesystem;
-
-// A scanned volume with its results window open.
-struct OpenWindow {
-    std::unique_ptr<ScannedVolume> scanned;
-    std::unique_ptr<CRuvexDlg> window;
-    ResultItemView* tree = nullptr;
-    ResultItemView* list = nullptr;
-    PageTabWidget* tabs = nullptr;
-
-    QModelIndex Node(const QStringList& path) const {
-        QAbstractItemModel& model = *tree->model();
-        QModelIndex index = model.index(0, 0);
-        for (const QString& text : path) {
-            QModelIndex next;
-            for (int row = 0; row < model.rowCount(index); ++row)
-                if (model.index(row, 0, index).data().toString() == text) next = model.index(row, 0, index);
-            index = next;
-        }
-        return index;
-    }
-    QModelIndex Row(const QString& name) const {
-        for (int row = 0; row < list->model()->rowCount(); ++row)
-            if (list->model()->index(row, 0).data().toString() == name) return list->model()->index(row, 0);
-        return {};
-    }
-    QStringList Rows() const {
-        QStringList names;
-        for (int row = 0; row < list->model()->rowCount(); ++row) names << list->model()->index(row, 0).data().toString();
-        return names;
-    }
-    void ClickNode(const QStringList& path) const {
-        QModelIndex node = Node(path);
-        tree->scrollTo(node);
-        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualRect(node).center());
-    }
-    void TickNode(const QStringList& path) const {
-        QModelIndex node = Node(path);
-        tree->scrollTo(node);
-        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->CheckBoxRect(node).center());
-    }
-    void ClickRow(const QString& name) const {
-        QModelIndex row = Row(name);
-        list->scrollTo(row);
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(row).center());
-    }
-    QString TabCaption() const { return tabs->count() == 1 ? tabs->tabText(0) : QString("%1 tabs").arg(tabs->count()); }
-};
-
-std::unique_ptr<OpenWindow> Open(const std::string& volume, int mode) {
-    auto open = std::make_unique<OpenWindow>();
-    open->scanned = ScanTestVolume(volume, mode);
-    if (!open->scanned) return nullptr;
-    open->window = std::make_unique<CRuvexDlg>(open->scanned->context, open->scanned->letter);
-    open->window->show();
-    if (!QTest::qWaitForWindowExposed(open->window.get())) return nullptr;
-    open->tree = open->window->findChild<ResultItemView*>("resultTree");
-    open->list = open->window->findChild<ResultItemView*>("resultList");
-    open->tabs = open->window->findChild<PageTabWidget*>("previewTabs");
-    return open;
-}
-
-std::map<std::string, std::string> Manifest(const std::string& volume) {
-    std::map<std::string, std::string> hashes;
-    for (const auto& entry : testing_support::LoadManifest(volume))
-        if (entry.kind == "file") hashes[entry.path] = entry.sha256;
-    return hashes;
-}
 
 TEST(ResultsWindow, OpensMaximisedWithTheDeletedFilesListed) {
     auto open = Open("ntfs-small", 1);
@@ -124,11 +52,16 @@ TEST(ResultsWindow, OpensMaximisedWithTheDeletedFilesListed) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     open->tree->setFocus();
     QList<QWidget*> order;
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 5; ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         order << QApplication::focusWidget();
     }
-    EXPECT_EQ(order, (QList<QWidget*>{open->list, open->tabs, recover, find}));
+    ASSERT_EQ(order.size(), 5);
+    EXPECT_EQ(order[0], open->list);
+    EXPECT_TRUE(qobject_cast<QTabBar*>(order[1]) && open->tabs->isAncestorOf(order[1])) << "the preview's tabs";
+    EXPECT_EQ(order[2], window.findChild<HexView*>("hexPage")) << "the page, to scroll it";
+    EXPECT_EQ(order[3], recover);
+    EXPECT_EQ(order[4], find);
 }
 
 TEST(ResultsWindow, ControlsFollowTheirAnchorsWhenResized) {
@@ -157,8 +90,8 @@ TEST(ResultsWindow, ClickedRowsArePreviewedOnTheirPage) {
 
     open->ClickRow("sunset.jpg");
     ASSERT_TRUE(WaitUntil([&] { return open->TabCaption() == "图片预览"; })) << open->TabCaption().toStdString();
-    auto* picture = open->window->findChild<QLabel*>("picturePage");
-    EXPECT_EQ(open->tabs->currentWidget(), picture);
+    auto* picture = open->window->findChild<QLabel*>("pictureLabel");
+    EXPECT_EQ(open->tabs->currentWidget(), open->window->findChild<QScrollArea*>("picturePage"));
     EXPECT_EQ(picture->pixmap().size(), QSize(400, 300));
     EXPECT_EQ(open->list->hasFocus() || QApplication::focusWidget() == open->list, true);
 
@@ -222,135 +155,6 @@ TEST(ResultsWindow, ContextMenusOnNodesAndRows) {
     QApplication::sendEvent(open->list, &key);
     ASSERT_TRUE(WaitUntil([&] { return listMenu->isVisible(); }));
     listMenu->hide();
-}
-
-TEST(ResultsWindow, RecoverThisFileSavesTheFirstSelectedRow) {
-    auto open = Open("ntfs-small", 1);
-    if (!open) GTEST_SKIP();
-    const std::string folder = testing_support::MakeTempFolder("one-file");
-    open->ClickNode({"删除的文件", "Photos", "2024", "trip"});
-    {
-        ScriptedUser user(std::nullopt);
-        open->window->OnRecoverThisFile();
-        EXPECT_TRUE(user.proposals.isEmpty()) << "no row selected: nothing happens";
-    }
-    open->ClickRow("sunset.jpg");
-    {
-        ScriptedUser user(QString::fromStdString(folder + "/saved.jpg"));
-        open->window->findChild<QMenu*>("listMenu")->actions().front()->trigger();
-        ASSERT_EQ(user.proposals.size(), 1);
-        EXPECT_TRUE(user.proposals[0].endsWith("/sunset.jpg")) << "the row's name is proposed";
-        EXPECT_TRUE(user.messages.isEmpty()) << "a good copy says nothing";
-    }
-    EXPECT_EQ(testing_support::FileSha256(folder + "/saved.jpg"), Manifest("ntfs-small").at("/Photos/2024/trip/sunset.jpg"));
-    {
-        ScriptedUser user(QString::fromStdString(folder + "/no/such/folder/x.jpg"));
-        open->window->OnRecoverThisFile();
-        ASSERT_EQ(user.messages.size(), 1) << "a failed copy is reported";
-        EXPECT_TRUE(user.messages[0].startsWith("无法保存此文件")) << user.messages[0].toStdString();
-    }
-}
-
-// The same ticks give the same files, byte for byte, as ruvex-cli.
-TEST(ResultsWindow, RecoveryWritesWhatTheCommandLineWrites) {
-    struct Case {
-        const char* volume;
-        int mode;
-        const char* modeName;
-    };
-    for (const Case& c : {Case{"ntfs-small", 1, "deleted"}, Case{"fat32-small", 2, "full"}, Case{"raw-small", 2, "full"}}) {
-        SCOPED_TRACE(c.volume);
-        auto open = Open(c.volume, c.mode);
-        if (!open) GTEST_SKIP();
-        open->TickNode({});
-        const std::string fromWindow = testing_support::MakeTempFolder("window");
-        {
-            ScriptedUser user(QString::fromStdString(fromWindow));
-            QTest::mouseClick(open->window->findChild<MarkupButton*>("recoverButton"), Qt::LeftButton);
-            ASSERT_EQ(user.proposals, QStringList{QDir::homePath()});
-            EXPECT_EQ(user.messages, QStringList{"恢复完成"});
-        }
-        const std::string fromCli = testing_support::MakeTempFolder("cli");
-        CliResult cli = RunCli({"recover", "--image", testing_support::VolumePath(c.volume), "--letter", "D", "--mode",
-                                c.modeName, "--to", fromCli});
-        ASSERT_EQ(cli.exitCode, 0) << cli.err;
-        auto windowTree = HashTree(fromWindow);
-        EXPECT_FALSE(windowTree.empty());
-        EXPECT_EQ(windowTree, HashTree(fromCli));
-    }
-}
-
-TEST(ResultsWindow, TickedRowsAreRecoveredWithTheirFolders) {
-    auto open = Open("ntfs-small", 1);
-    if (!open) GTEST_SKIP();
-    open->ClickNode({"删除的文件", "Photos", "2024", "trip"});
-    QModelIndex beach = open->Row("beach.jpg");
-    QTest::mouseClick(open->list->viewport(), Qt::LeftButton, {}, open->list->CheckBoxRect(beach).center());
-    EXPECT_EQ(open->Node({"删除的文件", "Photos"}).data(Qt::CheckStateRole).value<Qt::CheckState>(), Qt::Checked);
-    const std::string folder = testing_support::MakeTempFolder("rows");
-    {
-        ScriptedUser user(QString::fromStdString(folder));
-        open->window->OnStartRecovery();
-        EXPECT_EQ(user.messages, QStringList{"恢复完成"});
-    }
-    auto written = HashTree(folder);
-    ASSERT_EQ(written.size(), 1u);
-    EXPECT_EQ(written[0].first, "D盘恢复的文件/删除的文件/Photos/2024/trip/beach.jpg");
-    EXPECT_EQ(written[0].second, Manifest("ntfs-small").at("/Photos/2024/trip/beach.jpg"));
-}
-
-TEST(ResultsWindow, NothingIsWrittenToTheScannedDevice) {
-    auto open = Open("ntfs-small", 1);
-    if (!open) GTEST_SKIP();
-    const std::string folder = testing_support::MakeTempFolder("same-device");
-    const std::string device = testing_support::DeviceHolding(folder);
-    if (device.empty()) GTEST_SKIP() << "the temporary folder's device has no /dev node";
-    // The scan is over; the drive now stands for the device the folder is on.
-    platform::Drives().Register({u'D', device, 0, platform::DriveKind::Fixed});
-    open->TickNode({});
-    {
-        ScriptedUser user(QString::fromStdString(folder));
-        open->window->OnStartRecovery();
-        EXPECT_EQ(user.messages, QStringList{"不能保存到此盘,请选择另外一个盘保存数据!"});
-    }
-    open->ClickRow("deleted-root.txt");
-    {
-        ScriptedUser user(QString::fromStdString(folder + "/one.txt"));
-        open->window->OnRecoverThisFile();
-        EXPECT_EQ(user.messages, QStringList{"不能保存到此盘,请选择另外一个盘保存数据!"});
-    }
-    EXPECT_TRUE(fs::is_empty(folder));
-    {
-        ScriptedUser user(std::nullopt);
-        open->window->OnStartRecovery();
-        EXPECT_TRUE(user.messages.isEmpty()) << "a cancelled chooser ends the command silently";
-    }
-}
-
-TEST(ResultsWindow, AStoppedRecoveryLeavesOnlyWholeFiles) {
-    auto open = Open("ntfs-large", 1);
-    if (!open) GTEST_SKIP();
-    open->TickNode({});
-    const std::string folder = testing_support::MakeTempFolder("stopped");
-    ScriptedUser user(QString::fromStdString(folder));
-    // Stop as soon as the progress dialog shows.
-    QTimer stopper;
-    QObject::connect(&stopper, &QTimer::timeout, [&] {
-        if (auto* dialog = open->window->findChild<QDialog*>("recoveryProgress"); dialog && dialog->isVisible()) {
-            QTest::mouseClick(dialog->findChild<QPushButton*>("stopButton"), Qt::LeftButton);
-            stopper.stop();
-        }
-    });
-    stopper.start(1);
-    open->window->OnStartRecovery();
-    ASSERT_EQ(user.messages.size(), 1);
-    const auto manifest = Manifest("ntfs-large");
-    const std::string base = "D盘恢复的文件/删除的文件";
-    for (const auto& [path, hash] : HashTree(folder)) {
-        ASSERT_EQ(path.rfind(base, 0), 0u) << path;
-        EXPECT_EQ(hash, manifest.at(path.substr(base.size()))) << path << " is whole";
-    }
-    if (user.messages[0] != "恢复完成") EXPECT_TRUE(user.messages[0].startsWith("恢复已停止")) << user.messages[0].toStdString();
 }
 
 TEST(ResultsWindow, FindButtonShowsTheFoundFiles) {

@@ -14,5 +14,8 @@ struct ScannedVolume {
 };
 
 // Scans volume `name` ("ntfs-small", ...) as drive `letter` in mode 1
-// (deleted files) or 2 (full scan); null when the volume is missing.
-std::unique_ptr<ScannedVolume> ScanTestVolume(const std::string& name, int mode, char16_t letter = u'D');
+// (deleted files) or 2 (full scan); null when the volume is missing. The
+// model is left out for a window that builds its own: lost FAT32 folders
+// take a new number each time a tree shows them.
+std::unique_ptr<ScannedVolume> ScanTestVolume(const std::string& name, int mode, char16_t letter = u'D',
+                                              bool withModel = true);
