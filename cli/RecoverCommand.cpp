@@ -1,5 +1,6 @@
 #include "cli/Commands.h"
 
+#include "cli/CliRecoveryHost.h"
 #include "cli/ScanSession.h"
 #include "engine/ScanContext.h"
 #include "platform/TextConvert.h"
@@ -61,11 +62,40 @@ int SaveOneFile(ResultsModel& model, char16_t letter, const std::string& treePat
             return 1;
         }
         std::printf("saved %s (%llu bytes)\n", out.c_str(), static_cast<unsigned long long>(result.bytesWritten));
+        if (result.Partial()) {
+            std::printf("partial: %llu bytes unreadable, written as zeros (%s)\n",
+                        static_cast<unsigned long long>(result.unreadableBytes), result.error.c_str());
+            return 1;
+        }
         return 0;
     }
     std::fprintf(stderr, "ruvex-cli: no file '%s' in '%s'\n", platform::ToUtf8(name).c_str(),
                  platform::ToUtf8(folder).c_str());
     return 1;
+}
+
+void PrintReport(const RecoveryReport& report) {
+    const char16_t* heading = report.Succeeded() ? kRecoveryCompleteText
+                              : report.stopped   ? u"恢复终止"
+                                                 : u"恢复结束,部分文件失败";
+    std::printf("%s\nfiles written: %llu of %llu\nbytes written: %llu\npartial files: %zu\nfailures: %zu\n",
+                platform::ToUtf8(heading).c_str(), static_cast<unsigned long long>(report.filesWritten),
+                static_cast<unsigned long long>(report.filesPlanned),
+                static_cast<unsigned long long>(report.bytesWritten), report.partialFiles.size(),
+                report.failures.size());
+    for (const PartialFile& partial : report.partialFiles)
+        std::printf("  partial: %s: %llu bytes unreadable, written as zeros (%s)\n", partial.path.c_str(),
+                    static_cast<unsigned long long>(partial.unreadableBytes), partial.reason.c_str());
+    for (const RecoveryFailure& failure : report.failures)
+        std::printf("  failed: %s: %s\n", failure.path.c_str(), failure.reason.c_str());
+    if (!report.partialFiles.empty())
+        std::fprintf(stderr, "ruvex-cli: %zu files could be read only in part; unreadable bytes are zeros\n",
+                     report.partialFiles.size());
+    if (report.stopped) {
+        std::printf("stopped by the user");
+        if (!report.cutShort.empty()) std::printf("; not written: %s", report.cutShort.c_str());
+        std::printf("\n");
+    }
 }
 
 }  // namespace
@@ -103,14 +133,12 @@ int RunRecoverCommand(Arguments arguments) {
         TickMatching(model, patterns);
         writer.fatFileFilter = [&patterns](const std::u16string& name) { return MatchesAny(patterns, name); };
     }
-    RecoveryReport report = writer.RecoverAll(model.Root(), platform::FromUtf8(destination), options.letter);
-
-    std::printf("%s\nfiles written: %llu\nbytes written: %llu\nfailures: %zu\n",
-                platform::ToUtf8(report.Succeeded() ? kRecoveryCompleteText : u"恢复结束,部分文件失败").c_str(),
-                static_cast<unsigned long long>(report.filesWritten),
-                static_cast<unsigned long long>(report.bytesWritten), report.failures.size());
-    for (const RecoveryFailure& failure : report.failures)
-        std::printf("  failed: %s: %s\n", failure.path.c_str(), failure.reason.c_str());
+    RecoveryReport report;
+    {
+        CliRecoveryHost host;
+        report = writer.RecoverAll(model.Root(), platform::FromUtf8(destination), options.letter, &host);
+    }
+    PrintReport(report);
     if (session->stopped) return 1;
     return report.Succeeded() ? 0 : 1;
 }

@@ -3,7 +3,6 @@
 #include "cli/CliScanHost.h"
 #include "engine/ScanThread.h"
 #include "platform/DriveTable.h"
-#include "platform/RawSource.h"
 #include "platform/TextConvert.h"
 
 #include <algorithm>
@@ -78,19 +77,14 @@ std::unique_ptr<ScanSession> RunScan(const SourceOptions& options) {
         platform::Drives().Register({options.letter, error ? options.imagePath : absolute, 0,
                                      platform::DriveKind::Image});
     }
-    std::string reason;
-    if (!platform::RawSource::OpenDrive(options.letter, reason)) {
-        std::fprintf(stderr, "ruvex-cli: cannot read drive %c: %s\n", static_cast<char>(options.letter),
-                     reason.c_str());
-        return nullptr;
-    }
     auto session = std::make_unique<ScanSession>();
     session->context.recoveryMode = options.mode;
     {
         CliScanHost host;
         host.SetTitle(u"正在扫描" + std::u16string(1, options.letter) + u"盘......");
-        RunScanThread(session->context, host, options.letter);
-        session->stopped = host.StopRequested();
+        session->outcome = RunScanThread(session->context, host, options.letter);
     }
+    if (session->outcome.end == ScanEnd::Failed) return nullptr;
+    session->stopped = session->outcome.end == ScanEnd::Stopped;
     return session;
 }

@@ -3,6 +3,7 @@
 // drive, running the scan and building the results model.
 #include "cli/Commands.h"
 #include "engine/ScanContext.h"
+#include "engine/ScanOutcome.h"
 #include "results/ResultsModel.h"
 
 #include <memory>
@@ -23,11 +24,12 @@ bool ParseSourceOptions(Arguments& arguments, SourceOptions& options);
 struct ScanSession {
     ScanContext context;
     std::unique_ptr<ResultsModel> model;
+    ScanOutcome outcome;
     bool stopped = false;
 };
 
-// Registers the image, checks that the source can be read and scans it.
-// Null, after a clear message on standard error, when the source cannot be read.
+// Registers the image and scans it. Null, after the reason on standard
+// error, when the scan failed (the source cannot be opened or read).
 std::unique_ptr<ScanSession> RunScan(const SourceOptions& options);
 
 // Takes the value after `--name` out of `arguments`; false when absent.

@@ -110,8 +110,6 @@ void SweepMft(ScanContext& context, ScanHost& host, CNTFSVolume& volume) {
     for (const DeletedFileItem& item : context.deletedFiles)
         if (item.carvedType == 0) MarkFolderChain(context, item.parentRef);
     std::erase_if(context.folderMap, [](const auto& entry) { return entry.second.used == 0; });
-
-    if (!host.StopRequested()) host.Finish();
 }
 
 void MarkFolderChain(ScanContext& context, uint64_t reference) {

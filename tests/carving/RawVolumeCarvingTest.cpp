@@ -81,7 +81,7 @@ TEST(RawVolumeCarving, FindsEveryFileOfTheRawVolumeWithItsExactBytes) {
     for (uint64_t sectorsPerRead : {40000u, 7u}) {
         CCarveState state(&device, device.GetSectorSize());
         ScanDevice(device, state, sectorsPerRead);
-        std::map<uint64_t, const CBaseFile*> byFirstSector;
+        std::map<uint64_t, CBaseFile*> byFirstSector;
         for (const auto& file : state.Finished()) byFirstSector[file->GetFirstSector()] = file.get();
 
         size_t expected = 0;
@@ -93,7 +93,7 @@ TEST(RawVolumeCarving, FindsEveryFileOfTheRawVolumeWithItsExactBytes) {
             uint64_t firstSector = std::stoull(entry.location);
             auto found = byFirstSector.find(firstSector);
             ASSERT_NE(found, byFirstSector.end());
-            const CBaseFile& file = *found->second;
+            CBaseFile& file = *found->second;
             EXPECT_EQ(file.GetLength(), entry.size);
             std::string saved = folder + "/" + std::to_string(firstSector);
             SaveResult result = file.SaveToFile(platform::FromUtf8(saved));
