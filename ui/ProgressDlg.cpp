@@ -42,6 +42,7 @@ CProgressDlg::CProgressDlg(ScanContext& context, char16_t driveLetter, QWidget* 
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("正在扫描%1盘......").arg(QChar(m_driveLetter)));
     setFixedSize(size());
+    setSizeGripEnabled(false);
 
     m_btnCancel = CreateStepButton(QStringLiteral("取消"), false);
     m_btnCancel->setObjectName(QStringLiteral("btnCancel"));
