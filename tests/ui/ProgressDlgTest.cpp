@@ -1,3 +1,4 @@
+#include "bench/SilentScanHost.h"
 #include "engine/ScanContext.h"
 #include "engine/ScanHost.h"
 #include "engine/ScanThread.h"
@@ -25,18 +26,6 @@ constexpr int kTimeScale = 1;
 #else
 constexpr int kTimeScale = 10;
 #endif
-
-// A scan on the test's own thread, to compare the dialog's results with.
-class QuietHost : public ScanHost {
-    void SetProgressRange(uint64_t) override {}
-    void SetProgressPosition(uint64_t) override {}
-    void SetPercentText(const std::u16string&) override {}
-    void SetFoundText(const std::u16string&) override {}
-    void SetTitle(const std::u16string&) override {}
-    void SetFoundCount(uint32_t) override {}
-    void ScanEnded(const ScanOutcome&) override {}
-    void ShowMessage(const std::u16string&, const std::u16string&) override {}
-};
 
 struct TextShown {
     QString control;
@@ -109,7 +98,7 @@ TEST_P(ProgressDlgVolumes, AWholeScanEndsWithOkAndTheEngineTextsInOrder) {
     // The same results as a scan without a window.
     ScanContext direct;
     direct.recoveryMode = mode;
-    QuietHost host;
+    SilentScanHost host;
     RunScanThread(direct, host, u'D');
     ASSERT_EQ(context.deletedFiles.size(), direct.deletedFiles.size());
     for (size_t i = 0; i < direct.deletedFiles.size(); ++i)
