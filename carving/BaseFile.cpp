@@ -20,6 +20,12 @@ void CBaseFile::SetEnd(uint64_t fileEnd) {
     m_lastByteIndex = static_cast<uint32_t>(lastByte % m_sectorSize);
 }
 
+int CBaseFile::FinishWhenReached(uint64_t sector, uint64_t fileEnd, uint32_t type) {
+    if (SectorOffset(sector) + m_sectorSize < fileEnd) return kNotFinished;
+    SetEnd(fileEnd);
+    return static_cast<int>(type);
+}
+
 bool CBaseFile::DeviceReadable(std::string& error) const {
     if (m_device != nullptr && m_sectorSize != 0 && m_device->GetSectorSize() == m_sectorSize) return true;
     error = "the scanned volume is no longer available";

@@ -34,7 +34,7 @@ void SweepRecord(ScanContext& context, CFileRecord& record, uint64_t number, std
     if (!record.ParseAttributes()) return;
 
     const CAttrBase* data = record.DefaultDataStream();
-    if (!directory && record.AttrList(kFileNameList).First() == nullptr && data) {
+    if (!directory && record.AttrList(kFileNameList).Front() == nullptr && data) {
         // Its name lived in an extension record that the deletion cleared;
         // the data is still whole.
         DeletedFileItem item;

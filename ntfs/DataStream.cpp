@@ -124,8 +124,11 @@ bool CDataStream::MapClusters(uint64_t vcn, uint64_t count, std::vector<Piece>& 
         if (!extent) return false;
         const uint64_t relative = vcn - extent->StartingVcn();
         const tagDataRun_Entry* covering = nullptr;
-        for (const auto& run : extent->Runs().Elements())
-            if (!covering && relative >= run->startVcn && relative <= run->lastVcn) covering = run.get();
+        for (const auto& run : extent->Runs().Elements()) {
+            if (relative < run->startVcn || relative > run->lastVcn) continue;
+            covering = run.get();
+            break;
+        }
         if (!covering) return false;
         const uint64_t n = std::min(end - vcn, covering->lastVcn - relative + 1);
         pieces.push_back({vcn, n, covering->IsSparse()});

@@ -16,7 +16,9 @@ std::string OpenFailureReason(int error, const std::string& path) {
     switch (error) {
     case ENOENT: return path + ": no such file or device";
     case EACCES:
-    case EPERM: return "permission denied: run as root to read " + path;
+    case EPERM:
+        // Root is refused only by the file's own lock-down: running as root would not help.
+        return ::geteuid() == 0 ? path + ": permission denied" : "permission denied: run as root to read " + path;
     case EISDIR: return path + ": is a folder, not a volume or image";
     case EINVAL: return path + ": not a block device or image file";
     default: return path + ": " + std::strerror(error);
@@ -46,6 +48,10 @@ std::unique_ptr<RawSource> RawSource::OpenDrive(char16_t letter, std::string& re
     const DriveEntry* entry = Drives().Find(letter);
     if (!entry) {
         reason = "no such drive: " + std::string(1, static_cast<char>(letter)) + ":";
+        return nullptr;
+    }
+    if (!entry->problem.empty()) {
+        reason = entry->path + ": " + entry->problem;
         return nullptr;
     }
     return Open(entry->path, entry->sectorSize, reason);

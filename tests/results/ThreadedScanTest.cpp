@@ -180,7 +180,7 @@ TEST_P(ThreadedScan, StoppedFromAnotherThreadAtEveryStageEndsPromptlyWithConsist
     }
 }
 
-TEST_P(ThreadedScan, StopPressedWhileTheScanStartsIsHeard) {
+TEST_P(ThreadedScan, StopRacingTheScanEndsItConsistently) {
     const Kind& kind = GetParam();
     if (!testing_support::VolumeExists(kind.volume)) GTEST_SKIP();
     platform::Drives().Register({u'T', testing_support::VolumePath(kind.volume), 0, platform::DriveKind::Image});
@@ -190,7 +190,9 @@ TEST_P(ThreadedScan, StopPressedWhileTheScanStartsIsHeard) {
     std::thread worker([&] { RunScanThread(context, host, u'T'); });
     host.RequestStop();  // no rendezvous: the two threads race
     worker.join();
-    EXPECT_EQ(host.outcome.end, ScanEnd::Stopped);
+    // A small volume may be scanned whole before the stop is seen.
+    EXPECT_TRUE(host.outcome.end == ScanEnd::Stopped || host.outcome.end == ScanEnd::Finished);
+    EXPECT_EQ(host.endings, 1);
     ExpectConsistent(context, u'T');
 }
 
