@@ -1,0 +1,69 @@
+#include "exfat/ExFatFile.h"
+
+#include "exfat/ExFatVolume.h"
+#include "platform/OutputFile.h"
+#include "platform/TextConvert.h"
+
+#include <algorithm>
+#include <filesystem>
+
+namespace {
+
+constexpr uint64_t kCopyStep = 65536;
+
+}  // namespace
+
+CExFatFile::CExFatFile(const CExFatVolume& volume, const CExFatEntrySet& set, bool deleted)
+    : m_volume(volume),
+      m_name(set.Name()),
+      m_dataLength(set.DataLength()),
+      m_validDataLength(std::min(set.ValidDataLength(), set.DataLength())),
+      m_modifiedLocal(ExFatTimestampToLocalFileTime(set.Modified())),
+      m_deleted(deleted),
+      m_layout(CExFatStreamLayout::Locate(volume, set.FirstCluster(), set.DataLength(), set.NoFatChain(), deleted)) {}
+
+bool CExFatFile::Read(uint64_t offset, std::span<uint8_t> buffer) const {
+    if (offset > m_dataLength || buffer.size() > m_dataLength - offset) return false;
+    const uint64_t valid = offset < m_validDataLength ? std::min<uint64_t>(buffer.size(), m_validDataLength - offset) : 0;
+    std::fill(buffer.begin() + static_cast<std::ptrdiff_t>(valid), buffer.end(), 0);
+    return valid == 0 || m_layout.Read(m_volume, offset, buffer.first(valid));
+}
+
+SaveResult CExFatFile::SaveToFile(const std::u16string& path) const {
+    SaveResult result;
+    auto file = platform::OutputFile::Create(path, result.error);
+    if (!file) return result;
+    std::vector<uint8_t> chunk;
+    bool ok = true;
+    for (uint64_t offset = 0; ok && offset < m_dataLength; offset += kCopyStep) {
+        chunk.resize(std::min(kCopyStep, m_dataLength - offset));
+        if (!Read(offset, chunk)) {
+            result.error = "byte " + std::to_string(offset) + " of the file cannot be read from the volume";
+            ok = false;
+            break;
+        }
+        ok = file->Write(chunk, result.error);
+        if (ok) result.bytesWritten += chunk.size();
+    }
+    std::string closeError;
+    if (!file->Close(closeError) && ok) {
+        ok = false;
+        result.error = closeError;
+    }
+    if (!ok) {
+        // A partial copy would pass for the recovered file; leave none.
+        std::error_code ignored;
+        std::filesystem::remove(platform::ToUtf8(path), ignored);
+        result.bytesWritten = 0;
+        return result;
+    }
+    result.ok = true;
+    return result;
+}
+
+bool CExFatFile::ReadContent(std::vector<uint8_t>& content) const {
+    content.assign(static_cast<size_t>(std::min(m_dataLength, kPreviewLimit)), 0);
+    if (Read(0, content)) return true;
+    content.clear();
+    return false;
+}
