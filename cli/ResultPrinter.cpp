@@ -26,9 +26,10 @@ void PrintStore(const ScanContext& context) {
                     folder.deleted ? "\t(deleted)" : "");
     std::printf("files:\n");
     for (const DeletedFileItem& item : context.deletedFiles)
-        std::printf("  %llu\tparent %llu\t%s\t%s\t%s\n", static_cast<unsigned long long>(item.recordNumber),
+        std::printf("  %llu\tparent %llu\t%s\t%s\t%s%s%s\n", static_cast<unsigned long long>(item.recordNumber),
                     static_cast<unsigned long long>(item.parentRef), Utf8(item.name).c_str(),
-                    Utf8(SizeText(item.size)).c_str(), Utf8(ModifiedText(item.modified)).c_str());
+                    Utf8(SizeText(item.size)).c_str(), Utf8(ModifiedText(item.modified)).c_str(),
+                    item.contentSource.empty() ? "" : "\t", item.contentSource.c_str());
 }
 
 void WriteStoreJson(JsonWriter& json, const ScanContext& context) {
@@ -61,6 +62,10 @@ void WriteStoreJson(JsonWriter& json, const ScanContext& context) {
         json.Value(static_cast<uint64_t>(item.size));
         json.Key("modified");
         json.Value(ModifiedText(item.modified));
+        if (!item.contentSource.empty()) {
+            json.Key("content");
+            json.Value(item.contentSource);
+        }
         json.EndObject();
     }
     json.EndArray();

@@ -29,6 +29,8 @@ int RunScanCommand(Arguments arguments) {
         json.Value(options.mode == 2 ? "full" : "deleted");
         json.Key("resultKind");
         json.Value(static_cast<int64_t>(context.resultKind));
+        json.Key("fileSystem");
+        json.Value(FileSystemNameOf(context.resultKind));
         json.Key("stopped");
         json.Value(session->stopped);
         WriteStoreJson(json, context);

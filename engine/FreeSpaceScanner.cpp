@@ -114,6 +114,7 @@ void CFreeSpaceScanner::CarveRun(uint64_t first, uint64_t last) {
 }
 
 bool CFreeSpaceScanner::LostFolderCheck(uint64_t unit, std::span<const uint8_t> data) {
+    if (m_lostFolderTest) return m_lostFolderTest(unit, data);
     return ::LostFolderCheck(m_context.catalog, unit, data);
 }
 

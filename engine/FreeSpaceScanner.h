@@ -7,6 +7,7 @@
 #include "carving/CarveState.h"
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -32,6 +33,11 @@ public:
 
     uint32_t FoundCount() const { return m_foundCount; }
 
+    // Replaces the FAT directory test of free units (exFAT keeps its
+    // directories in another form). True means: a directory, never carved.
+    using LostFolderTest = std::function<bool(uint64_t unit, std::span<const uint8_t> data)>;
+    void SetLostFolderCheck(LostFolderTest test) { m_lostFolderTest = std::move(test); }
+
 private:
     uint64_t FindRunEnd(uint64_t unit);
     uint64_t NextFreeUnit(uint64_t end);
@@ -54,4 +60,5 @@ private:
     uint64_t m_maxUnitsPerRead;
     uint64_t m_prevRunEnd = 1;
     CCarveState m_carveState;
+    LostFolderTest m_lostFolderTest;
 };

@@ -2,6 +2,7 @@
 
 #include "carving/BaseFile.h"
 #include "catalog/FolderEntry.h"
+#include "exfat/ExFatCatalog.h"
 #include "ntfs/FileRecord.h"
 #include "ntfs/NTFSVolume.h"
 

@@ -4,6 +4,7 @@
 #include "device/FAT32VolumeAccess.h"
 #include "device/NTFSVolumeAccess.h"
 #include "device/RawVolumeAccess.h"
+#include "engine/ExFatScan.h"
 #include "engine/FreeSpaceScanner.h"
 #include "engine/MftSweep.h"
 #include "engine/ProgressText.h"
@@ -112,7 +113,8 @@ void RunScanThread(ScanContext& context, ScanHost& host, char16_t letter) {
     CNTFSVolume& volume = *context.openVolumes.back();
     if (!volume.IsVolumeOK()) {
         context.resultKind = 1;
-        RunFullScan(context, host, letter);
+        // exFAT has a catalog of its own in both modes; a damaged one is carved.
+        if (!RunExFatScan(context, host, letter)) RunFullScan(context, host, letter);
         if (!host.StopRequested()) host.Finish();
         return;
     }

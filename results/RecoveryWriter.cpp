@@ -25,6 +25,7 @@ std::u16string RecoveryBaseFolder(const std::u16string& destination, char16_t le
 }
 
 SaveResult RecoveryWriter::RecoverFoundFile(const std::u16string& path, const DeletedFileItem& item) {
+    if (item.reader) return item.reader->SaveToFile(path);
     if (item.carvedType != 0) {
         if (const CBaseFile* carved = m_context.CarvedFileOf(item)) return carved->SaveToFile(path);
         return SaveResult{false, 0, "carved file is no longer known"};
