@@ -1,12 +1,10 @@
 // Reading a FAT32 catalog file's content: the recovery copy and the preview.
 #include "catalog/CatalogContext.h"
+#include "catalog/ChunkedSave.h"
 #include "catalog/FileEntry.h"
 #include "device/VolumeAccess.h"
-#include "platform/OutputFile.h"
-#include "platform/TextConvert.h"
 
 #include <algorithm>
-#include <filesystem>
 
 bool CFileEntry::RunFitsVolume(std::string& error) const {
     uint64_t size = GetFileSize();
@@ -42,36 +40,15 @@ bool CFileEntry::ReadRun(uint64_t offset, uint64_t length, std::vector<uint8_t>&
 }
 
 SaveResult CFileEntry::SaveToFile(const std::u16string& path) const {
-    SaveResult result;
-    if (!RunFitsVolume(result.error)) return result;
-    auto file = platform::OutputFile::Create(path, result.error);
-    if (!file) return result;
-
-    uint64_t size = GetFileSize();
+    SaveResult refused;
+    if (!RunFitsVolume(refused.error)) return refused;
     uint32_t sectorSize = m_context.device->GetSectorSize();
     // Steps start on whole sectors.
     uint64_t step = std::max<uint64_t>(sectorSize, kCopyStep - kCopyStep % sectorSize);
-    std::vector<uint8_t> chunk;
-    bool ok = true;
-    for (uint64_t offset = 0; ok && offset < size; offset += step) {
-        ok = ReadRun(offset, std::min(step, size - offset), chunk, result.error) &&
-             file->Write(chunk, result.error);
-        if (ok) result.bytesWritten += chunk.size();
-    }
-    std::string closeError;
-    if (!file->Close(closeError) && ok) {
-        ok = false;
-        result.error = closeError;
-    }
-    if (!ok) {
-        // A partial copy would pass for the recovered file; leave none.
-        std::error_code ignored;
-        std::filesystem::remove(platform::ToUtf8(path), ignored);
-        result.bytesWritten = 0;
-        return result;
-    }
-    result.ok = true;
-    return result;
+    return SaveInChunks(path, GetFileSize(), step,
+                        [this](uint64_t offset, uint64_t length, std::vector<uint8_t>& chunk, std::string& error) {
+                            return ReadRun(offset, length, chunk, error);
+                        });
 }
 
 bool CFileEntry::ReadContent(std::vector<uint8_t>& content) const {

@@ -1,11 +1,9 @@
 #include "exfat/ExFatFile.h"
 
+#include "catalog/ChunkedSave.h"
 #include "exfat/ExFatVolume.h"
-#include "platform/OutputFile.h"
-#include "platform/TextConvert.h"
 
 #include <algorithm>
-#include <filesystem>
 
 namespace {
 
@@ -30,35 +28,13 @@ bool CExFatFile::Read(uint64_t offset, std::span<uint8_t> buffer) const {
 }
 
 SaveResult CExFatFile::SaveToFile(const std::u16string& path) const {
-    SaveResult result;
-    auto file = platform::OutputFile::Create(path, result.error);
-    if (!file) return result;
-    std::vector<uint8_t> chunk;
-    bool ok = true;
-    for (uint64_t offset = 0; ok && offset < m_dataLength; offset += kCopyStep) {
-        chunk.resize(std::min(kCopyStep, m_dataLength - offset));
-        if (!Read(offset, chunk)) {
-            result.error = "byte " + std::to_string(offset) + " of the file cannot be read from the volume";
-            ok = false;
-            break;
-        }
-        ok = file->Write(chunk, result.error);
-        if (ok) result.bytesWritten += chunk.size();
-    }
-    std::string closeError;
-    if (!file->Close(closeError) && ok) {
-        ok = false;
-        result.error = closeError;
-    }
-    if (!ok) {
-        // A partial copy would pass for the recovered file; leave none.
-        std::error_code ignored;
-        std::filesystem::remove(platform::ToUtf8(path), ignored);
-        result.bytesWritten = 0;
-        return result;
-    }
-    result.ok = true;
-    return result;
+    return SaveInChunks(path, m_dataLength, kCopyStep,
+                        [this](uint64_t offset, uint64_t length, std::vector<uint8_t>& chunk, std::string& error) {
+                            chunk.resize(static_cast<size_t>(length));
+                            if (Read(offset, chunk)) return true;
+                            error = "byte " + std::to_string(offset) + " of the file cannot be read from the volume";
+                            return false;
+                        });
 }
 
 bool CExFatFile::ReadContent(std::vector<uint8_t>& content) const {
