@@ -76,7 +76,7 @@ void CExFatCatalog::ListEntries(std::span<const uint8_t> data, uint32_t folderId
 }
 
 bool CExFatCatalog::LostFolderCheck(uint64_t cluster, std::span<const uint8_t> data) {
-    if (!IsDirectoryCluster(data)) return false;
+    if (!IsDirectoryCluster(m_volume, data)) return false;
     if (cluster > UINT32_MAX || !m_seenDirClusters.insert(static_cast<uint32_t>(cluster)).second) return true;
     const uint32_t id = AddFolder(kLostParent, u"", true);
     ListEntries(data, id, true, 0);
@@ -96,8 +96,8 @@ void CExFatCatalog::MarkUsedFolders() {
     }
 }
 
-bool IsDirectoryCluster(std::span<const uint8_t> data) {
-    if (data.size() < CExFatEntrySet::kEntrySize) return false;
+bool IsDirectoryCluster(const CExFatVolume& volume, std::span<const uint8_t> data) {
     CExFatEntrySet set;
-    return set.Parse(data, 0);
+    if (!set.Parse(data, 0)) return false;
+    return !volume.UpcaseTableValid() || volume.Upcase().NameHash(set.Name()) == set.NameHash();
 }

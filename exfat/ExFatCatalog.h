@@ -77,5 +77,6 @@ private:
 };
 
 // True when the cluster's first entry starts an entry set whose checksum
-// holds: the sign of directory data, in use or deleted.
-bool IsDirectoryCluster(std::span<const uint8_t> data);
+// holds and, with a readable up-case table, whose name hash matches: the
+// sign of directory data, in use or deleted.
+bool IsDirectoryCluster(const CExFatVolume& volume, std::span<const uint8_t> data);

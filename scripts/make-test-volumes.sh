@@ -863,6 +863,7 @@ build_exfat_small() {
   gen_text "$e/trip-notes.txt" 3000 "exfat trip notes"
   gen_text "$e/huge.txt" 8192 "exfat huge"
   gen_blocks "$e/photo.bin" 40960 "exfat trip photo"
+  jpeg "$e/forest.jpg" 200x150 palegreen-darkgreen hexagons
   gen_blocks "$e/deep.bin" 12288 "exfat deep"
   gen_blocks "$e/fragmented.bin" 65536 "exfat fragmented"
   gen_blocks "$e/partner.bin" 65536 "exfat partner"
@@ -885,6 +886,7 @@ build_exfat_small() {
   exfat_dir /Photos/2024/trip
   exfat_put "$e/photo.bin" /Photos/2024/trip/beach.bin
   exfat_put "$e/trip-notes.txt" /Photos/2024/trip/notes.txt
+  exfat_put "$e/forest.jpg" /Photos/2024/trip/forest.jpg
   exfat_dir /Photos/2024/trip/deeper
   exfat_put "$e/deep.bin" /Photos/2024/trip/deeper/deep.bin
   exfat_dir /Data

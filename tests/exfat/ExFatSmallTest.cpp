@@ -200,7 +200,7 @@ TEST_F(ExFatSmall, SleuthKitListsTheSameDeletedNames) {
     for (const Listed& item : ListAll(catalog))
         if (item.path != "/huge.txt") ours.insert(item.path.substr(1));
     EXPECT_EQ(ours, theirs);
-    EXPECT_EQ(theirs.size(), 9u);
+    EXPECT_EQ(theirs.size(), 10u);
 }
 
 TEST_F(ExFatSmall, DamagedCopiesAreReadSafely) {
