@@ -5,6 +5,7 @@
 #include "exfat/ExFatCatalog.h"
 #include "exfat/ExFatVolume.h"
 #include "platform/TextConvert.h"
+#include "tests/exfat/EntrySetBuilder.h"
 #include "tests/support/Sha256.h"
 #include "tests/support/TestVolumes.h"
 
@@ -179,6 +180,58 @@ TEST_F(ExFatSmall, ALostFolderIsFoundInFreeSpace) {
     for (const Listed& item : ListAll(catalog)) names.insert(item.path.substr(item.path.rfind('/') + 1));
     EXPECT_TRUE(names.contains("beach.bin"));
     EXPECT_TRUE(names.contains("deep.bin"));
+}
+
+// Where the root directory's end mark sits: a set written there is the
+// root's last.
+uint64_t RootEnd(const CExFatVolume& volume, const std::vector<uint8_t>& image) {
+    uint64_t at = volume.Boot().ClusterOffset(volume.Boot().RootCluster());
+    while (image[at] != 0) at += 32;
+    return at;
+}
+
+void Write(std::vector<uint8_t>& image, uint64_t at, const std::vector<uint8_t>& bytes) {
+    std::copy(bytes.begin(), bytes.end(), image.begin() + static_cast<std::ptrdiff_t>(at));
+}
+
+TEST_F(ExFatSmall, DeepFolderChainsStopAtTheDepthLimit) {
+    // 400 deleted folders, each in a free cluster of its own and naming the
+    // next, with a file at the bottom, hung below the root.
+    std::vector<uint8_t> image = m_image;
+    auto volume = Open(image);
+    ASSERT_TRUE(volume);
+    const uint32_t first = 1000;
+    const uint32_t clusterSize = volume->GetUnitSize();
+    for (uint32_t i = 0; i < 400; ++i) {
+        ASSERT_FALSE(volume->IsUnitInUse(first + i));
+        Write(image, volume->Boot().ClusterOffset(first + i),
+              exfat_test::MakeSet(u"d", false, clusterSize, first + i + 1, true, 0x10));
+    }
+    Write(image, volume->Boot().ClusterOffset(first + 400), exfat_test::MakeSet(u"bottom.txt", false, 5, 2, true));
+    Write(image, RootEnd(*volume, image), exfat_test::MakeSet(u"d", false, clusterSize, first, true, 0x10));
+    volume = Open(image);
+    ASSERT_TRUE(volume);
+    CExFatCatalog catalog(*volume);
+    catalog.ListDeleted();
+    EXPECT_LT(catalog.Folders().size(), 400u);
+    for (const Listed& item : ListAll(catalog)) EXPECT_NE(item.path.substr(item.path.rfind('/')), "/bottom.txt");
+}
+
+TEST_F(ExFatSmall, AFolderThatNamesItsAncestorIsReadOnce) {
+    // A deleted folder whose entry leads back to the root's own cluster.
+    std::vector<uint8_t> image = m_image;
+    auto volume = Open(image);
+    ASSERT_TRUE(volume);
+    Write(image, RootEnd(*volume, image),
+          exfat_test::MakeSet(u"loop", false, volume->GetUnitSize(), volume->Boot().RootCluster(), true, 0x10));
+    volume = Open(image);
+    ASSERT_TRUE(volume);
+    CExFatCatalog catalog(*volume);
+    catalog.ListDeleted();
+    std::multiset<std::string> paths;
+    for (const Listed& item : ListAll(catalog)) paths.insert(item.path);
+    EXPECT_EQ(paths.count("/deleted-root.txt"), 1u);
+    EXPECT_EQ(paths.size(), 11u);
 }
 
 TEST_F(ExFatSmall, SleuthKitListsTheSameDeletedNames) {
