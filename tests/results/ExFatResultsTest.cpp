@@ -1,12 +1,12 @@
 // exFAT results in the results model: the tree, a folder's list, the search,
 // the preview and the recovery of a ticked folder, as the window uses them.
 #include "engine/ScanContext.h"
-#include "engine/ScanHost.h"
 #include "engine/ScanThread.h"
 #include "platform/DriveTable.h"
 #include "platform/TextConvert.h"
 #include "results/RecoveryWriter.h"
 #include "results/ResultsModel.h"
+#include "tests/engine/RecordingHost.h"
 #include "tests/support/TestVolumes.h"
 
 #include <gtest/gtest.h>
@@ -15,25 +15,13 @@
 
 namespace {
 
-class QuietHost : public ScanHost {
-public:
-    void SetProgressRange(uint64_t) override {}
-    void SetProgressPosition(uint64_t) override {}
-    void SetPercentText(const std::u16string&) override {}
-    void SetFoundText(const std::u16string&) override {}
-    void SetTitle(const std::u16string&) override {}
-    void SetFoundCount(uint32_t) override {}
-    void Finish() override {}
-    void ShowMessage(const std::u16string&, const std::u16string&) override {}
-};
-
 class ExFatResults : public testing::Test {
 protected:
     void SetUp() override {
         if (!testing_support::VolumeExists("exfat-small")) GTEST_SKIP();
         platform::Drives().Register({u'X', testing_support::VolumePath("exfat-small"), 0, platform::DriveKind::Image});
         m_context.recoveryMode = 1;
-        QuietHost host;
+        RecordingHost host;
         testing::internal::CaptureStderr();
         RunScanThread(m_context, host, u'X');
         testing::internal::GetCapturedStderr();
