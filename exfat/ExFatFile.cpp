@@ -27,7 +27,14 @@ bool CExFatFile::Read(uint64_t offset, std::span<uint8_t> buffer) const {
     return valid == 0 || m_layout.Read(m_volume, offset, buffer.first(valid));
 }
 
+bool CExFatFile::FitsVolume() const {
+    return m_dataLength <= uint64_t(m_volume.Boot().ClusterCount()) * m_volume.Boot().ClusterSize();
+}
+
 SaveResult CExFatFile::SaveToFile(const std::u16string& path) const {
+    // Past its valid data a file reads as zeros: a size no volume of this
+    // one's clusters could hold would fill the destination with them.
+    if (!FitsVolume()) return SaveResult{false, 0, "the file is larger than its volume"};
     return SaveInChunks(path, m_dataLength, kCopyStep,
                         [this](uint64_t offset, uint64_t length, std::vector<uint8_t>& chunk, std::string& error) {
                             chunk.resize(static_cast<size_t>(length));
@@ -38,6 +45,8 @@ SaveResult CExFatFile::SaveToFile(const std::u16string& path) const {
 }
 
 bool CExFatFile::ReadContent(std::vector<uint8_t>& content) const {
+    content.clear();
+    if (!FitsVolume()) return false;
     content.assign(static_cast<size_t>(std::min(m_dataLength, kPreviewLimit)), 0);
     if (Read(0, content)) return true;
     content.clear();

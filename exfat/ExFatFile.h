@@ -33,6 +33,9 @@ public:
     bool Read(uint64_t offset, std::span<uint8_t> buffer) const;
 
 private:
+    // A size the volume's whole heap could hold.
+    bool FitsVolume() const;
+
     const CExFatVolume& m_volume;
     std::u16string m_name;
     uint64_t m_dataLength;
