@@ -144,7 +144,8 @@ TEST_P(CorruptedVolume, RecoveryEndsCleanlyAndWritesOnlyItsDestination) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Volumes, CorruptedVolume,
-                         testing::Values("ntfs-small", "fat32-small", "raw-small", "demo", "ntfs-large", "exfat-small"),
+                         testing::Values("ntfs-small", "fat32-small", "raw-small", "demo", "ntfs-large", "fat32-tree",
+                                         "exfat-small"),
                          [](const testing::TestParamInfo<std::string>& info) {
                              std::string name = info.param;
                              for (char& c : name)
