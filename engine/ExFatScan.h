@@ -1,11 +1,14 @@
 #pragma once
-// The scan of an exFAT volume: its deleted files and folders from the
-// directory tree, and in full-scan recovery also its free clusters by the
-// allocation bitmap, carved and searched for lost folders. The results go
-// into the result store as exFAT results.
+// The exFAT side of a scan: its deleted files and folders from the directory
+// tree, and the result store filled from them. The scan thread opens the
+// volume and, in full-scan recovery, carves its free clusters in between,
+// handing directory clusters found there to the catalog as lost folders.
+class CExFatCatalog;
+class CExFatVolume;
 class ScanContext;
 class ScanHost;
 
-// False, with nothing changed, when the drive is no exFAT volume that can be
-// opened; the caller then scans it as before.
-bool RunExFatScan(ScanContext& context, ScanHost& host, char16_t letter);
+// Walks the volume's tree into a new exFAT catalog kept by the context.
+CExFatCatalog& ListExFatDeleted(ScanContext& context, ScanHost& host, const CExFatVolume& volume);
+// The folders that lead to a found file, then the files, into the result store.
+void EnterExFatResults(ScanContext& context, CExFatCatalog& catalog);

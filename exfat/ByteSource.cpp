@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-CRawByteSource::CRawByteSource(std::unique_ptr<platform::RawSource> source, uint64_t size)
+CRawByteSource::CRawByteSource(std::shared_ptr<const platform::RawSource> source, uint64_t size)
     : m_source(std::move(source)), m_size(size) {}
 
 CRawByteSource::~CRawByteSource() = default;

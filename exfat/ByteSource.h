@@ -18,16 +18,16 @@ public:
     virtual uint64_t Size() const = 0;
 };
 
-// A raw volume opened by the platform layer; owns it.
+// A raw volume opened by the platform layer, shared with the scan that opened it.
 class CRawByteSource : public CByteSource {
 public:
-    CRawByteSource(std::unique_ptr<platform::RawSource> source, uint64_t size);
+    CRawByteSource(std::shared_ptr<const platform::RawSource> source, uint64_t size);
     ~CRawByteSource() override;
     bool ReadAt(uint64_t offset, std::span<uint8_t> buffer) const override;
     uint64_t Size() const override { return m_size; }
 
 private:
-    std::unique_ptr<platform::RawSource> m_source;
+    std::shared_ptr<const platform::RawSource> m_source;
     uint64_t m_size;
 };
 

@@ -1,13 +1,29 @@
 #include "exfat/ExFatFile.h"
 
-#include "catalog/ChunkedSave.h"
+#include "catalog/ContentCopy.h"
+#include "catalog/ContentReader.h"
 #include "exfat/ExFatVolume.h"
 
 #include <algorithm>
 
 namespace {
 
-constexpr uint64_t kCopyStep = 65536;
+// The file's bytes for the shared save and preview policy.
+class ExFatContentReader : public ContentReader {
+public:
+    ExFatContentReader(const CExFatFile& file, uint32_t granule) : m_file(file), m_granule(granule) {}
+    uint64_t Size() const override { return m_file.Size(); }
+    uint32_t Granule() const override { return m_granule; }
+    bool Read(uint64_t offset, std::span<uint8_t> buffer, std::string& error) override {
+        if (m_file.Read(offset, buffer)) return true;
+        error = "byte " + std::to_string(offset) + " of the file cannot be read from the volume";
+        return false;
+    }
+
+private:
+    const CExFatFile& m_file;
+    uint32_t m_granule;
+};
 
 }  // namespace
 
@@ -31,24 +47,19 @@ bool CExFatFile::FitsVolume() const {
     return m_dataLength <= uint64_t(m_volume.Boot().ClusterCount()) * m_volume.Boot().ClusterSize();
 }
 
-SaveResult CExFatFile::SaveToFile(const std::u16string& path) const {
+uint32_t CExFatFile::SectorSize() const { return m_volume.Boot().SectorSize(); }
+
+SaveResult CExFatFile::SaveToFile(const std::u16string& path, const SaveProgress& progress) {
     // Past its valid data a file reads as zeros: a size no volume of this
     // one's clusters could hold would fill the destination with them.
-    if (!FitsVolume()) return SaveResult{false, 0, "the file is larger than its volume"};
-    return SaveInChunks(path, m_dataLength, kCopyStep,
-                        [this](uint64_t offset, uint64_t length, std::vector<uint8_t>& chunk, std::string& error) {
-                            chunk.resize(static_cast<size_t>(length));
-                            if (Read(offset, chunk)) return true;
-                            error = "byte " + std::to_string(offset) + " of the file cannot be read from the volume";
-                            return false;
-                        });
+    if (!FitsVolume()) return SaveResult{false, 0, 0, false, "the file is larger than its volume"};
+    ExFatContentReader reader(*this, SectorSize());
+    return SaveContent(reader, path, progress);
 }
 
-bool CExFatFile::ReadContent(std::vector<uint8_t>& content) const {
+bool CExFatFile::ReadContent(std::vector<uint8_t>& content) {
     content.clear();
     if (!FitsVolume()) return false;
-    content.assign(static_cast<size_t>(std::min(m_dataLength, kPreviewLimit)), 0);
-    if (Read(0, content)) return true;
-    content.clear();
-    return false;
+    ExFatContentReader reader(*this, SectorSize());
+    return ReadContentHead(reader, content);
 }

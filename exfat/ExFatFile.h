@@ -17,8 +17,8 @@ public:
     // folder it was found in.
     CExFatFile(const CExFatVolume& volume, const CExFatEntrySet& set, bool deleted);
 
-    SaveResult SaveToFile(const std::u16string& path) const override;
-    bool ReadContent(std::vector<uint8_t>& content) const override;
+    SaveResult SaveToFile(const std::u16string& path, const SaveProgress& progress = {}) override;
+    bool ReadContent(std::vector<uint8_t>& content) override;
 
     const std::u16string& Name() const { return m_name; }
     uint64_t Size() const { return m_dataLength; }
@@ -35,6 +35,8 @@ public:
 private:
     // A size the volume's whole heap could hold.
     bool FitsVolume() const;
+    // `m_volume`'s sector: the smallest piece whose read fails on its own.
+    uint32_t SectorSize() const;
 
     const CExFatVolume& m_volume;
     std::u16string m_name;

@@ -1,6 +1,5 @@
 #include "exfat/ExFatVolume.h"
 
-#include "device/RawVolumeAccess.h"
 #include "device/UnitRange.h"
 #include "exfat/ByteSource.h"
 #include "exfat/ExFatEntrySet.h"
@@ -40,14 +39,14 @@ std::unique_ptr<CExFatVolume> CExFatVolume::Open(std::unique_ptr<CByteSource> so
     return volume;
 }
 
-std::unique_ptr<CExFatVolume> CExFatVolume::OpenDrive(char16_t letter) {
-    std::unique_ptr<platform::RawSource> raw = OpenVolumeOrThrow(letter);
+std::unique_ptr<CExFatVolume> CExFatVolume::OpenSource(std::shared_ptr<const platform::RawSource> source,
+                                                       std::string& reason) {
     platform::Geometry geometry;
-    if (!raw->QueryGeometry(geometry)) throw VolumeOpenError("the size of the volume cannot be read");
-    std::string reason;
-    auto volume = Open(std::make_unique<CRawByteSource>(std::move(raw), geometry.byteSize), reason);
-    if (!volume) throw VolumeOpenError(reason);
-    return volume;
+    if (!source || !source->QueryGeometry(geometry)) {
+        reason = "the size of the volume cannot be read";
+        return nullptr;
+    }
+    return Open(std::make_unique<CRawByteSource>(std::move(source), geometry.byteSize), reason);
 }
 
 bool CExFatVolume::Load(std::string& reason) {

@@ -14,6 +14,9 @@
 #include <vector>
 
 class CByteSource;
+namespace platform {
+class RawSource;
+}
 
 class CExFatVolume : public CVolumeAccess {
 public:
@@ -23,9 +26,10 @@ public:
     // Opens a volume; null with `reason` filled when the source holds no
     // usable exFAT volume (boot region, table or bitmap unreadable or wrong).
     static std::unique_ptr<CExFatVolume> Open(std::unique_ptr<CByteSource> source, std::string& reason);
-    // Opens a drive of the drive table; throws VolumeOpenError when it
-    // cannot be opened or is no exFAT volume.
-    static std::unique_ptr<CExFatVolume> OpenDrive(char16_t letter);
+    // Opens the volume on a raw source the scan opened; null with `reason`
+    // as above.
+    static std::unique_ptr<CExFatVolume> OpenSource(std::shared_ptr<const platform::RawSource> source,
+                                                    std::string& reason);
     ~CExFatVolume() override;
 
     uint64_t GetUnitCount() const override { return uint64_t(m_boot.ClusterCount()) + 2; }

@@ -22,7 +22,7 @@ namespace {
 
 struct Listed {
     std::string path;
-    const CExFatFile* file;
+    CExFatFile* file;
 };
 
 std::string FolderPath(const CExFatCatalog& catalog, uint32_t id) {
@@ -82,7 +82,7 @@ TEST_F(ExFatSmall, EveryDeletedFileComesBackAtItsPath) {
     EXPECT_TRUE(volume->UpcaseTableValid());
     CExFatCatalog catalog(*volume);
     catalog.ListDeleted();
-    std::map<std::string, const CExFatFile*> byPath;
+    std::map<std::string, CExFatFile*> byPath;
     for (const Listed& item : ListAll(catalog)) byPath[item.path] = item.file;
 
     size_t deleted = 0;
@@ -126,7 +126,7 @@ TEST_F(ExFatSmall, SizesAboveFourGibibytesAreKeptAndNeverReadPastTheVolume) {
     ASSERT_TRUE(volume);
     CExFatCatalog catalog(*volume);
     catalog.ListDeleted();
-    const CExFatFile* huge = nullptr;
+    CExFatFile* huge = nullptr;
     for (const Listed& item : ListAll(catalog))
         if (item.path == "/huge.txt") huge = item.file;
     ASSERT_TRUE(huge);
