@@ -146,7 +146,9 @@ bool CNTFSVolume::FillMftWindow(uint64_t position) {
     const uint64_t total = m_mftData->DataSize();
     m_mftWindowFilled = 0;
     if (position >= total) return false;
-    const uint64_t length = std::min<uint64_t>(kMftWindowSize, total - position);
+    // Always room for one whole record, whatever record size the geometry gives.
+    const uint64_t windowSize = std::max<uint64_t>(kMftWindowSize, m_fileRecordSize);
+    const uint64_t length = std::min<uint64_t>(windowSize, total - position);
     if (m_mftWindow.size() < length) m_mftWindow.resize(static_cast<size_t>(length));
     size_t got = 0;
     // A failed read may have overwritten part of the window, so it then holds nothing.
