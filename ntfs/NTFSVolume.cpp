@@ -125,10 +125,11 @@ void CNTFSVolume::LoadMftRecord() {
 
 uint64_t CNTFSVolume::TotalClusters() const {
     if (m_clusterSize == 0 || m_sectorsPerCluster == 0) return 0;
-    // Keep cluster byte offsets representable even for a crafted sector count.
-    uint64_t clusters = std::min<uint64_t>(m_totalSectors / m_sectorsPerCluster, ~0ULL / m_clusterSize);
-    if (m_sourceBytes != 0) clusters = std::min<uint64_t>(clusters, m_sourceBytes / m_clusterSize);
-    return clusters;
+    // Keep cluster byte offsets representable even for a crafted sector count,
+    // and within the source when it tells its size (asked for by every attribute
+    // a sweep reads, hence one division for both limits).
+    const uint64_t limitBytes = m_sourceBytes != 0 ? m_sourceBytes : ~0ULL;
+    return std::min<uint64_t>(m_totalSectors / m_sectorsPerCluster, limitBytes / m_clusterSize);
 }
 
 uint64_t CNTFSVolume::RecordCount() const {
