@@ -4,6 +4,8 @@
 // ([Drives] LETTER=path or LETTER=path,sectorSize) win; the block devices the
 // kernel lists take the free letters from C upward in device-name order, so a
 // device keeps its letter from run to run.
+#include "platform/RawSource.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -17,6 +19,13 @@ struct DriveEntry {
     std::string path;        // block device or disk-image file
     uint32_t sectorSize = 0; // configured sector size of an image, 0 for the default
     DriveKind kind = DriveKind::Fixed;
+    // A partition of a whole disk: its bytes within `path`, its number as the
+    // partition list numbers it, how it is known and what the table calls it.
+    uint64_t start = 0;
+    uint64_t length = kToSourceEnd;
+    uint32_t partitionNumber = 0;  // 0: the whole source
+    bool found = false;            // found by the lost-partition search, not in the table
+    std::string partitionType{};   // "MBR 0x07", "GPT Microsoft basic data", ...
 };
 
 struct BlockDeviceInfo {

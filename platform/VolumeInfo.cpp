@@ -7,12 +7,26 @@
 #include <blkid/blkid.h>
 #include <cctype>
 #include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace platform {
 
-bool ProbeFileSystemName(const std::string& path, std::u16string& name) {
-    blkid_probe probe = blkid_new_probe_from_filename(path.c_str());
-    if (!probe) return false;
+bool ProbeFileSystemName(const std::string& path, std::u16string& name, const SourceWindow& window) {
+    // The window is checked and cut to the source's end before the prober sees it.
+    std::string reason;
+    auto source = RawSource::Open(path, 0, window, reason);
+    Geometry geometry;
+    if (!source || !source->QueryGeometry(geometry) || geometry.byteSize == 0) return false;
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    blkid_probe probe = blkid_new_probe();
+    if (!probe || blkid_probe_set_device(probe, fd, static_cast<blkid_loff_t>(window.start),
+                                         static_cast<blkid_loff_t>(geometry.byteSize)) != 0) {
+        if (probe) blkid_free_probe(probe);
+        ::close(fd);
+        return false;
+    }
     blkid_probe_enable_superblocks(probe, 1);
     blkid_probe_set_superblocks_flags(probe, BLKID_SUBLKS_TYPE | BLKID_SUBLKS_VERSION);
     bool found = false;
@@ -36,12 +50,13 @@ bool ProbeFileSystemName(const std::string& path, std::u16string& name) {
         }
     }
     blkid_free_probe(probe);
+    ::close(fd);
     return found;
 }
 
 bool GetFileSystemName(char16_t letter, std::u16string& name) {
     const DriveEntry* entry = Drives().Find(letter);
-    return entry && ProbeFileSystemName(entry->path, name);
+    return entry && ProbeFileSystemName(entry->path, name, {entry->start, entry->length});
 }
 
 bool GetDriveSize(char16_t letter, uint64_t& bytes) {

@@ -1,6 +1,8 @@
 #pragma once
 // What the operating system would say about a drive: the file-system name by
 // content probing, under the names a Windows volume query reports, and sizes.
+#include "platform/RawSource.h"
+
 #include <cstdint>
 #include <string>
 
@@ -10,7 +12,7 @@ namespace platform {
 // own type in upper case. False when nothing is recognised or the source
 // cannot be opened.
 bool GetFileSystemName(char16_t letter, std::u16string& name);
-bool ProbeFileSystemName(const std::string& path, std::u16string& name);
+bool ProbeFileSystemName(const std::string& path, std::u16string& name, const SourceWindow& window = {});
 
 // Total bytes of the drive's source (the drive list shows it).
 bool GetDriveSize(char16_t letter, uint64_t& bytes);
