@@ -9,6 +9,7 @@ using Arguments = std::vector<std::string>;
 int RunDrivesCommand(const Arguments& arguments);
 int RunScanCommand(Arguments arguments);
 int RunRecoverCommand(Arguments arguments);
+int RunPartitionsCommand(Arguments arguments);
 
 // Loads the settings file: the drive table and the code page.
 void LoadSettings();

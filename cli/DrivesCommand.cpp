@@ -18,6 +18,17 @@ const char* KindText(platform::DriveKind kind) {
     return "";
 }
 
+// A partition names its disk, its number, where it starts and its table type.
+std::string SourceText(const platform::DriveEntry& drive) {
+    std::string text = drive.path;
+    if (drive.partitionNumber != 0) {
+        const uint64_t sector = drive.sectorSize ? drive.sectorSize : 512;
+        text += " partition " + std::to_string(drive.partitionNumber) + ", start sector " +
+                std::to_string(drive.start / sector) + ", " + drive.partitionType;
+    }
+    return text;
+}
+
 }  // namespace
 
 // Lists every drive of the table: letter, file system, size in GiB, source.
@@ -41,7 +52,7 @@ int RunDrivesCommand(const Arguments& arguments) {
         std::string reason;
         std::string note = platform::RawSource::OpenDrive(drive.letter, reason) ? "" : " - cannot read: " + reason;
         std::printf("%c:   %-8s %10s  %s (%s)%s\n", static_cast<char>(drive.letter),
-                    platform::ToUtf8(fileSystem).c_str(), size.c_str(), drive.path.c_str(),
+                    platform::ToUtf8(fileSystem).c_str(), size.c_str(), SourceText(drive).c_str(),
                     KindText(drive.kind), note.c_str());
     }
     return 0;

@@ -1,12 +1,14 @@
 #include "cli/ScanSession.h"
 
 #include "cli/CliScanHost.h"
+#include "cli/PartitionChoice.h"
 #include "engine/ScanThread.h"
 #include "platform/DriveTable.h"
 #include "platform/RawSource.h"
 #include "platform/TextConvert.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <filesystem>
 
@@ -38,11 +40,18 @@ bool ParseLetter(const std::string& text, char16_t& letter) {
 }  // namespace
 
 bool ParseSourceOptions(Arguments& arguments, SourceOptions& options) {
-    std::string image, letter, drive, mode;
+    std::string image, letter, drive, mode, partition;
     bool hasImage = TakeOption(arguments, "--image", image);
     bool hasLetter = TakeOption(arguments, "--letter", letter);
     bool hasDrive = TakeOption(arguments, "--drive", drive);
     options.json = TakeFlag(arguments, "--json");
+    if (TakeOption(arguments, "--partition", partition)) {
+        auto [end, error] = std::from_chars(partition.data(), partition.data() + partition.size(), options.partition);
+        if (error != std::errc() || end != partition.data() + partition.size() || options.partition == 0) {
+            std::fprintf(stderr, "ruvex-cli: --partition takes a partition number as 'ruvex-cli partitions' shows it\n");
+            return false;
+        }
+    }
     if (TakeOption(arguments, "--mode", mode)) {
         if (mode == "deleted") {
             options.mode = 1;
@@ -71,13 +80,16 @@ bool ParseSourceOptions(Arguments& arguments, SourceOptions& options) {
     return true;
 }
 
+void RegisterImage(const SourceOptions& options) {
+    if (options.imagePath.empty()) return;
+    std::error_code error;
+    std::string absolute = std::filesystem::absolute(options.imagePath, error).string();
+    platform::Drives().Register({options.letter, error ? options.imagePath : absolute, 0, platform::DriveKind::Image});
+}
+
 std::unique_ptr<ScanSession> RunScan(const SourceOptions& options) {
-    if (!options.imagePath.empty()) {
-        std::error_code error;
-        std::string absolute = std::filesystem::absolute(options.imagePath, error).string();
-        platform::Drives().Register({options.letter, error ? options.imagePath : absolute, 0,
-                                     platform::DriveKind::Image});
-    }
+    RegisterImage(options);
+    if (!ChoosePartition(options.letter, options.partition)) return nullptr;
     std::string reason;
     if (!platform::RawSource::OpenDrive(options.letter, reason)) {
         std::fprintf(stderr, "ruvex-cli: cannot read drive %c: %s\n", static_cast<char>(options.letter),

@@ -12,9 +12,11 @@ void PrintUsage() {
     std::fprintf(stderr,
                  "usage: ruvex-cli <command> [options]\n"
                  "  drives                      list the drives Ruvex can read\n"
-                 "  scan    (--image PATH [--letter L] | --drive L) [--mode deleted|full] [--json] [--store]\n"
-                 "                              scan a drive and show what was found\n"
-                 "  recover (--image PATH [--letter L] | --drive L) [--mode deleted|full]\n"
+                 "  partitions (--image PATH | --drive L) [--deep] [--json]\n"
+                 "                              list a whole disk's partitions and search for lost ones\n"
+                 "  scan    (--image PATH [--letter L] | --drive L) [--partition N] [--mode deleted|full]\n"
+                 "          [--json] [--store]  scan a drive and show what was found\n"
+                 "  recover (--image PATH [--letter L] | --drive L) [--partition N] [--mode deleted|full]\n"
                  "          (--to DIR [--only PATTERN]... | --file PATH-IN-TREE --out FILE)\n"
                  "                              scan a drive and copy found files to another drive\n");
 }
@@ -33,6 +35,7 @@ int main(int argc, char** argv) {
     if (command == "drives") return RunDrivesCommand(arguments);
     if (command == "scan") return RunScanCommand(arguments);
     if (command == "recover") return RunRecoverCommand(arguments);
+    if (command == "partitions") return RunPartitionsCommand(arguments);
     std::fprintf(stderr, "ruvex-cli: unknown command '%s'\n", command.c_str());
     PrintUsage();
     return 2;
