@@ -8,8 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <set>
+#include <sstream>
 
 namespace {
 
@@ -82,6 +86,30 @@ TEST_P(DiskImage, PartitionsListsTheTableAsJson) {
 
 INSTANTIATE_TEST_SUITE_P(Disks, DiskImage, testing::Values("mbr-disk", "gpt-disk"),
                          [](const auto& info) { return info.param == "mbr-disk" ? "Mbr" : "Gpt"; });
+
+TEST(DiskImageDrives, PartitionsOfAConfiguredDiskImageAreDrivesOfTheirOwn) {
+    if (!testing_support::VolumeExists("mbr-disk")) GTEST_SKIP();
+    const std::string home = testing_support::MakeTempFolder("disk-home");
+    std::filesystem::create_directories(home + "/ruvex");
+    std::ofstream(home + "/ruvex/config.ini") << "[Drives]\nW=" << testing_support::VolumePath("mbr-disk") << "\n";
+    setenv("RUVEX_HOME", home.c_str(), 1);
+    CliResult drives = RunCli({"drives"});
+    std::map<std::string, std::string> lines;  // partition text -> drive line
+    std::istringstream out(drives.out);
+    for (std::string line; std::getline(out, line);)
+        for (const char* partition : {"partition 1, start sector 2048, MBR 0x07", "partition 5, start sector 36864, MBR 0x0c"})
+            if (line.find(partition) != std::string::npos) lines[partition] = line;
+    ASSERT_EQ(lines.size(), 2u) << drives.out;
+    EXPECT_NE(lines.begin()->second.find("NTFS"), std::string::npos) << lines.begin()->second;
+    const std::string fat = lines["partition 5, start sector 36864, MBR 0x0c"];
+    EXPECT_NE(fat.find("FAT32"), std::string::npos) << fat;
+    EXPECT_NE(fat.find("0.04G"), std::string::npos) << "the partition's size, not the disk's: " << fat;
+    // The partition's own letter scans it like any volume.
+    CliResult scan = RunCli({"scan", "--drive", fat.substr(0, 1), "--json"});
+    unsetenv("RUVEX_HOME");
+    ASSERT_EQ(scan.exitCode, 0) << scan.err;
+    EXPECT_NE(scan.out.find("deleted-notes.txt"), std::string::npos);
+}
 
 TEST(DiskImageSearch, VolumesOfAZeroedTableAreFoundAndRecovered) {
     if (!testing_support::VolumeExists("mbr-disk")) GTEST_SKIP();
