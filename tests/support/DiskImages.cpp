@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <regex>
 #include <sstream>
 
 namespace testing_support {
@@ -49,14 +48,16 @@ std::vector<std::pair<uint64_t, uint64_t>> MmlsPartitions(const std::string& ima
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return found;
     // "002:  000:000   0000002048   0000034815   0000032768   NTFS / exFAT (0x07)"
-    // (a GPT slot is a plain number); Meta rows are tables and extended containers.
-    const std::regex row(R"(^\d+:\s+\d+(:\d+)?\s+(\d+)\s+\d+\s+(\d+)\s)");
+    // (a GPT slot is a plain number); Meta rows are tables and extended
+    // containers, "-------" rows unallocated space.
     char buffer[512];
     while (fgets(buffer, sizeof buffer, pipe)) {
-        std::smatch match;
-        std::string line(buffer);
-        if (std::regex_search(line, match, row))
-            found.emplace_back(std::stoull(match[2].str()), std::stoull(match[3].str()));
+        std::istringstream row(buffer);
+        std::string index, slot;
+        uint64_t start = 0, end = 0, length = 0;
+        if (!(row >> index >> slot >> start >> end >> length) || index.empty() || index.back() != ':') continue;
+        if (slot.empty() || slot.find_first_not_of("0123456789:") != std::string::npos) continue;
+        found.emplace_back(start, length);
     }
     pclose(pipe);
     return found;
