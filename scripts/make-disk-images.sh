@@ -61,21 +61,9 @@ mkdir -p "$MNT" "$WORK/s"
 log() { printf '== %s\n' "$*" >&2; }
 die() { printf 'make-disk-images.sh: %s\n' "$*" >&2; exit 1; }
 
-# gen_text FILE BYTES LABEL: numbered 256-byte lines, so that every sector
-# differs from every other and the image still compresses well.
+# gen_text FILE BYTES LABEL: numbered lines (see gen-text.py).
 gen_text() {
-  python3 - "$1" "$2" "$3" <<'EOF'
-import sys
-out, size, label = sys.argv[1], int(sys.argv[2]), sys.argv[3]
-filler = "Partitions hold volumes; volumes hold files. " * 8
-parts, n, i = [], 0, 0
-while n < size:
-    line = (f"{label} line {i:07d}: " + filler)[:255] + "\n"
-    parts.append(line)
-    n += len(line)
-    i += 1
-open(out, "wb").write("".join(parts).encode("ascii")[:size])
-EOF
+  python3 "$REPO/scripts/gen-text.py" "$1" "$2" "$3" "Partitions hold volumes; volumes hold files. "
   touch -d "$STAMP" "$1"
 }
 
