@@ -24,9 +24,9 @@ void AddFoundVolumes(const SearchResult& search, DiskLayout& layout) {
     uint32_t next = 1;
     for (const PartitionEntry& entry : layout.partitions) next = std::max(next, entry.number + 1);
     for (const FoundVolume& volume : search.volumes) {
-        // A volume where the table has a partition is that partition.
+        // A volume where the table has a readable partition is that partition.
         const bool listed = std::any_of(layout.partitions.begin(), layout.partitions.end(), [&](const auto& entry) {
-            return entry.origin == PartitionOrigin::Table && !entry.extended && entry.start == volume.start;
+            return entry.origin == PartitionOrigin::Table && entry.IsVolume() && entry.start == volume.start;
         });
         if (listed) continue;
         PartitionEntry entry;

@@ -133,6 +133,24 @@ TEST(DiskLayout, ANtfsVolumeWithoutItsBootSectorIsFoundByTheCopyAtItsEnd) {
     EXPECT_NE(found->problem.find("copy of its boot sector"), std::string::npos);
 }
 
+TEST(DiskLayout, AVolumeWhoseEntryLostItsSizeIsFoundAndNumberedAfterTheTable) {
+    if (!testing_support::VolumeExists("mbr-disk")) GTEST_SKIP();
+    std::string image = testing_support::CopyOfDisk("mbr-disk", "size-zero");
+    testing_support::ZeroBytes(image, 446 + 12, 4);  // entry 1's sector count
+    DiskLayout layout = Read(image, SearchDepth::Quick);
+    for (const PartitionEntry& entry : layout.partitions) {
+        if (entry.origin == PartitionOrigin::Table && entry.start == 2048 * 512) {
+            EXPECT_FALSE(entry.IsVolume());
+        }
+    }
+    const PartitionEntry* found = layout.Find(6);
+    ASSERT_NE(found, nullptr) << "after logical partition 5";
+    EXPECT_EQ(found->origin, PartitionOrigin::Found);
+    EXPECT_EQ(found->start, 2048u * 512);
+    EXPECT_EQ(found->fileSystem, "NTFS");
+    EXPECT_EQ(layout.Find(5)->fileSystem, "FAT32");
+}
+
 TEST(DiskLayout, TheSearchStopsWhenAskedAndReportsItsProgress) {
     if (!testing_support::VolumeExists("mbr-disk")) GTEST_SKIP();
     const std::string image = testing_support::VolumePath("mbr-disk");
