@@ -21,7 +21,10 @@ const char* KindText(platform::DriveKind kind) {
 // A partition names its disk, its number, where it starts and its table type.
 std::string SourceText(const platform::DriveEntry& drive) {
     std::string text = drive.path;
-    if (drive.partitionNumber != 0) {
+    if (!drive.kernelDisk.empty()) {
+        text += ": partition " + std::to_string(drive.partitionNumber) + " of " + drive.kernelDisk +
+                ", start sector " + std::to_string(drive.kernelStart / 512);
+    } else if (drive.partitionNumber != 0) {
         const uint64_t sector = drive.sectorSize ? drive.sectorSize : 512;
         text += " partition " + std::to_string(drive.partitionNumber) + ", start sector " +
                 std::to_string(drive.start / sector) + ", " + drive.partitionType;

@@ -26,11 +26,19 @@ struct DriveEntry {
     uint32_t partitionNumber = 0;  // 0: the whole source
     bool found = false;            // found by the lost-partition search, not in the table
     std::string partitionType{};   // "MBR 0x07", "GPT Microsoft basic data", ...
+    // A partition the kernel lists as a device of its own (sda1): its disk
+    // and where it starts there; `path` is then the partition's own device.
+    std::string kernelDisk{};
+    uint64_t kernelStart = 0;
 };
 
 struct BlockDeviceInfo {
     std::string name;  // kernel name, e.g. "sda1"
     bool removable = false;
+    // A partition: its number, its disk's kernel name and its start in 512-byte sectors.
+    uint32_t partitionNumber = 0;
+    std::string disk{};
+    uint64_t startSector = 0;
 };
 
 class DriveTable {
