@@ -17,12 +17,21 @@ bool LoadRecordData(CFileRecord& reader, uint64_t recordNumber, std::string& err
     }
     reader.m_attrMask = CFileRecord::kMaskData;
     if (!reader.ParseAttributes()) {
-        error = "MFT record " + std::to_string(recordNumber) + " is damaged, encrypted or compressed";
+        error = "MFT record " + std::to_string(recordNumber) + " is damaged";
         return false;
     }
-    if (CDataStream(reader).Exists()) return true;
-    error = "MFT record " + std::to_string(recordNumber) + " has no data stream";
-    return false;
+    CDataStream stream(reader);
+    if (!stream.Exists()) {
+        error = "MFT record " + std::to_string(recordNumber) + " has no data stream";
+        return false;
+    }
+    // The key of an encrypted file is not on the volume: nothing to write
+    // but ciphertext, which nobody could use.
+    if (stream.IsEncrypted()) {
+        error = "MFT record " + std::to_string(recordNumber) + " is encrypted and cannot be decrypted";
+        return false;
+    }
+    return true;
 }
 
 // Reads one step at `offset`; true when it delivered the whole step or

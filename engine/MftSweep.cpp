@@ -13,8 +13,16 @@
 namespace {
 
 constexpr uint64_t kFirstUserRecord = 16;
+constexpr size_t kFileNameList = 0x30 / 0x10 - 1;
 
-void SweepRecord(ScanContext& context, CFileRecord& record, uint64_t number) {
+// A deleted file whose record holds no name: it waits for the end of the
+// sweep, when every cleared extension record has been seen.
+struct NamelessFile {
+    DeletedFileItem item;
+    uint16_t sequence = 0;
+};
+
+void SweepRecord(ScanContext& context, CFileRecord& record, uint64_t number, std::vector<NamelessFile>& nameless) {
     // Extension records hold attributes of another file, which is found
     // through its own base record.
     if (!record.LoadRecord(number) || record.BaseReference() != 0) return;
@@ -25,6 +33,18 @@ void SweepRecord(ScanContext& context, CFileRecord& record, uint64_t number) {
     if (inUse && !directory) return;
     if (!record.ParseAttributes()) return;
 
+    const CAttrBase* data = record.DefaultDataStream();
+    if (!directory && record.AttrList(kFileNameList).First() == nullptr && data) {
+        // Its name lived in an extension record that the deletion cleared;
+        // the data is still whole.
+        DeletedFileItem item;
+        item.recordNumber = number;
+        item.modified = record.ModifiedTimeLocal();
+        item.size = data->DataSize();
+        item.encrypted = record.IsEncrypted();
+        nameless.push_back({std::move(item), record.SequenceNumber()});
+        return;
+    }
     std::array<char16_t, CFileRecord::kNameBufferLength> nameBuffer{};
     uint32_t length = record.FirstLongName(nameBuffer);
     if (length == 0) return;
@@ -41,10 +61,26 @@ void SweepRecord(ScanContext& context, CFileRecord& record, uint64_t number) {
     item.parentRef = record.ParentReference();
     item.name = std::move(name);
     item.size = record.NameFileSize();
-    if (item.size == 0) {
-        if (const CAttrBase* data = record.DefaultDataStream()) item.size = data->DataSize();
-    }
+    if (item.size == 0 && data) item.size = data->DataSize();
+    item.encrypted = record.IsEncrypted();
     context.deletedFiles.push_back(std::move(item));
+}
+
+// Lists the nameless files: under the name and folder left in a cleared
+// extension record when one checks out, otherwise as orphans named after
+// their record, in a placeholder folder of "找到的文件".
+void ListNamelessFiles(ScanContext& context, const CNTFSVolume& volume, std::vector<NamelessFile>& nameless) {
+    for (NamelessFile& file : nameless) {
+        DeletedFileItem& item = file.item;
+        if (auto cleared = volume.Extensions().ClearedNameOf(item.recordNumber, file.sequence)) {
+            item.name = std::move(cleared->name);
+            item.parentRef = cleared->parentReference;
+        } else {
+            item.name = u"record" + platform::FromUtf8(std::to_string(item.recordNumber));
+            item.parentRef = 0;
+        }
+        context.deletedFiles.push_back(std::move(item));
+    }
 }
 
 }  // namespace
@@ -57,6 +93,7 @@ void SweepMft(ScanContext& context, ScanHost& host, CNTFSVolume& volume) {
     CFileRecord sweepRecord(volume);
     sweepRecord.m_attrMask = CFileRecord::kMaskSweep;
 
+    std::vector<NamelessFile> nameless;
     uint32_t lastPerMille = 0;
     for (uint64_t i = kFirstUserRecord; i < count; ++i) {
         if (host.StopRequested()) break;
@@ -66,8 +103,9 @@ void SweepMft(ScanContext& context, ScanHost& host, CNTFSVolume& volume) {
             host.SetPercentText(FormatPercent1(perMille / 10.0));
             host.SetProgressPosition(i + 1);
         }
-        SweepRecord(context, sweepRecord, i);
+        SweepRecord(context, sweepRecord, i, nameless);
     }
+    ListNamelessFiles(context, volume, nameless);
 
     for (const DeletedFileItem& item : context.deletedFiles)
         if (item.carvedType == 0) MarkFolderChain(context, item.parentRef);

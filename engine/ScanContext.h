@@ -25,6 +25,7 @@ struct DeletedFileItem {
     uint64_t size = 0;
     uint8_t checked = 0;
     uint32_t carvedType = 0;    // 0 for an NTFS file, else the carved type code
+    bool encrypted = false;     // an NTFS file whose data cannot be decrypted
 };
 
 struct FolderItem {

@@ -4,6 +4,7 @@
 // every attribute's data.
 #include "ntfs/AttrBase.h"
 #include "ntfs/AttrIndexRoot.h"
+#include "ntfs/DataStream.h"
 #include "ntfs/FileRecord.h"
 
 #include <array>
@@ -55,6 +56,13 @@ inline void Exercise(CFileRecord& record) {
         }
     }
     if (CAttrBase* data = record.DefaultDataStream()) ReadAttribute(*data);
+    // The stream as recovery reads it: across extents, decompressed.
+    CDataStream stream(record);
+    std::vector<uint8_t> chunk(65536);
+    for (uint64_t offset = 0; offset < stream.DataSize() && offset < kMaxReadPerAttribute; offset += chunk.size()) {
+        size_t got = 0;
+        if (!stream.ReadBytes(offset, chunk, got)) break;
+    }
 }
 
 }  // namespace fuzz_support

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Extracts fuzzing seeds from the committed test volumes into fuzz/seeds/<target>/:
-# MFT records, run lists, a base record with its extension records, FAT
+# MFT records, run lists, a base record with its extension records, compressed
+# units of the ntfs-compressed volume, FAT
 # directory clusters, sectors around carving signatures, and settings texts.
 # The seeds are committed; run this again when the volumes change.
 set -euo pipefail
@@ -56,7 +57,7 @@ def attributes(rec):
         offset += length
 
 records = {}
-for volume in [v for v in ("ntfs-small", "demo", "ntfs-large") if os.path.exists(os.path.join(DATA, v + ".img.xz"))]:
+for volume in [v for v in ("ntfs-small", "demo", "ntfs-large", "ntfs-compressed", "ntfs-orphan") if os.path.exists(os.path.join(DATA, v + ".img.xz"))]:
     for n, raw in mft_records(image(volume)):
         records[(volume, n)] = raw
 wanted = [0, 1, 3, 5, 6, 9, 11, 64, 65, 66, 67, 68, 70, 71, 72, 73, 75, 80]
@@ -154,6 +155,41 @@ for sector in range(len(raw) // 512):
 put("carving", "fat32-small-data-area", b"\x03" + fat[data_start:data_start + 16 * 1024])
 
 # Settings: profile texts and Base64 values as the program writes them.
+# LZNT1: the stored clusters of each compressed unit of ntfs-compressed, after
+# a first byte that asks for a whole 16-cluster unit of output.
+def decoded_runs(attribute):
+    pos, lcn, vcn, out = struct.unpack_from("<H", attribute, 0x20)[0], 0, 0, []
+    while pos < len(attribute) and attribute[pos]:
+        nl, no = attribute[pos] & 15, attribute[pos] >> 4
+        count = int.from_bytes(attribute[pos + 1:pos + 1 + nl], "little")
+        if no:
+            lcn += int.from_bytes(attribute[pos + 1 + nl:pos + 1 + nl + no], "little", signed=True)
+        out.append((vcn, count, lcn if no else None))
+        vcn += count
+        pos += 1 + nl + no
+    return out
+
+if os.path.exists(os.path.join(DATA, "ntfs-compressed.img.xz")):
+    compressed = image("ntfs-compressed")
+    cluster = 4096
+    units = 0
+    for (volume, n), raw in sorted(records.items()):
+        if volume != "ntfs-compressed":
+            continue
+        for kind, attribute in attributes(repaired(raw)):
+            if kind != 0x80 or attribute[8] != 1 or not struct.unpack_from("<H", attribute, 0x0C)[0] & 0xFF:
+                continue
+            clusters = {}
+            for vcn, count, lcn in decoded_runs(attribute):
+                for k in range(count):
+                    clusters[vcn + k] = None if lcn is None else lcn + k
+            for first in range(0, max(clusters) + 1, 16):
+                stored = [clusters[v] for v in range(first, first + 16) if clusters.get(v) is not None]
+                if 0 < len(stored) < len([v for v in range(first, first + 16) if v in clusters]) and units < 24:
+                    put("lznt1", f"ntfs-compressed-record-{n}-unit-{first // 16}",
+                        b"\x0f" + b"".join(compressed[c * cluster:(c + 1) * cluster] for c in stored))
+                    units += 1
+
 put("settings", "config", "[Settings]\r\nPath=/media/backup\r\nLast=QUJDRA==\r\n\r\n[最近]\r\n键 = \"值\"\r\n".encode())
 put("settings", "comments", b"; comment\n[a]\nk=v\n[A]\nK=w\n=novalue\nnoequals\n[unterminated\n")
 put("settings", "base64", b"AAECAwQFBgcICQ==")

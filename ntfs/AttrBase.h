@@ -18,6 +18,8 @@ public:
     // Attribute header fields shared by both forms.
     static constexpr uint32_t kEndOfAttributes = 0xFFFFFFFF;
     static constexpr uint64_t kCommonHeaderSize = 0x10;
+    static constexpr uint16_t kCompressionMask = 0x00FF;
+    static constexpr uint16_t kFlagEncrypted = 0x4000;
 
     // `attribute` is the whole attribute (header, name and value or run list),
     // bounded by its recorded length; it stays inside the owner's buffer.
@@ -38,6 +40,11 @@ public:
     uint32_t Type() const { return m_header.U32(0x00); }
     bool IsNonResident() const { return m_header.U8(0x08) != 0; }
     uint8_t AttributeNameLength() const { return m_header.U8(0x09); }  // 0 for the unnamed stream
+    // Attribute flags (header 0x0C): the compression method in the low byte
+    // (1 is LZNT1), 0x4000 encrypted, 0x8000 sparse.
+    uint16_t AttributeFlags() const { return m_header.U16(0x0C); }
+    bool IsCompressed() const { return (AttributeFlags() & kCompressionMask) != 0; }
+    bool IsEncrypted() const { return (AttributeFlags() & kFlagEncrypted) != 0; }
     const platform::LeBytes& Header() const { return m_header; }
     CFileRecord& Owner() const { return *m_fileRecord; }
 

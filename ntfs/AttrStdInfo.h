@@ -12,7 +12,4 @@ public:
 
     uint64_t ModifiedTime() const { return m_body.U64(0x08); }  // FILETIME, UTC
     uint32_t FileAttributes() const { return m_body.U32(0x20); }
-    bool IsEncryptedOrCompressed() const {
-        return (FileAttributes() & (kFlagEncrypted | kFlagCompressed)) != 0;
-    }
 };

@@ -46,6 +46,8 @@ bool CFileRecord::FinishLoad(uint64_t recordNumber) {
     if (header.U32(0x00) != kSignature) return false;
     if (!ApplyUpdateSequence(m_recordBuffer, m_volume->m_sectorSize)) return false;
     m_loaded = true;
+    if (BaseReference() != 0 && !IsInUse())
+        m_volume->Extensions().Note(recordNumber, BaseReference(), m_recordBuffer, m_volume->RecordCount());
     return true;
 }
 
@@ -88,10 +90,6 @@ bool CFileRecord::ParseAttributes() {
             std::unique_ptr<CAttrBase> attribute = CreateAttribute(record.Sub(offset, length), *this);
             if (!attribute) return false;
             m_attrLists[index].Append(std::move(attribute));
-            // Encrypted and compressed data cannot be recovered from its clusters.
-            if (auto* info = dynamic_cast<const CAttr_StdInfo*>(m_attrLists[kStdInfoList].First());
-                info && info->IsEncryptedOrCompressed())
-                return false;
         }
         offset += length;
     }
@@ -103,6 +101,19 @@ uint16_t CFileRecord::Flags() const {
 
 uint64_t CFileRecord::BaseReference() const {
     return m_loaded ? platform::LeBytes(m_recordBuffer).U64(0x20) : 0;
+}
+
+uint16_t CFileRecord::SequenceNumber() const {
+    return m_loaded ? platform::LeBytes(m_recordBuffer).U16(0x10) : 0;
+}
+
+bool CFileRecord::IsEncrypted() const {
+    const auto* info = dynamic_cast<const CAttr_StdInfo*>(m_attrLists[kStdInfoList].First());
+    if (info && (info->FileAttributes() & CAttr_StdInfo::kFlagEncrypted) != 0) return true;
+    const CSList<CAttrBase>& streams = m_attrLists[kDataList];
+    for (const CAttrBase* attribute = streams.First(); attribute; attribute = streams.Next())
+        if (attribute->AttributeNameLength() == 0 && attribute->IsEncrypted()) return true;
+    return false;
 }
 
 std::span<const uint8_t> CFileRecord::Bytes() const {

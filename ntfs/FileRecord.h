@@ -41,8 +41,7 @@ public:
     // been read as record `recordNumber`.
     bool LoadRecordBytes(std::span<const uint8_t> bytes, uint64_t recordNumber);
     // Builds the attribute objects of the loaded record for the types selected
-    // in m_attrMask. False for a malformed attribute or an encrypted or
-    // compressed record.
+    // in m_attrMask. False for a malformed attribute.
     bool ParseAttributes();
 
     bool IsLoaded() const { return m_loaded; }
@@ -52,6 +51,10 @@ public:
     bool IsDirectory() const { return (Flags() & kFlagDirectory) != 0; }
     // The base record of an extension record; 0 for a base record.
     uint64_t BaseReference() const;
+    uint16_t SequenceNumber() const;  // 0 when nothing is loaded
+    // True when the standard information or an unnamed data attribute says
+    // encrypted: the key is not on the volume, so the data cannot be read.
+    bool IsEncrypted() const;
     // The loaded record's bytes after repair; empty when nothing is loaded.
     std::span<const uint8_t> Bytes() const;
 

@@ -3,6 +3,8 @@
 // that the volume is NTFS 3.0 or later, the reader of MFT record 0 whose data
 // attribute maps every other record, and a 16 MiB window of MFT data through
 // which the sweep fetches records 16 and up.
+#include "ntfs/ExtensionIndex.h"
+
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -51,6 +53,9 @@ public:
     // Clusters of the volume: the boot sector's count, never more than the
     // source holds (a damaged count would send scans far past its end).
     uint64_t TotalClusters() const;
+    // Extension records no longer in use, noted as records are loaded.
+    CExtensionIndex& Extensions() { return m_extensions; }
+    const CExtensionIndex& Extensions() const { return m_extensions; }
 
     // Geometry, as the boot sector gives it.
     uint16_t m_sectorSize = 0;
@@ -78,4 +83,5 @@ private:
     std::vector<uint8_t> m_mftWindow;  // cached stretch of MFT data
     uint64_t m_mftWindowStart = 0;     // MFT data offset of m_mftWindow[0]
     uint64_t m_mftWindowFilled = 0;    // bytes of m_mftWindow that hold MFT data
+    CExtensionIndex m_extensions;
 };

@@ -6,15 +6,16 @@
 #   demo.img.xz         NTFS volume with deleted photos and documents for the README
 #   ntfs-large.img.xz   NTFS with a deleted 30 MiB file and deleted fragmented
 #                       files, one of them spread over extension records
+#   ntfs-compressed.img.xz, ntfs-orphan.img.xz  see ntfs-feature-volumes.sh
 # Each volume gets a <name>.manifest.tsv beside it (see tests/data/README.md).
 #
 # Run as root (the NTFS volumes are FUSE-mounted). Every run rebuilds the named
 # volumes (all of them without arguments) from scratch in a temporary folder
 # and then replaces their files in tests/data/:
-#   scripts/make-test-volumes.sh [ntfs-small|fat32-small|raw-small|demo|ntfs-large]...
+#   scripts/make-test-volumes.sh [ntfs-small|fat32-small|raw-small|demo|ntfs-large|ntfs-compressed|ntfs-orphan]...
 set -euo pipefail
 
-ALL_VOLUMES=(ntfs-small fat32-small raw-small demo ntfs-large)
+ALL_VOLUMES=(ntfs-small fat32-small raw-small demo ntfs-large ntfs-compressed ntfs-orphan)
 VOLUMES=("$@")
 [ "${#VOLUMES[@]}" -gt 0 ] || VOLUMES=("${ALL_VOLUMES[@]}")
 for v in "${VOLUMES[@]}"; do
@@ -35,6 +36,7 @@ command -v mkntfs >/dev/null || need_pkgs+=(ntfs-3g)
 command -v mkfs.fat >/dev/null || need_pkgs+=(dosfstools)
 command -v mcopy >/dev/null || need_pkgs+=(mtools)
 command -v fls >/dev/null || need_pkgs+=(sleuthkit)
+command -v setfattr >/dev/null || need_pkgs+=(attr)
 [ -x /usr/bin/convert ] || need_pkgs+=(imagemagick)
 command -v exiftool >/dev/null || need_pkgs+=(libimage-exiftool-perl)
 command -v zip >/dev/null || need_pkgs+=(zip)
@@ -317,9 +319,9 @@ ntfs_mount() { # IMAGE
     # no_detach keeps the driver a child of this shell, so that unmounting can
     # wait until it has written everything back to the image.
     if command -v faketime >/dev/null; then
-      faketime -f "@$STAMP" "$drv" "$1" "$MNT" -o no_detach &
+      faketime -f "@$STAMP" "$drv" "$1" "$MNT" -o "no_detach${NTFS_OPTIONS:+,$NTFS_OPTIONS}" &
     else
-      "$drv" "$1" "$MNT" -o no_detach &
+      "$drv" "$1" "$MNT" -o "no_detach${NTFS_OPTIONS:+,$NTFS_OPTIONS}" &
     fi
     NTFS_PID=$!
     local _
@@ -439,6 +441,18 @@ EOF
   record_file "$4" "$5" "$(stat -c %i "$MNT$5")"
 }
 
+# ntfs_fill_leaving CLUSTERS SRC PATH: writes a file of zeros (SRC in the
+# samples, PATH on the volume) that takes all free space but CLUSTERS.
+ntfs_fill_leaving() {
+  local free
+  sync
+  free=$(df -B4096 --output=avail "$MNT" | tail -1)
+  [ "$free" -gt "$(($1 + 64))" ] || die "$3: only $free clusters free"
+  head -c $(((free - $1) * 4096)) /dev/zero > "$2"
+  touch -d "$STAMP" "$2"
+  ntfs_put "$2" "$3"
+}
+
 # ntfs_runs IMAGE RECORD -> number of runs of the unnamed $DATA (from istat's
 # cluster list: a run ends where the next cluster is not the following one).
 ntfs_runs() {
@@ -535,7 +549,7 @@ EOF
 
 build_ntfs_large() {
   log "building ntfs-large"
-  local img=$WORK/ntfs-large.img free
+  local img=$WORK/ntfs-large.img
   start_volume ntfs-large
   gen_text "$S/large-readme.txt" 1800 readme
   gen_text "$S/large-notes.txt" 20000 notes
@@ -558,12 +572,7 @@ build_ntfs_large() {
   # free space alternate cluster by cluster (ntfs-3g continues a file at the
   # next free cluster after its last one), while with free space to spare it
   # keeps each file contiguous.
-  sync
-  free=$(df -B4096 --output=avail "$MNT" | tail -1)
-  [ "$free" -gt 4400 ] || die "ntfs-large: only $free clusters free"
-  head -c $(((free - 4096 - 256) * 4096)) /dev/zero > "$S/filler.bin"
-  touch -d "$STAMP" "$S/filler.bin"
-  ntfs_put "$S/filler.bin" /filler.bin
+  ntfs_fill_leaving $((4096 + 256)) "$S/filler.bin" /filler.bin
 
   ntfs_dir /Data
   # 64 KiB at a time: 64 runs of 16 clusters, all in the base record.
@@ -813,6 +822,9 @@ sys.exit(bad)
 EOF
 }
 
+# shellcheck source=scripts/ntfs-feature-volumes.sh
+source "$REPO/scripts/ntfs-feature-volumes.sh"
+
 wanted() { case " ${VOLUMES[*]} " in *" $1 "*) return 0 ;; *) return 1 ;; esac; }
 
 # ntfs-large makes its own samples; the others share the ones below.
@@ -824,9 +836,12 @@ if wanted fat32-small; then build_fat32_small; fi
 if wanted raw-small; then build_raw_small; fi
 if wanted demo; then build_demo; fi
 if wanted ntfs-large; then build_ntfs_large; fi
+if wanted ntfs-compressed; then build_ntfs_compressed; fi
+if wanted ntfs-orphan; then build_ntfs_orphan; fi
 
 status=0
-for v in ntfs-small fat32-small demo ntfs-large; do
+# ntfs-orphan is left out: fls can only list its file as an orphan.
+for v in ntfs-small fat32-small demo ntfs-large ntfs-compressed; do
   if wanted "$v"; then verify_fls "$v" || status=1; fi
 done
 [ $status -eq 0 ] || die "some deleted files are not seen by fls"

@@ -97,7 +97,8 @@ INSTANTIATE_TEST_SUITE_P(Volumes, RecoverEndToEnd,
                                          Case{"fat32-small", "deleted"}, Case{"fat32-small", "full"},
                                          Case{"raw-small", "deleted"}, Case{"raw-small", "full"},
                                          Case{"demo", "deleted"}, Case{"demo", "full"},
-                                         Case{"ntfs-large", "deleted"}, Case{"ntfs-large", "full"}),
+                                         Case{"ntfs-large", "deleted"}, Case{"ntfs-large", "full"},
+                                         Case{"ntfs-compressed", "deleted"}, Case{"ntfs-orphan", "deleted"}),
                          CaseName);
 
 }  // namespace

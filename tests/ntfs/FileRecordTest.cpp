@@ -90,18 +90,6 @@ TEST_F(CraftedRecord, NameChoiceSkipsDosNamesButTakesSizeAndParentFromTheFirstNa
     EXPECT_EQ(m_record.ParentReference(), 0u);
 }
 
-TEST_F(CraftedRecord, EncryptedOrCompressedRecordsFailTheParse) {
-    for (uint32_t flags : {0x4000u, 0x0800u}) {
-        const auto record = RecordBuilder()
-                                .Resident(0x10, StdInfoBody(0, flags | 0x20))
-                                .Resident(0x30, FileNameBody(5, 1, kWin32, u"secret.doc"))
-                                .Build();
-        EXPECT_FALSE(LoadAndParse(record)) << std::hex << flags;
-    }
-    const auto plain = RecordBuilder().Resident(0x10, StdInfoBody(0, 0x20)).Build();
-    EXPECT_TRUE(LoadAndParse(plain));
-}
-
 TEST_F(CraftedRecord, MaskSelectsWhichAttributesAreBuilt) {
     const auto record = RecordBuilder()
                             .Resident(0x10, StdInfoBody(0, 0))
