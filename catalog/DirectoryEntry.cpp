@@ -67,11 +67,10 @@ bool IsPlausibleEntry(const DirEntryBytes& entry, int latestYear, uint64_t clust
     uint8_t attribute = EntryAttribute(entry);
     if (attribute == 0 || (attribute & 0xC0) != 0) return false;
     if (IsDirectoryEntry(entry)) {
-        // A folder has no size, and its extension bytes must be zero. Real
-        // short names are padded with spaces, so a deleted folder that lists
-        // a subfolder fails here and is dropped whole; the free-space scan
-        // still finds its clusters and lists them as lost folders.
-        if (EntryFileSize(entry) != 0 || entry[8] != 0x00 || entry[9] != 0x00) return false;
+        // A folder has no size and, having no extension, blank extension
+        // bytes: short names pad them with spaces, some writers with zeros.
+        auto blank = [](uint8_t byte) { return byte == 0x00 || byte == ' '; };
+        if (EntryFileSize(entry) != 0 || !blank(entry[8]) || !blank(entry[9])) return false;
     } else if (EntryFileSize(entry) == 0) {
         return false;
     }

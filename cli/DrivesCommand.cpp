@@ -1,5 +1,6 @@
 #include "cli/Commands.h"
 
+#include "cli/TextColumns.h"
 #include "platform/DriveTable.h"
 #include "platform/RawSource.h"
 #include "platform/TextConvert.h"
@@ -35,28 +36,42 @@ std::string SourceText(const platform::DriveEntry& drive) {
 }  // namespace
 
 // Lists every drive of the table: letter, file system, size in GiB, source.
+// A drive that cannot be read is still listed, with the reason.
 int RunDrivesCommand(const Arguments& arguments) {
     if (!arguments.empty()) {
-        std::fprintf(stderr, "usage: ruvex-cli drives\n");
-        return 2;
+        std::fprintf(stderr, "ruvex-cli: unexpected argument '%s'\n%s", arguments.front().c_str(), kDrivesUsage);
+        return kExitUsage;
     }
-    std::printf("%-4s %-8s %10s  %s\n", "盘符", "文件系统", "大小", "来源");
+    std::string out;
+    AppendPadded(out, u"盘符", 5);
+    AppendPadded(out, u"文件系统", 9);
+    AppendRightAligned(out, u"大小", 10);
+    out += "  来源\n";
     for (const platform::DriveEntry& drive : platform::Drives().Entries()) {
+        std::string reason;
+        bool readable = static_cast<bool>(platform::RawSource::OpenDrive(drive.letter, reason));
         std::u16string fileSystem;
-        platform::GetFileSystemName(drive.letter, fileSystem);
         uint64_t bytes = 0;
         std::string size;
-        if (platform::GetDriveSize(drive.letter, bytes)) {
-            char text[32];
-            std::snprintf(text, sizeof text, "%.2fG", double(bytes) / 1073741824.0);
-            size = text;
+        if (readable) {
+            platform::GetFileSystemName(drive.letter, fileSystem);
+            if (platform::GetDriveSize(drive.letter, bytes)) {
+                char text[32];
+                std::snprintf(text, sizeof text, "%.2fG", double(bytes) / 1073741824.0);
+                size = text;
+            }
         }
-        // A drive that cannot be read is still listed, with the reason.
-        std::string reason;
-        std::string note = platform::RawSource::OpenDrive(drive.letter, reason) ? "" : " - cannot read: " + reason;
-        std::printf("%c:   %-8s %10s  %s (%s)%s\n", static_cast<char>(drive.letter),
-                    platform::ToUtf8(fileSystem).c_str(), size.c_str(), SourceText(drive).c_str(),
-                    KindText(drive.kind), note.c_str());
+        char letter[8];
+        std::snprintf(letter, sizeof letter, "%c:", static_cast<char>(drive.letter));
+        AppendPadded(out, platform::FromUtf8(letter), 5);
+        AppendPadded(out, fileSystem, 9);
+        AppendRightAligned(out, platform::FromUtf8(size), 10);
+        out += "  " + SourceText(drive) + " (" + KindText(drive.kind) + ")";
+        // The reason starts with the path, already shown.
+        if (reason.rfind(drive.path + ": ", 0) == 0) reason = reason.substr(drive.path.size() + 2);
+        if (!readable) out += " - cannot read: " + reason;
+        out += '\n';
     }
-    return 0;
+    std::fputs(out.c_str(), stdout);
+    return kExitSuccess;
 }

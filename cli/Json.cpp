@@ -2,10 +2,15 @@
 
 #include "platform/TextConvert.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cstdio>
 
-std::string JsonString(std::string_view utf8) {
-    std::string out = "\"";
+namespace {
+
+bool NeedsEscape(unsigned char c) { return c < 0x20 || c == 0x7F || c == '"' || c == '\\'; }
+
+void AppendEscaped(std::string& out, std::string_view utf8) {
     for (unsigned char c : utf8) {
         switch (c) {
         case '"': out += "\\\""; break;
@@ -23,6 +28,13 @@ std::string JsonString(std::string_view utf8) {
             }
         }
     }
+}
+
+}  // namespace
+
+std::string JsonString(std::string_view utf8) {
+    std::string out = "\"";
+    AppendEscaped(out, utf8);
     return out + "\"";
 }
 
@@ -45,16 +57,75 @@ void JsonWriter::Open(char bracket) {
 void JsonWriter::Close(char bracket) {
     m_text += bracket;
     m_needComma = true;
+    // Pieces of about a megabyte: the buffer is reused, never grown.
+    if (m_out && m_text.size() > (1 << 20)) Flush();
+}
+
+void JsonWriter::Flush() {
+    if (!m_out || m_text.empty()) return;
+    std::fwrite(m_text.data(), 1, m_text.size(), m_out);
+    m_text.clear();
+}
+
+void JsonWriter::AppendQuoted(std::string_view utf8) {
+    m_text += '"';
+    size_t start = m_text.size();
+    m_text += utf8;
+    EscapeFrom(start);
+    m_text += '"';
 }
 
 void JsonWriter::Key(std::string_view key) {
     Separate();
-    m_text += JsonString(key);
+    AppendQuoted(key);
     m_text += ':';
     m_afterKey = true;
 }
 
-void JsonWriter::Raw(const std::string& text) {
+void JsonWriter::EscapeFrom(size_t start) {
+    auto begin = m_text.begin() + static_cast<std::ptrdiff_t>(start);
+    if (std::none_of(begin, m_text.end(), [](char c) { return NeedsEscape(static_cast<unsigned char>(c)); }))
+        return;
+    std::string plain = m_text.substr(start);
+    m_text.resize(start);
+    AppendEscaped(m_text, plain);
+}
+
+void JsonWriter::Value(std::u16string_view text) {
+    Separate();
+    m_text += '"';
+    size_t start = m_text.size();
+    platform::AppendUtf8(m_text, text);
+    // Names almost never need escaping; look at the shorter UTF-16 text.
+    for (char16_t c : text) {
+        if (c < 0x80 && NeedsEscape(static_cast<unsigned char>(c))) {
+            EscapeFrom(start);
+            break;
+        }
+    }
+    m_text += '"';
+    m_needComma = true;
+}
+
+void JsonWriter::Value(std::string_view text) {
+    Separate();
+    AppendQuoted(text);
+    m_needComma = true;
+}
+
+void JsonWriter::Value(uint64_t number) {
+    char digits[24];
+    auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+    Raw(std::string_view(digits, static_cast<size_t>(end - digits)));
+}
+
+void JsonWriter::Value(int64_t number) {
+    char digits[24];
+    auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+    Raw(std::string_view(digits, static_cast<size_t>(end - digits)));
+}
+
+void JsonWriter::Raw(std::string_view text) {
     Separate();
     m_text += text;
     m_needComma = true;

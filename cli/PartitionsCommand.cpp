@@ -19,48 +19,29 @@ extern "C" void OnSearchInterrupt(int) { g_stopSearch.store(true); }
 void WriteLayoutJson(JsonWriter& json, const std::string& path, const partitions::DiskLayout& layout, bool deep) {
     const uint64_t sector = layout.sectorSize ? layout.sectorSize : 512;
     json.BeginObject();
-    json.Key("disk");
-    json.Value(path);
-    json.Key("scheme");
-    json.Value(layout.scheme);
-    json.Key("bytes");
-    json.Value(layout.diskBytes);
-    json.Key("sectorSize");
-    json.Value(uint64_t(sector));
-    json.Key("search");
-    json.Value(deep ? "deep" : "quick");
-    json.Key("stopped");
-    json.Value(layout.stopped);
-    json.Key("unreadableBytes");
-    json.Value(layout.unreadableBytes);
+    json.Field("disk", path);
+    json.Field("scheme", layout.scheme);
+    json.Field("bytes", layout.diskBytes);
+    json.Field("sectorSize", sector);
+    json.Field("search", deep ? "deep" : "quick");
+    json.Field("stopped", layout.stopped);
+    json.Field("unreadableBytes", layout.unreadableBytes);
     json.Key("partitions");
     json.BeginArray();
     for (const partitions::PartitionEntry& entry : layout.partitions) {
         json.BeginObject();
-        json.Key("number");
-        json.Value(uint64_t(entry.number));
-        json.Key("startSector");
-        json.Value(entry.start / sector);
-        json.Key("sectors");
-        json.Value(entry.size / sector);
-        json.Key("fileSystem");
-        json.Value(entry.fileSystem);
-        json.Key("origin");
-        json.Value(OriginText(entry.origin));
-        json.Key("scheme");
-        json.Value(entry.scheme);
-        json.Key("type");
-        json.Value(entry.type);
-        json.Key("name");
-        json.Value(entry.name);
-        json.Key("extended");
-        json.Value(entry.extended);
-        json.Key("logical");
-        json.Value(entry.logical);
-        json.Key("readable");
-        json.Value(entry.readable);
-        json.Key("problem");
-        json.Value(entry.problem);
+        json.Field("number", uint64_t(entry.number));
+        json.Field("startSector", entry.start / sector);
+        json.Field("sectors", entry.size / sector);
+        json.Field("fileSystem", entry.fileSystem);
+        json.Field("origin", OriginText(entry.origin));
+        json.Field("scheme", entry.scheme);
+        json.Field("type", entry.type);
+        json.Field("name", entry.name);
+        json.Field("extended", entry.extended);
+        json.Field("logical", entry.logical);
+        json.Field("readable", entry.readable);
+        json.Field("problem", entry.problem);
         json.EndObject();
     }
     json.EndArray();
@@ -77,23 +58,22 @@ void WriteLayoutJson(JsonWriter& json, const std::string& path, const partitions
 // for lost volumes (at the usual alignments, or with --deep at every sector),
 // numbered as --partition takes them. Ctrl+C stops the search.
 int RunPartitionsCommand(Arguments arguments) {
+    CommandLine commandLine(std::move(arguments));
     SourceOptions options;
-    const bool deep = TakeFlag(arguments, "--deep");
-    if (!ParseSourceOptions(arguments, options)) return 2;
-    if (!arguments.empty()) {
-        std::fprintf(stderr, "ruvex-cli partitions: unexpected argument '%s'\n", arguments.front().c_str());
-        return 2;
-    }
+    ParseSourceOptions(commandLine, options);
+    const bool deep = commandLine.Flag("--deep");
+    if (options.partition != 0) commandLine.Fail("--partition goes with scan and recover");
+    if (std::string error = commandLine.Error(); !error.empty()) return CommandLineError(error, kPartitionsUsage);
     RegisterImage(options);
     const platform::DriveEntry* disk = platform::Drives().Find(options.letter);
     if (!disk) {
         std::fprintf(stderr, "ruvex-cli: no such drive: %c:\n", static_cast<char>(options.letter));
-        return 1;
+        return kExitFailure;
     }
     if (disk->partitionNumber != 0) {
         std::fprintf(stderr, "ruvex-cli: drive %c: is partition %u of %s; give the whole disk\n",
                      static_cast<char>(options.letter), disk->partitionNumber, disk->path.c_str());
-        return 2;
+        return kExitUsage;
     }
     partitions::LayoutOptions search;
     search.search = deep ? partitions::SearchDepth::Deep : partitions::SearchDepth::Quick;
@@ -114,13 +94,15 @@ int RunPartitionsCommand(Arguments arguments) {
     if (interactive) std::fputs("\r\033[K", stderr);
     if (!read) {
         std::fprintf(stderr, "ruvex-cli: %s\n", reason.c_str());
-        return 1;
+        return kExitFailure;
     }
     if (options.json) {
-        JsonWriter json;
-        WriteLayoutJson(json, disk->path, layout, deep);
-        std::printf("%s\n", json.Text().c_str());
-        return layout.stopped ? 1 : 0;
+        {
+            JsonWriter json(stdout);
+            WriteLayoutJson(json, disk->path, layout, deep);
+        }
+        std::printf("\n");
+        return layout.stopped ? kExitStopped : kExitSuccess;
     }
     std::printf("%s: %s, %llu bytes, %u-byte sectors\n", disk->path.c_str(),
                 layout.scheme.empty() ? "no partition table"
@@ -134,5 +116,5 @@ int RunPartitionsCommand(Arguments arguments) {
         std::printf("%llu bytes could not be read and were not searched\n",
                     static_cast<unsigned long long>(layout.unreadableBytes));
     if (!deep) std::printf("lost partitions were searched for at the usual alignments; --deep searches every sector\n");
-    return layout.stopped ? 1 : 0;
+    return layout.stopped ? kExitStopped : kExitSuccess;
 }

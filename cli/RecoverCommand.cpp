@@ -1,13 +1,15 @@
 #include "cli/Commands.h"
 
+#include "cli/Destination.h"
+#include "cli/FoundFiles.h"
 #include "cli/ScanSession.h"
+#include "cli/TreeFileLookup.h"
 #include "engine/ScanContext.h"
 #include "platform/TextConvert.h"
 #include "results/RecoveryWriter.h"
 #include "results/ResultsModel.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <fnmatch.h>
 
 namespace {
@@ -19,8 +21,10 @@ bool MatchesAny(const std::vector<std::string>& patterns, const std::u16string& 
     return false;
 }
 
-// Ticks the files whose names match, with every folder that leads to them.
-void TickMatching(ResultsModel& model, const std::vector<std::string>& patterns) {
+// Ticks the files whose names match, with every folder that leads to them;
+// false when none matches.
+bool TickMatching(ResultsModel& model, const std::vector<std::string>& patterns) {
+    bool anyMatched = false;
     ForEachInSubtree(model.Root(), [&](TreeNode& node) {
         bool any = false;
         for (ListRow& row : RowsForNode(model.Context(), node)) {
@@ -29,43 +33,34 @@ void TickMatching(ResultsModel& model, const std::vector<std::string>& patterns)
             if (row.item) row.item->checked = 1;
         }
         if (!any) return;
+        anyMatched = true;
         for (TreeNode* up = &node; up; up = up->parent) up->checked = true;
     });
+    return anyMatched;
 }
 
 int SaveOneFile(ResultsModel& model, char16_t letter, const std::string& treePath, const std::string& out) {
-    std::u16string path = platform::FromUtf8(treePath);
-    size_t slash = path.rfind(u'/');
-    std::u16string folder = slash == std::u16string::npos ? u"" : path.substr(0, slash);
-    std::u16string name = slash == std::u16string::npos ? path : path.substr(slash + 1);
-    // Tree paths may start with the drive node's own text.
-    std::u16string driveText = std::u16string(1, letter) + u"盘";
-    if (folder == driveText) folder.clear();
-    if (folder.rfind(driveText + u"/", 0) == 0) folder = folder.substr(driveText.size() + 1);
-    TreeNode* node = model.FindNodeByPath(folder);
-    if (!node) {
-        std::fprintf(stderr, "ruvex-cli: no folder '%s' in the results\n", platform::ToUtf8(folder).c_str());
-        return 1;
+    TreeFileLookup lookup = FindTreeFile(model, letter, platform::FromUtf8(treePath));
+    if (lookup.matches.size() > 1) {
+        std::fprintf(stderr, "ruvex-cli: '%s' is ambiguous; give the whole path:\n", treePath.c_str());
+        for (const TreeFileMatch& match : lookup.matches)
+            std::fprintf(stderr, "  %s\n", platform::ToUtf8(match.path).c_str());
+        return kExitFailure;
     }
-    for (const ListRow& row : RowsForNode(model.Context(), *node)) {
-        if (row.name != name || !row.file) continue;
-        std::error_code error;
-        std::string parent = std::filesystem::absolute(out, error).parent_path().string();
-        if (!IsDestinationAllowed(letter, parent) || !IsDestinationAllowed(letter, out)) {
-            std::fprintf(stderr, "%s\n", platform::ToUtf8(kSameDriveRefusal).c_str());
-            return 1;
-        }
-        SaveResult result = row.file->SaveToFile(platform::FromUtf8(out));
-        if (!result.ok) {
-            std::fprintf(stderr, "ruvex-cli: %s: %s\n", out.c_str(), result.error.c_str());
-            return 1;
-        }
-        std::printf("saved %s (%llu bytes)\n", out.c_str(), static_cast<unsigned long long>(result.bytesWritten));
-        return 0;
+    if (lookup.matches.empty()) {
+        std::fprintf(stderr, "ruvex-cli: no file '%s' in the results\n", treePath.c_str());
+        if (!lookup.closest.empty()) std::fprintf(stderr, "closest paths that exist:\n");
+        for (const std::u16string& path : lookup.closest)
+            std::fprintf(stderr, "  %s\n", platform::ToUtf8(path).c_str());
+        return kExitFailure;
     }
-    std::fprintf(stderr, "ruvex-cli: no file '%s' in '%s'\n", platform::ToUtf8(name).c_str(),
-                 platform::ToUtf8(folder).c_str());
-    return 1;
+    SaveResult result = lookup.matches.front().row.file->SaveToFile(platform::FromUtf8(out));
+    if (!result.ok) {
+        std::fprintf(stderr, "ruvex-cli: %s: %s\n", out.c_str(), result.error.c_str());
+        return kExitFailure;
+    }
+    std::printf("saved %s (%llu bytes)\n", out.c_str(), static_cast<unsigned long long>(result.bytesWritten));
+    return kExitSuccess;
 }
 
 }  // namespace
@@ -73,37 +68,56 @@ int SaveOneFile(ResultsModel& model, char16_t letter, const std::string& treePat
 // Scans a drive, ticks everything (or the files that match --only) and
 // writes it under "<DIR>/<letter>盘恢复的文件/"; or saves one file.
 int RunRecoverCommand(Arguments arguments) {
+    CommandLine commandLine(std::move(arguments));
     SourceOptions options;
-    if (!ParseSourceOptions(arguments, options)) return 2;
-    std::string destination, file, out, pattern;
-    bool hasDestination = TakeOption(arguments, "--to", destination);
-    bool hasFile = TakeOption(arguments, "--file", file);
-    bool hasOut = TakeOption(arguments, "--out", out);
-    std::vector<std::string> patterns;
-    while (TakeOption(arguments, "--only", pattern)) patterns.push_back(pattern);
-    if (!arguments.empty() || hasFile != hasOut || hasFile == hasDestination) {
-        std::fprintf(stderr, "usage: ruvex-cli recover (--image PATH [--letter L] | --drive L) [--mode deleted|full]\n"
-                             "         (--to DIR [--only PATTERN]... | --file PATH-IN-TREE --out FILE)\n");
-        return 2;
+    ParseSourceOptions(commandLine, options);
+    auto destination = commandLine.Option("--to", "a folder");
+    auto file = commandLine.Option("--file", "a path in the result tree");
+    auto out = commandLine.Option("--out", "a file name");
+    bool force = commandLine.Flag("--force");
+    std::vector<std::string> patterns = commandLine.Options("--only", "a name pattern");
+    if (destination && file) commandLine.Fail("give --to or --file, not both");
+    else if (file && !out) commandLine.Fail("--file needs --out FILE");
+    else if (out && !file) commandLine.Fail("--out goes with --file");
+    else if (!destination && !file) commandLine.Fail("recover needs --to DIR, or --file PATH-IN-TREE with --out FILE");
+    if (!patterns.empty() && !destination) commandLine.Fail("--only goes with --to");
+    if (force && !out) commandLine.Fail("--force goes with --out");
+    if (std::string error = commandLine.Error(); !error.empty()) return CommandLineError(error, kRecoverUsage);
+
+    if (!OpenSource(options)) return kExitFailure;
+    // The destination is judged before the scan, so nothing is scanned for a
+    // place that cannot take the files.
+    std::string refusal = destination ? CheckRecoveryFolder(*destination, options.letter)
+                                      : CheckOutputFile(*out, force, options.letter);
+    if (!refusal.empty()) {
+        std::fprintf(stderr, "ruvex-cli: %s\n", refusal.c_str());
+        return kExitFailure;
     }
+
     auto session = RunScan(options);
-    if (!session) return 1;
     session->model = std::make_unique<ResultsModel>(session->context, options.letter);
     ResultsModel& model = *session->model;
-    if (hasFile) return SaveOneFile(model, options.letter, file, out);
-
-    if (!IsDestinationAllowed(options.letter, destination)) {
-        std::fprintf(stderr, "%s\n", platform::ToUtf8(kSameDriveRefusal).c_str());
-        return 1;
+    const int finished = session->stopped ? kExitStopped : kExitSuccess;
+    if (FoundFiles(model).Count() == 0) {
+        std::printf("%s\nnothing to recover; no folder was created\n", NothingFoundText(*session, options).c_str());
+        return finished;
     }
+    if (file) {
+        int result = SaveOneFile(model, options.letter, *file, *out);
+        return result == kExitSuccess ? finished : result;
+    }
+
     RecoveryWriter writer(session->context);
     if (patterns.empty()) {
         model.ClickNodeCheckBox(model.Root());
     } else {
-        TickMatching(model, patterns);
+        if (!TickMatching(model, patterns)) {
+            std::printf("no found file matches --only; nothing was written\n");
+            return finished;
+        }
         writer.fatFileFilter = [&patterns](const std::u16string& name) { return MatchesAny(patterns, name); };
     }
-    RecoveryReport report = writer.RecoverAll(model.Root(), platform::FromUtf8(destination), options.letter);
+    RecoveryReport report = writer.RecoverAll(model.Root(), platform::FromUtf8(*destination), options.letter);
 
     std::printf("%s\nfiles written: %llu\nbytes written: %llu\nfailures: %zu\n",
                 platform::ToUtf8(report.Succeeded() ? kRecoveryCompleteText : u"恢复结束,部分文件失败").c_str(),
@@ -111,6 +125,6 @@ int RunRecoverCommand(Arguments arguments) {
                 static_cast<unsigned long long>(report.bytesWritten), report.failures.size());
     for (const RecoveryFailure& failure : report.failures)
         std::printf("  failed: %s: %s\n", failure.path.c_str(), failure.reason.c_str());
-    if (session->stopped) return 1;
-    return report.Succeeded() ? 0 : 1;
+    if (!report.Succeeded()) return kExitFailure;
+    return finished;
 }

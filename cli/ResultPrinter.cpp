@@ -1,7 +1,11 @@
 #include "cli/ResultPrinter.h"
 
-#include "catalog/DelFile.h"
-#include "catalog/Entry.h"
+#include "catalog/FileEntry.h"
+#include "catalog/FolderEntry.h"
+#include "cli/FoundFiles.h"
+#include "cli/Json.h"
+#include "cli/TextColumns.h"
+#include "cli/TimeText.h"
 #include "engine/ScanContext.h"
 #include "platform/TextConvert.h"
 #include "results/ResultList.h"
@@ -14,9 +18,32 @@ namespace {
 
 std::string Utf8(const std::u16string& text) { return platform::ToUtf8(text); }
 
-std::u16string ModifiedText(uint64_t modified) { return FileTimeText(modified); }
+constexpr size_t kNameColumn = 40;
+constexpr size_t kSizeColumn = 10;
+
+void AppendFileLine(std::string& out, size_t indent, std::u16string_view name, const std::u16string& size,
+                    const std::u16string& time) {
+    out.append(indent + 2, ' ');
+    AppendPadded(out, name, kNameColumn);
+    out += ' ';
+    AppendRightAligned(out, size, kSizeColumn);
+    out += "  ";
+    platform::AppendUtf8(out, time);
+    out += '\n';
+}
+
+const char* KindOf(const DeletedFileItem& item) { return item.carvedType != 0 ? "carved" : "ntfs"; }
+
+std::u16string JoinPath(const std::u16string& folder, const std::u16string& name) {
+    return folder.empty() ? name : folder + u"/" + name;
+}
 
 }  // namespace
+
+void WriteOut(const std::string& text) {
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fflush(stdout);
+}
 
 void PrintStore(const ScanContext& context) {
     std::printf("folders:\n");
@@ -28,98 +55,139 @@ void PrintStore(const ScanContext& context) {
     for (const DeletedFileItem& item : context.deletedFiles)
         std::printf("  %llu\tparent %llu\t%s\t%s\t%s\n", static_cast<unsigned long long>(item.recordNumber),
                     static_cast<unsigned long long>(item.parentRef), Utf8(item.name).c_str(),
-                    Utf8(SizeText(item.size)).c_str(), Utf8(ModifiedText(item.modified)).c_str());
+                    Utf8(SizeText(item.size)).c_str(), Utf8(FileTimeText(item.modified)).c_str());
 }
 
-void WriteStoreJson(JsonWriter& json, const ScanContext& context) {
+void PrintTree(ResultsModel&, const FoundFiles& found) {
+    std::string out;
+    TimeTexts times;
+    for (const TreeNode* node : found.Nodes()) {
+        size_t depth = 0;
+        for (const TreeNode* up = node->parent; up; up = up->parent) ++depth;
+        out.append(depth * 2, ' ');
+        platform::AppendUtf8(out, node->text);
+        out += "/\n";
+        if (node->fatFolder) {
+            for (const auto& file : node->fatFolder->m_files)
+                AppendFileLine(out, depth * 2, file->GetDisplayName(), SizeText(file->GetFileSize()),
+                               FatTimeText(file->GetWriteDate(), file->GetWriteTime()));
+        }
+        for (const DeletedFileItem* item : found.ItemsOf(*node))
+            AppendFileLine(out, depth * 2, item->name, SizeText(item->size), times.Display(item->modified));
+        if (out.size() > (1 << 20)) {
+            WriteOut(out);
+            out.clear();
+        }
+    }
+    WriteOut(out);
+}
+
+void WriteStoreFoldersJson(JsonWriter& json, const ScanContext& context) {
     json.Key("folders");
     json.BeginArray();
     for (const auto& [key, folder] : context.folderMap) {
         json.BeginObject();
-        json.Key("key");
-        json.Value(static_cast<uint64_t>(key));
-        json.Key("parentRef");
-        json.Value(static_cast<uint64_t>(folder.parentRef));
-        json.Key("name");
-        json.Value(folder.name);
-        json.Key("deleted");
-        json.Value(folder.deleted != 0);
+        json.Field("key", static_cast<uint64_t>(key));
+        json.Field("parentRef", static_cast<uint64_t>(folder.parentRef));
+        json.Field("name", folder.name);
+        json.Field("deleted", folder.deleted != 0);
         json.EndObject();
     }
     json.EndArray();
-    json.Key("files");
-    json.BeginArray();
-    for (const DeletedFileItem& item : context.deletedFiles) {
-        json.BeginObject();
-        json.Key("recordNumber");
-        json.Value(static_cast<uint64_t>(item.recordNumber));
-        json.Key("parentRef");
-        json.Value(static_cast<uint64_t>(item.parentRef));
-        json.Key("name");
-        json.Value(item.name);
-        json.Key("size");
-        json.Value(static_cast<uint64_t>(item.size));
-        json.Key("modified");
-        json.Value(ModifiedText(item.modified));
-        json.EndObject();
-    }
-    json.EndArray();
-}
-
-void PrintTree(ResultsModel& model) {
-    std::vector<std::pair<TreeNode*, int>> pending{{&model.Root(), 0}};
-    while (!pending.empty()) {
-        auto [node, depth] = pending.back();
-        pending.pop_back();
-        std::string indent(static_cast<size_t>(depth) * 2, ' ');
-        std::printf("%s%s/\n", indent.c_str(), Utf8(node->text).c_str());
-        for (const ListRow& row : RowsForNode(model.Context(), *node))
-            std::printf("%s  %-40s %10s  %s\n", indent.c_str(), Utf8(row.name).c_str(),
-                        Utf8(row.sizeText).c_str(), Utf8(row.timeText).c_str());
-        for (auto it = node->children.rbegin(); it != node->children.rend(); ++it)
-            pending.emplace_back(it->get(), depth + 1);
-    }
 }
 
 namespace {
 
-void WriteNodeJson(JsonWriter& json, ResultsModel& model, TreeNode& node, int depth) {
+// The fields every found file has, whatever found it.
+struct FileFields {
+    const char* kind;
+    std::u16string_view name;
+    std::u16string path;
+    uint64_t size;
+    std::u16string_view timeText;
+    std::string_view timeIso;
+    uint64_t location;  // MFT record, carved file's handle, or FAT32 first cluster
+    uint64_t parentRef;
+};
+
+void WriteTime(JsonWriter& json, std::string_view iso) {
+    if (iso.empty())
+        json.Null();
+    else
+        json.Value(iso);
+}
+
+void WriteFile(JsonWriter& json, const FileFields& file) {
     json.BeginObject();
-    json.Key("text");
-    json.Value(node.text);
-    json.Key("data");
-    json.Value(static_cast<uint64_t>(node.data));
-    json.Key("files");
-    json.BeginArray();
-    for (const ListRow& row : RowsForNode(model.Context(), node)) {
-        json.BeginObject();
-        json.Key("name");
-        json.Value(row.name);
-        json.Key("size");
-        uint64_t size = row.item ? row.item->size : 0;
-        if (!row.item) {
-            if (auto* fat = dynamic_cast<const CEntry*>(row.file)) size = fat->GetFileSize();
-        }
-        json.Value(size);
-        json.Key("sizeText");
-        json.Value(row.sizeText);
-        json.Key("time");
-        json.Value(row.timeText);
-        json.EndObject();
-    }
-    json.EndArray();
-    json.Key("children");
-    json.BeginArray();
-    // Deep trees come only from damaged volumes; JSON nesting stops well before the stack would.
-    if (depth < 512)
-        for (auto& child : node.children) WriteNodeJson(json, model, *child, depth + 1);
-    json.EndArray();
+    json.Field("kind", file.kind);
+    json.Field("recordNumber", file.location);
+    json.Field("parentRef", file.parentRef);
+    json.Field("name", file.name);
+    json.Field("path", file.path);
+    json.Field("size", file.size);
+    json.Field("sizeText", SizeText(file.size));
+    json.Field("modified", file.timeText);
+    json.Key("modifiedIso");
+    WriteTime(json, file.timeIso);
     json.EndObject();
+}
+
+// The tree's nodes, each with its path and its files as indexes into
+// "files": store files by their place in the store, FAT32 files numbered on
+// from there in the same node order as "files" lists them.
+void WriteNodeJson(JsonWriter& json, ResultsModel& model, const FoundFiles& found) {
+    const DeletedFileItem* first = model.Context().deletedFiles.data();
+    uint64_t nextFatFile = model.Context().deletedFiles.size();
+    // Depth first with an explicit stack: trees rebuilt from damaged volumes
+    // can be very deep. Each entry is a node to open, or a marker to close one.
+    std::vector<std::pair<const TreeNode*, bool>> pending{{&model.Root(), true}};
+    while (!pending.empty()) {
+        auto [node, open] = pending.back();
+        pending.pop_back();
+        if (!open) {
+            json.EndArray();
+            json.EndObject();
+            continue;
+        }
+        json.BeginObject();
+        json.Field("text", node->text);
+        json.Field("data", static_cast<uint64_t>(node->data));
+        json.Field("path", found.PathOf(*node));
+        json.Key("files");
+        json.BeginArray();
+        if (node->fatFolder)
+            for (size_t i = 0; i < node->fatFolder->m_files.size(); ++i) json.Value(nextFatFile++);
+        for (const DeletedFileItem* item : found.ItemsOf(*node)) json.Value(static_cast<uint64_t>(item - first));
+        json.EndArray();
+        json.Key("children");
+        json.BeginArray();
+        pending.emplace_back(node, false);
+        for (auto it = node->children.rbegin(); it != node->children.rend(); ++it) pending.emplace_back(it->get(), true);
+    }
 }
 
 }  // namespace
 
-void WriteTreeJson(JsonWriter& json, ResultsModel& model) {
+void WriteFilesAndTreeJson(JsonWriter& json, ResultsModel& model, const FoundFiles& found) {
+    TimeTexts times;
+    json.Key("files");
+    json.BeginArray();
+    for (const DeletedFileItem& item : model.Context().deletedFiles) {
+        const std::u16string& time = times.Display(item.modified);
+        WriteFile(json, {KindOf(item), item.name, JoinPath(found.FolderPathOf(item), item.name), item.size, time,
+                         times.Iso(item.modified), item.recordNumber, item.parentRef});
+    }
+    for (const TreeNode* node : found.Nodes()) {
+        if (!node->fatFolder) continue;
+        for (const auto& file : node->fatFolder->m_files) {
+            std::u16string name = file->GetDisplayName();
+            std::u16string time = FatTimeText(file->GetWriteDate(), file->GetWriteTime());
+            std::string iso = times.IsoFat(file->GetWriteDate(), file->GetWriteTime());
+            WriteFile(json, {"fat32", name, JoinPath(found.PathOf(*node), name), file->GetFileSize(), time, iso,
+                             file->GetFirstCluster(), 0});
+        }
+    }
+    json.EndArray();
     json.Key("tree");
-    WriteNodeJson(json, model, model.Root(), 0);
+    WriteNodeJson(json, model, found);
 }

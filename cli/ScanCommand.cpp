@@ -1,47 +1,65 @@
 #include "cli/Commands.h"
 
+#include "cli/FoundFiles.h"
+#include "cli/Json.h"
 #include "cli/ResultPrinter.h"
 #include "cli/ScanSession.h"
 #include "platform/TextConvert.h"
 
 #include <cstdio>
 
-// Scans a drive and prints what was found: the tree with each folder's
-// files, or with --store the result store as the scan left it.
-int RunScanCommand(Arguments arguments) {
-    SourceOptions options;
-    if (!ParseSourceOptions(arguments, options)) return 2;
-    bool store = TakeFlag(arguments, "--store");
-    if (!arguments.empty()) {
-        std::fprintf(stderr, "ruvex-cli scan: unexpected argument '%s'\n", arguments.front().c_str());
-        return 2;
+namespace {
+
+const char* ResultKindName(int32_t kind) {
+    switch (kind) {
+    case 0: return "ntfs";
+    case 1: return "fat32";
+    default: return "carved";
     }
+}
+
+}  // namespace
+
+// Scans a drive and prints what was found: the tree with each folder's
+// files, the whole as JSON, or with --store the result store as the scan
+// left it.
+int RunScanCommand(Arguments arguments) {
+    CommandLine commandLine(std::move(arguments));
+    SourceOptions options;
+    ParseSourceOptions(commandLine, options);
+    bool store = commandLine.Flag("--store");
+    if (std::string error = commandLine.Error(); !error.empty()) return CommandLineError(error, kScanUsage);
+    if (!OpenSource(options)) return kExitFailure;
     auto session = RunScan(options);
-    if (!session) return 1;
     ScanContext& context = session->context;
 
-    JsonWriter json;
+    JsonWriter json(stdout);
     if (options.json) {
         json.BeginObject();
-        json.Key("drive");
-        json.Value(platform::ToUtf8(std::u16string(1, options.letter)));
-        json.Key("mode");
-        json.Value(options.mode == 2 ? "full" : "deleted");
-        json.Key("resultKind");
-        json.Value(static_cast<int64_t>(context.resultKind));
-        json.Key("stopped");
-        json.Value(session->stopped);
-        WriteStoreJson(json, context);
+        json.Field("drive", platform::ToUtf8(std::u16string(1, options.letter)));
+        json.Field("mode", options.mode == 2 ? "full" : "deleted");
+        json.Field("recoveryMode", static_cast<int64_t>(options.mode));
+        json.Field("resultKind", static_cast<int64_t>(context.resultKind));
+        json.Field("resultKindName", ResultKindName(context.resultKind));
+        json.Field("stopped", session->stopped);
+        WriteStoreFoldersJson(json, context);
     } else if (store) {
         PrintStore(context);
     }
     session->model = std::make_unique<ResultsModel>(context, options.letter);
+    FoundFiles found(*session->model);
     if (options.json) {
-        WriteTreeJson(json, *session->model);
+        json.Field("foundFiles", static_cast<uint64_t>(found.Count()));
+        WriteFilesAndTreeJson(json, *session->model, found);
         json.EndObject();
-        std::printf("%s\n", json.Text().c_str());
+        json.Flush();
+        WriteOut("\n");
     } else if (!store) {
-        PrintTree(*session->model);
+        PrintTree(*session->model, found);
     }
-    return session->stopped ? 1 : 0;
+    if (found.Count() == 0) {
+        // Keeps standard output a JSON document when one was asked for.
+        std::fprintf(options.json ? stderr : stdout, "%s\n", NothingFoundText(*session, options).c_str());
+    }
+    return session->stopped ? kExitStopped : kExitSuccess;
 }

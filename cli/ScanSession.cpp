@@ -6,26 +6,12 @@
 #include "platform/DriveTable.h"
 #include "platform/RawSource.h"
 #include "platform/TextConvert.h"
+#include "platform/VolumeInfo.h"
 
-#include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
-
-bool TakeOption(Arguments& arguments, const std::string& name, std::string& value) {
-    auto it = std::find(arguments.begin(), arguments.end(), name);
-    if (it == arguments.end() || it + 1 == arguments.end()) return false;
-    value = *(it + 1);
-    arguments.erase(it, it + 2);
-    return true;
-}
-
-bool TakeFlag(Arguments& arguments, const std::string& name) {
-    auto it = std::find(arguments.begin(), arguments.end(), name);
-    if (it == arguments.end()) return false;
-    arguments.erase(it);
-    return true;
-}
 
 namespace {
 
@@ -37,47 +23,41 @@ bool ParseLetter(const std::string& text, char16_t& letter) {
     return true;
 }
 
+constexpr const char* kCarvedTypes = "JPEG, BMP, ZIP, DOCX, XLSX or PPTX";
+
 }  // namespace
 
-bool ParseSourceOptions(Arguments& arguments, SourceOptions& options) {
-    std::string image, letter, drive, mode, partition;
-    bool hasImage = TakeOption(arguments, "--image", image);
-    bool hasLetter = TakeOption(arguments, "--letter", letter);
-    bool hasDrive = TakeOption(arguments, "--drive", drive);
-    options.json = TakeFlag(arguments, "--json");
-    if (TakeOption(arguments, "--partition", partition)) {
-        auto [end, error] = std::from_chars(partition.data(), partition.data() + partition.size(), options.partition);
-        if (error != std::errc() || end != partition.data() + partition.size() || options.partition == 0) {
-            std::fprintf(stderr, "ruvex-cli: --partition takes a partition number as 'ruvex-cli partitions' shows it\n");
-            return false;
-        }
+void ParseSourceOptions(CommandLine& commandLine, SourceOptions& options) {
+    auto image = commandLine.Option("--image", "the path of a disk image");
+    auto letter = commandLine.Option("--letter", "a drive letter A to Z");
+    auto drive = commandLine.Option("--drive", "a drive letter A to Z");
+    options.json = commandLine.Flag("--json");
+    if (auto partition = commandLine.Option("--partition", "a partition number as 'ruvex-cli partitions' shows it")) {
+        const char* end = partition->data() + partition->size();
+        auto parsed = std::from_chars(partition->data(), end, options.partition);
+        if (parsed.ec != std::errc() || parsed.ptr != end || options.partition == 0)
+            commandLine.Fail("--partition takes a partition number as 'ruvex-cli partitions' shows it");
     }
-    if (TakeOption(arguments, "--mode", mode)) {
-        if (mode == "deleted") {
+    if (auto mode = commandLine.Option("--mode", "'deleted' or 'full'")) {
+        if (*mode == "deleted")
             options.mode = 1;
-        } else if (mode == "full") {
+        else if (*mode == "full")
             options.mode = 2;
-        } else {
-            std::fprintf(stderr, "ruvex-cli: --mode must be 'deleted' or 'full', not '%s'\n", mode.c_str());
-            return false;
-        }
+        else
+            commandLine.Fail("--mode must be 'deleted' or 'full', not '" + *mode + "'");
     }
-    if (hasImage == hasDrive) {
-        std::fprintf(stderr, "ruvex-cli: give either --image PATH or --drive LETTER\n");
-        return false;
-    }
-    if (hasImage) {
-        options.imagePath = image;
+    if (image && drive) {
+        commandLine.Fail("give either --image or --drive, not both");
+    } else if (image) {
+        options.imagePath = *image;
         options.letter = u'Z';
-        if (hasLetter && !ParseLetter(letter, options.letter)) {
-            std::fprintf(stderr, "ruvex-cli: --letter must be a drive letter A to Z\n");
-            return false;
-        }
-    } else if (!ParseLetter(drive, options.letter)) {
-        std::fprintf(stderr, "ruvex-cli: --drive must be a drive letter A to Z\n");
-        return false;
+        if (letter && !ParseLetter(*letter, options.letter)) commandLine.Fail("--letter must be a drive letter A to Z");
+    } else if (drive) {
+        if (!ParseLetter(*drive, options.letter)) commandLine.Fail("--drive must be a drive letter A to Z");
+        if (letter) commandLine.Fail("--letter goes with --image only");
+    } else {
+        commandLine.Fail("give --image PATH or --drive LETTER");
     }
-    return true;
 }
 
 void RegisterImage(const SourceOptions& options) {
@@ -87,22 +67,52 @@ void RegisterImage(const SourceOptions& options) {
     platform::Drives().Register({options.letter, error ? options.imagePath : absolute, 0, platform::DriveKind::Image});
 }
 
-std::unique_ptr<ScanSession> RunScan(const SourceOptions& options) {
+bool OpenSource(const SourceOptions& options) {
     RegisterImage(options);
-    if (!ChoosePartition(options.letter, options.partition)) return nullptr;
+    if (!ChoosePartition(options.letter, options.partition)) return false;
     std::string reason;
     if (!platform::RawSource::OpenDrive(options.letter, reason)) {
         std::fprintf(stderr, "ruvex-cli: cannot read drive %c: %s\n", static_cast<char>(options.letter),
                      reason.c_str());
-        return nullptr;
+        return false;
     }
+    return true;
+}
+
+std::unique_ptr<ScanSession> RunScan(const SourceOptions& options) {
     auto session = std::make_unique<ScanSession>();
     session->context.recoveryMode = options.mode;
-    {
-        CliScanHost host;
-        host.SetTitle(u"正在扫描" + std::u16string(1, options.letter) + u"盘......");
-        RunScanThread(session->context, host, options.letter);
-        session->stopped = host.StopRequested();
-    }
+    CliScanHost host;
+    host.SetTitle(u"正在扫描" + std::u16string(1, options.letter) + u"盘......");
+    RunScanThread(session->context, host, options.letter);
+    session->stopped = host.StopRequested();
     return session;
+}
+
+std::string NothingFoundText(const ScanSession& session, const SourceOptions& options) {
+    std::string drive = "drive " + std::string(1, static_cast<char>(options.letter));
+    std::string stopped = session.stopped ? " before the scan was stopped" : "";
+    switch (session.context.resultKind) {
+    case 0:
+        if (options.mode == 2)
+            return "nothing found on " + drive + stopped + ": the NTFS volume lists no deleted file, and its free space holds no " +
+                   kCarvedTypes + " file";
+        return "nothing found on " + drive + stopped + ": the NTFS volume lists no deleted file (--mode full also carves its free space)";
+    case 1:
+        return "nothing found on " + drive + stopped +
+               ": the FAT32 volume has no deleted file or folder, and its free space holds no " + kCarvedTypes + " file";
+    default: {
+        std::u16string fileSystem;
+        platform::GetFileSystemName(options.letter, fileSystem);
+        std::string what = fileSystem.empty() ? "no NTFS, FAT32 or exFAT volume was recognised"
+                                              : "the " + platform::ToUtf8(fileSystem) + " volume was read as plain sectors";
+        return "nothing found on " + drive + stopped + ": " + what + ", and no " + kCarvedTypes +
+               " file was found in its sectors";
+    }
+    }
+}
+
+int CommandLineError(const std::string& message, const char* usage) {
+    std::fprintf(stderr, "ruvex-cli: %s\n%s", message.c_str(), usage);
+    return kExitUsage;
 }

@@ -1,12 +1,12 @@
 #pragma once
 // What the scan and recover commands share: the source options, opening the
-// drive, running the scan and building the results model.
+// drive, running the scan and saying what a scan that found nothing tried.
+#include "cli/CommandLine.h"
 #include "cli/Commands.h"
 #include "engine/ScanContext.h"
 #include "results/ResultsModel.h"
 
 #include <memory>
-#include <optional>
 #include <string>
 
 struct SourceOptions {
@@ -17,9 +17,17 @@ struct SourceOptions {
     bool json = false;
 };
 
-// Takes --image, --letter, --drive, --partition, --mode and --json out of `arguments`;
-// false with a message on standard error when they are wrong.
-bool ParseSourceOptions(Arguments& arguments, SourceOptions& options);
+// Takes --image, --letter, --drive, --partition, --mode and --json; what is
+// wrong with them is recorded in `commandLine`.
+void ParseSourceOptions(CommandLine& commandLine, SourceOptions& options);
+
+// Puts --image into the drive table under its letter.
+void RegisterImage(const SourceOptions& options);
+
+// Registers the image as its drive letter, narrows a whole disk to the
+// chosen partition (or refuses it without one) and checks that the source
+// can be read; false after a clear message on standard error.
+bool OpenSource(const SourceOptions& options);
 
 struct ScanSession {
     ScanContext context;
@@ -27,14 +35,11 @@ struct ScanSession {
     bool stopped = false;
 };
 
-// Puts --image into the drive table under its letter.
-void RegisterImage(const SourceOptions& options);
-
-// Registers the image, narrows a whole disk to the chosen partition, checks
-// that the source can be read and scans it.
-// Null, after a clear message on standard error, when the source cannot be read.
+// Scans the opened source.
 std::unique_ptr<ScanSession> RunScan(const SourceOptions& options);
 
-// Takes the value after `--name` out of `arguments`; false when absent.
-bool TakeOption(Arguments& arguments, const std::string& name, std::string& value);
-bool TakeFlag(Arguments& arguments, const std::string& name);
+// One line that says what the scan looked for when it found nothing.
+std::string NothingFoundText(const ScanSession& session, const SourceOptions& options);
+
+// Prints "ruvex-cli: <message>" and the command's usage on standard error.
+int CommandLineError(const std::string& message, const char* usage);

@@ -15,6 +15,8 @@ namespace {
 constexpr size_t kSectorsPerClusterOffset = 0x0D;
 constexpr size_t kReservedSectorsOffset = 0x0E;
 constexpr size_t kNumberOfTablesOffset = 0x10;
+constexpr size_t kTotalSectors16Offset = 0x13;
+constexpr size_t kTotalSectors32Offset = 0x20;
 constexpr size_t kSectorsPerTableOffset = 0x24;
 constexpr size_t kRootClusterOffset = 0x2C;
 
@@ -75,12 +77,25 @@ void CFAT32VolumeAccess::LoadLayout() {
         done += length;
     }
     platform::Diagnostic("DONE!\n");
+    m_clusterEnd = std::min<uint64_t>(m_fat.size(), 2 + DataAreaClusters(geometry.byteSize / m_sectorSize));
 }
 
-uint64_t CFAT32VolumeAccess::GetUnitCount() const { return m_fat.size() > 2 ? m_fat.size() - 2 : 0; }
+uint64_t CFAT32VolumeAccess::DataAreaClusters(uint64_t sourceSectors) const {
+    // mkfs rounds the table up, so it holds more entries than the data area
+    // has clusters; the volume's own sector count, or the source's end when
+    // that is smaller, bounds the clusters that exist.
+    platform::LeBytes boot(m_bootSector.data(), m_bootSector.size());
+    uint64_t volumeSectors = boot.U32(kTotalSectors32Offset);
+    if (volumeSectors == 0) volumeSectors = boot.U16(kTotalSectors16Offset);
+    if (volumeSectors == 0 || volumeSectors > sourceSectors) volumeSectors = sourceSectors;
+    uint64_t dataStart = ReservedSectors() + uint64_t(NumberOfTables()) * SectorsPerTable();
+    return volumeSectors > dataStart ? (volumeSectors - dataStart) / SectorsPerCluster() : 0;
+}
+
+uint64_t CFAT32VolumeAccess::GetUnitCount() const { return m_clusterEnd > 2 ? m_clusterEnd - 2 : 0; }
 
 bool CFAT32VolumeAccess::IsUnitInUse(uint64_t cluster) const {
-    return cluster >= m_fat.size() || m_fat[cluster] != 0;
+    return cluster >= m_clusterEnd || m_fat[cluster] != 0;
 }
 
 uint64_t CFAT32VolumeAccess::UnitToSector(uint64_t cluster) const {
@@ -105,7 +120,7 @@ bool CFAT32VolumeAccess::ReadUnits(uint64_t first, uint64_t last, std::span<uint
     return ReadSectors(firstSector, lastSector, buffer);
 }
 
-bool CFAT32VolumeAccess::IsDataCluster(uint64_t cluster) const { return cluster >= 2 && cluster < m_fat.size(); }
+bool CFAT32VolumeAccess::IsDataCluster(uint64_t cluster) const { return cluster >= 2 && cluster < m_clusterEnd; }
 
 uint32_t CFAT32VolumeAccess::TableEntry(uint64_t cluster) const {
     return cluster < m_fat.size() ? m_fat[cluster] : 0;
@@ -120,7 +135,7 @@ void CFAT32VolumeAccess::WalkChain(uint64_t start, Visit visit) const {
     // End markers (0x0FFFFFF8 and up), the bad-cluster mark, links with the
     // reserved high bits set, 0 and 1 are all no data cluster and end the walk.
     uint64_t cluster = start;
-    for (uint64_t links = 0; IsDataCluster(cluster) && links < m_fat.size(); ++links) {
+    for (uint64_t links = 0; IsDataCluster(cluster) && links < m_clusterEnd; ++links) {
         if (!visit(cluster)) return;
         cluster = m_fat[cluster];
     }

@@ -27,7 +27,8 @@ public:
     explicit CFAT32VolumeAccess(std::unique_ptr<platform::RawSource> source);
     ~CFAT32VolumeAccess() override;
 
-    // Table entries less the two reserved ones.
+    // Data clusters: the table's entries less the two reserved ones, or the
+    // clusters the data area holds when that is fewer.
     uint64_t GetUnitCount() const override;
     uint32_t GetUnitSize() const override { return m_clusterSize; }
     uint32_t GetSectorSize() const override { return m_sectorSize; }
@@ -40,7 +41,7 @@ public:
     bool ReadUnits(uint64_t first, uint64_t last, std::span<uint8_t> buffer) const override;
 
     // True for a number that names a cluster of the data area: 2 up to the
-    // last table entry. Chains and directory entries are trusted only then.
+    // last table entry or the end of the data area, whichever comes first. Chains and directory entries are trusted only then.
     bool IsDataCluster(uint64_t cluster) const;
     // The table entry of a cluster (its link); 0 beyond the table.
     uint32_t TableEntry(uint64_t cluster) const;
@@ -49,7 +50,7 @@ public:
     bool ReadCluster(uint64_t cluster, std::span<uint8_t> buffer) const;
     // Bytes of the chain that starts at `start`: cluster count × cluster size;
     // 0 when the start is no data cluster. A cyclic chain is cut after as many
-    // links as the table has entries.
+    // links as the volume has cluster numbers.
     uint64_t MeasureClusterChain(uint64_t start) const;
     // Reads the chain in order into consecutive cluster-sized slots of
     // `buffer`, as many clusters as fit; false on the first failed read.
@@ -67,10 +68,12 @@ private:
     template <typename Visit>
     void WalkChain(uint64_t start, Visit visit) const;
     void LoadLayout();
+    uint64_t DataAreaClusters(uint64_t sourceSectors) const;
 
     std::unique_ptr<platform::RawSource> m_hVolume;
     uint32_t m_sectorSize = 0;
     std::array<uint8_t, kBootSectorSize> m_bootSector{};
     uint32_t m_clusterSize = 0;
     std::vector<uint32_t> m_fat;
+    uint64_t m_clusterEnd = 0;  // one past the last data cluster
 };

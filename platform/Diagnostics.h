@@ -5,4 +5,9 @@ namespace platform {
 
 [[gnu::format(printf, 1, 2)]] void Diagnostic(const char* format, ...);
 
+// Diagnostics are written unless a front end turns them off; the command
+// line shows them only when asked (--verbose).
+void SetDiagnosticsEnabled(bool enabled);
+bool DiagnosticsEnabled();
+
 }  // namespace platform

@@ -33,7 +33,7 @@ DriveTable& Drives() {
     return table;
 }
 
-bool ParseDriveValue(const std::string& value, std::string& path, uint32_t& sectorSize) {
+bool ParseDriveValue(const std::string& value, std::string& path, uint32_t& sectorSize, std::string* problem) {
     path = value;
     sectorSize = 0;
     size_t comma = value.rfind(',');
@@ -43,8 +43,13 @@ bool ParseDriveValue(const std::string& value, std::string& path, uint32_t& sect
         uint32_t size = 0;
         auto result = std::from_chars(begin, end, size);
         if (result.ec == std::errc() && result.ptr == end) {
-            if (size < 512 || size > 65536 || (size & (size - 1)) != 0) return false;
             path = value.substr(0, comma);
+            if (size < 512 || size > 65536 || (size & (size - 1)) != 0) {
+                if (problem)
+                    *problem = "sector size " + std::to_string(size) +
+                               " is unusable (a power of two from 512 to 65536 is needed)";
+                return false;
+            }
             sectorSize = size;
         }
     }
@@ -84,7 +89,11 @@ void DriveTable::Load(const std::string& settingsPath, const std::string& sysBlo
         DriveEntry entry;
         entry.letter = letter;
         entry.kind = DriveKind::Image;
-        if (!ParseDriveValue(ToUtf8(value), entry.path, entry.sectorSize)) continue;
+        // An unusable sector size keeps the drive in the table with its
+        // reason, so that the user sees why it cannot be scanned.
+        if (!ParseDriveValue(ToUtf8(value), entry.path, entry.sectorSize, &entry.problem) &&
+            (entry.problem.empty() || entry.path.empty()))
+            continue;
         if (entry.path.rfind("/dev/", 0) == 0) entry.kind = DriveKind::Fixed;
         configured.push_back(std::move(entry));
     }

@@ -19,6 +19,9 @@ struct DriveEntry {
     std::string path;        // block device or disk-image file
     uint32_t sectorSize = 0; // configured sector size of an image, 0 for the default
     DriveKind kind = DriveKind::Fixed;
+    // Why the configured entry cannot be used (e.g. its sector size), empty
+    // when it can; such a drive is listed with the reason but never opened.
+    std::string problem{};
     // A partition of a whole disk: its bytes within `path`, its number as the
     // partition list numbers it, how it is known and what the table calls it.
     uint64_t start = 0;
@@ -61,7 +64,10 @@ private:
 DriveTable& Drives();
 
 // Parses a [Drives] value "path" or "path,sectorSize"; false when malformed.
-bool ParseDriveValue(const std::string& value, std::string& path, uint32_t& sectorSize);
+// A sector size that no device has leaves the path set and says why in
+// `problem`, when given.
+bool ParseDriveValue(const std::string& value, std::string& path, uint32_t& sectorSize,
+                     std::string* problem = nullptr);
 // Block devices under a sysfs folder, loop, ram, optical and zram devices left out.
 std::vector<BlockDeviceInfo> ListBlockDevices(const std::string& sysBlockFolder);
 

@@ -14,7 +14,7 @@ std::unique_ptr<OutputFile> OutputFile::Create(const std::u16string& path, std::
     std::string name = ToUtf8(path);
     int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) {
-        error = name + ": " + std::strerror(errno);
+        error = std::strerror(errno);  // the caller names the file
         return nullptr;
     }
     return std::unique_ptr<OutputFile>(new OutputFile(fd));
@@ -53,7 +53,7 @@ bool CreateFolders(const std::u16string& path, std::string& error) {
     std::filesystem::path folder(ToUtf8(path));
     std::filesystem::create_directories(folder, code);
     if (std::filesystem::is_directory(folder, code)) return true;
-    error = folder.string() + ": " + (code ? code.message() : std::string("cannot create folder"));
+    error = code ? code.message() : std::string("cannot create folder");  // the caller names the folder
     return false;
 }
 

@@ -17,7 +17,7 @@ std::string OpenFailureReason(int error) {
     switch (error) {
     case ENOENT: return "no such file or device";
     case EACCES:
-    case EPERM: return "permission denied: run as root to read raw devices";
+    case EPERM: return ::geteuid() == 0 ? "permission denied" : "permission denied: run as root to read raw devices";
     case EISDIR: return "is a folder, not a volume or image";
     default: return std::strerror(error);
     }
@@ -64,6 +64,10 @@ std::unique_ptr<RawSource> RawSource::OpenDrive(char16_t letter, std::string& re
     const DriveEntry* entry = Drives().Find(letter);
     if (!entry) {
         reason = "no such drive: " + std::string(1, static_cast<char>(letter)) + ":";
+        return nullptr;
+    }
+    if (!entry->problem.empty()) {
+        reason = entry->path + ": " + entry->problem;
         return nullptr;
     }
     return Open(entry->path, entry->sectorSize, {entry->start, entry->length}, reason);

@@ -10,6 +10,7 @@
 namespace platform {
 
 std::string ToUtf8(std::u16string_view text);          // invalid UTF-16 becomes U+FFFD
+void AppendUtf8(std::string& out, std::u16string_view text);  // the same, appended to `out`
 std::u16string FromUtf8(std::string_view text);        // invalid UTF-8 becomes U+FFFD
 
 // 8-bit text in the configured code page (default CP936) to UTF-16. Bytes that

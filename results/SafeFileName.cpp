@@ -47,12 +47,17 @@ std::u16string SafeFileName(const std::u16string& name) {
             safe += c;
         }
     }
-    if (safe.empty() || safe == u"." || safe == u"..") safe = u"_" + safe;
     if (Utf8Length(safe) > kMaxNameBytes) {
         std::u16string extension;
         std::u16string stem = SplitExtension(safe, extension);
         safe = CutToBytes(stem, kMaxNameBytes - Utf8Length(extension)) + extension;
     }
+    // FAT, exFAT and NTFS drop trailing spaces and dots from a name when it
+    // is created (a deleted 8.3 entry lists as "#RIP    .   "); writing the
+    // stored form makes the copy reachable on such a stick and in a shell.
+    // This also turns "." and ".." into nothing, which becomes "_".
+    safe.erase(safe.find_last_not_of(u" .") + 1);
+    if (safe.empty()) safe = u"_";
     return safe;
 }
 

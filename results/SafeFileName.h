@@ -4,8 +4,9 @@
 // safe before it becomes part of a path.
 #include <string>
 
-// No separators, no "." or "..", no NUL or control characters, at most 255
-// bytes of UTF-8 (shortened keeping the extension); never empty.
+// No separators, no NUL or control characters, no trailing spaces or dots
+// (so never "." or ".."), at most 255 bytes of UTF-8 (shortened keeping the
+// extension); never empty.
 std::u16string SafeFileName(const std::u16string& name);
 // "name (2).ext" for the second file of one name in a folder, and so on.
 std::u16string NumberedFileName(const std::u16string& name, unsigned number);

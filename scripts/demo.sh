@@ -1,23 +1,33 @@
 #!/usr/bin/env bash
-# Builds Ruvex and runs it on the bundled demo volume: lists the drives, shows
-# what a scan finds on the demo volume and recovers it into build/demo/recovered.
+# Builds ruvex-cli (and nothing else), installs it into /usr/local so that a
+# shell finds it, and runs it on the bundled demo volume: lists the drives,
+# shows what a scan finds and recovers it into build-demo/recovered.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/build.sh build
-mkdir -p build/demo
-xz -dc tests/data/demo.img.xz > build/demo/demo.img
+launcher=()
+if command -v ccache >/dev/null 2>&1; then
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+fi
+cmake -S . -B build-demo -DCMAKE_BUILD_TYPE=Release -DRUVEX_BUILD_TESTS=OFF "${launcher[@]}" >/dev/null
+cmake --build build-demo --target ruvex-cli -j"$(nproc)"
+cmake --install build-demo --component ruvex-cli --prefix "${RUVEX_PREFIX:-/usr/local}"
+hash -r
+command -v ruvex-cli
+
+mkdir -p build-demo/demo
+xz -dc tests/data/demo.img.xz > build-demo/demo/demo.img
 # The demo volume becomes drive Z through the settings file's drive table.
-export RUVEX_HOME="$PWD/build/demo/home"
+export RUVEX_HOME="$PWD/build-demo/demo/home"
 mkdir -p "$RUVEX_HOME/ruvex"
-printf '[Drives]\nZ=%s\n' "$PWD/build/demo/demo.img" > "$RUVEX_HOME/ruvex/config.ini"
+printf '[Drives]\nZ=%s\n' "$PWD/build-demo/demo/demo.img" > "$RUVEX_HOME/ruvex/config.ini"
 
 echo "== Drives"
-build/cli/ruvex-cli drives
+ruvex-cli drives
 echo
 echo "== What a full scan of drive Z finds"
-build/cli/ruvex-cli scan --drive Z --mode full
+ruvex-cli scan --drive Z --mode full
 echo
-echo "== Recovering everything into build/demo/recovered"
-rm -rf build/demo/recovered
-build/cli/ruvex-cli recover --drive Z --mode full --to build/demo/recovered
-find build/demo/recovered -type f | sort
+echo "== Recovering everything into build-demo/recovered"
+rm -rf build-demo/recovered
+ruvex-cli recover --drive Z --mode full --to build-demo/recovered
+find build-demo/recovered -type f | sort

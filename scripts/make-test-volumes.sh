@@ -6,16 +6,18 @@
 #   demo.img.xz         NTFS volume with deleted photos and documents for the README
 #   ntfs-large.img.xz   NTFS with a deleted 30 MiB file and deleted fragmented
 #                       files, one of them spread over extension records
+#   fat32-tree.img.xz   FAT32 made by mkfs.fat with a deleted folder tree three
+#                       levels deep, every name a VFAT long name
 #   ntfs-compressed.img.xz, ntfs-orphan.img.xz  see ntfs-feature-volumes.sh
 # Each volume gets a <name>.manifest.tsv beside it (see tests/data/README.md).
 #
 # Run as root (the NTFS volumes are FUSE-mounted). Every run rebuilds the named
 # volumes (all of them without arguments) from scratch in a temporary folder
 # and then replaces their files in tests/data/:
-#   scripts/make-test-volumes.sh [ntfs-small|fat32-small|raw-small|demo|ntfs-large|ntfs-compressed|ntfs-orphan]...
+#   scripts/make-test-volumes.sh [ntfs-small|fat32-small|raw-small|demo|ntfs-large|ntfs-compressed|ntfs-orphan|fat32-tree]...
 set -euo pipefail
 
-ALL_VOLUMES=(ntfs-small fat32-small raw-small demo ntfs-large ntfs-compressed ntfs-orphan)
+ALL_VOLUMES=(ntfs-small fat32-small raw-small demo ntfs-large ntfs-compressed ntfs-orphan fat32-tree)
 VOLUMES=("$@")
 [ "${#VOLUMES[@]}" -gt 0 ] || VOLUMES=("${ALL_VOLUMES[@]}")
 for v in "${VOLUMES[@]}"; do
@@ -688,14 +690,18 @@ fat_rmtree() { # PATH
   printf '%s\n' "$1" >> "$DELETED"
 }
 
-build_fat32_small() {
-  log "building fat32-small"
-  FAT_IMG=$WORK/fat32-small.img
-  start_volume fat32-small
+fat_new() { # NAME SERIAL LABEL: a fresh 36 MiB FAT32 volume as $FAT_IMG
+  log "building $1"
+  FAT_IMG=$WORK/$1.img
+  start_volume "$1"
   rm -f "$FAT_IMG"
   truncate -s 36M "$FAT_IMG"
   # 512-byte sectors, 1 sector per cluster: about 72,000 clusters, a real FAT32.
-  mkfs.fat -F 32 -S 512 -s 1 --invariant -i 52555658 -n RUVEXFAT "$FAT_IMG" >/dev/null
+  mkfs.fat -F 32 -S 512 -s 1 --invariant -i "$2" -n "$3" "$FAT_IMG" >/dev/null
+}
+
+build_fat32_small() {
+  fat_new fat32-small 52555658 RUVEXFAT
 
   fat_dir /Documents
   fat_put "$S/keep.txt" /Documents/keep-report.txt
@@ -741,6 +747,41 @@ build_fat32_small() {
   fat_rm /big-3MiB.txt
 
   finish_volume fat32-small live
+}
+
+# fat32-tree: a deleted folder tree three levels deep, with files at every
+# level and a Chinese folder. Every name is mixed-case, long or Chinese, so
+# mtools stores a VFAT long name and each path survives the deletion whole
+# (a plain 8.3 entry loses its first character). The folders' short names pad
+# their empty extensions with spaces, as every FAT writer does.
+build_fat32_tree() {
+  fat_new fat32-tree 52555659 RUVEXTREE
+  local t=$WORK/tree-samples
+  mkdir -p "$t"
+  gen_text "$t/live.txt" 1200 treelive
+  gen_text "$t/summary.txt" 2500 summary
+  gen_text "$t/budget.txt" 4100 budget
+  gen_text "$t/meeting.txt" 700 meeting
+  gen_text "$t/design.txt" 9000 design
+  gen_text "$t/report-cn.txt" 1600 baogao
+  gen_text "$t/draft.txt" 3300 draft
+
+  fat_dir /Keep
+  fat_put "$t/live.txt" "/Keep/Live Notes.txt"
+  fat_dir /Archive
+  fat_put "$t/summary.txt" "/Archive/Summary 2023.txt"
+  fat_dir /Archive/Projects
+  fat_put "$t/budget.txt" "/Archive/Projects/Budget Plan.txt"
+  fat_dir "/Archive/Projects/Alpha Team"
+  fat_put "$t/meeting.txt" "/Archive/Projects/Alpha Team/Meeting Notes.txt"
+  fat_put "$t/design.txt" "/Archive/Projects/Alpha Team/Design Draft v2.txt"
+  fat_dir /Archive/年度报告
+  fat_put "$t/report-cn.txt" /Archive/年度报告/总结.txt
+  fat_put "$t/draft.txt" "/Keep/Old Draft.txt"
+
+  fat_rmtree /Archive
+  fat_rm "/Keep/Old Draft.txt"
+  finish_volume fat32-tree live
 }
 
 # ---------------------------------------------------------------- raw
@@ -838,10 +879,11 @@ if wanted demo; then build_demo; fi
 if wanted ntfs-large; then build_ntfs_large; fi
 if wanted ntfs-compressed; then build_ntfs_compressed; fi
 if wanted ntfs-orphan; then build_ntfs_orphan; fi
+if wanted fat32-tree; then build_fat32_tree; fi
 
 status=0
 # ntfs-orphan is left out: fls can only list its file as an orphan.
-for v in ntfs-small fat32-small demo ntfs-large ntfs-compressed; do
+for v in ntfs-small fat32-small demo ntfs-large ntfs-compressed fat32-tree; do
   if wanted "$v"; then verify_fls "$v" || status=1; fi
 done
 [ $status -eq 0 ] || die "some deleted files are not seen by fls"

@@ -63,15 +63,16 @@ TEST_F(FileContent, SavesExactlyTheRecordedSize) {
 }
 
 TEST_F(FileContent, FileRunningPastTheVolumeLeavesNoFile) {
-    // The table has 1024 entries, the image only 900 data clusters: the first
-    // 65536-byte step of this file reads, the second does not.
+    // The table has 1024 entries, the image only 900 data clusters: a file
+    // from cluster 700 over 250 clusters would end past the data area, so it
+    // is refused before anything is read or created.
     CFileEntry file({}, 0, Deleted(File("PARTIAL BIN", 700, 250 * 512)), false, m_context);
     std::string path = m_folder + "/partial";
     testing::internal::CaptureStderr();
     SaveResult result = file.SaveToFile(platform::FromUtf8(path));
     testing::internal::GetCapturedStderr();
     EXPECT_FALSE(result.ok);
-    EXPECT_NE(result.error.find("cannot be read"), std::string::npos) << result.error;
+    EXPECT_NE(result.error.find("outside the volume"), std::string::npos) << result.error;
     EXPECT_FALSE(std::filesystem::exists(path)) << "no partial copy is left";
 
     CFileEntry beyond({}, 0, Deleted(File("BEYOND  BIN", 1000, 100 * 512)), false, m_context);

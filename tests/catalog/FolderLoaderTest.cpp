@@ -90,11 +90,32 @@ TEST_F(CraftedVolume, DeletedFolderIsDroppedWhenItsClusterIsReusedOrAnEntryIsImp
             Deleted(Folder("WRONGDOT", 7))},
         true);
     Put(5, {Dot(5), DotDot(0), Deleted(File("A       JPG", 30, 10))}, true);
-    Put(6, {Dot(6), DotDot(0), Deleted(File("B       JPG", 31, 10)), Deleted(Short("SUB", 0x10, 8, 0))}, false);
+    Put(6, {Dot(6), DotDot(0), Deleted(File("B       JPG", 31, 10)), Deleted(Short("SUB     OLD", 0x10, 8, 0))},
+        false);
     Put(7, {Dot(9), DotDot(0), Deleted(File("C       JPG", 32, 10))}, false);
     CRootFolder& root = LoadRoot();
     EXPECT_TRUE(root.m_subFolders.empty());
     EXPECT_FALSE(root.m_hasContent);
+}
+
+// Short names pad a folder's empty extension with spaces; a deleted tree
+// keeps every level with them.
+TEST_F(CraftedVolume, DeletedFolderKeepsSubfoldersWhoseNamesArePaddedWithSpaces) {
+    Open("loader-nested");
+    Put(2, {Short("RUVEXFAT   ", 0x08, 0, 0), Deleted(Short("TOP", 0x10, 5, 0))}, true);
+    Put(5, {Dot(5), DotDot(0), Deleted(File("A       TXT", 30, 10)), Deleted(Short("MIDDLE", 0x10, 6, 0))}, false);
+    Put(6, {Dot(6), DotDot(5), Deleted(Short("BOTTOM", 0x10, 7, 0))}, false);
+    Put(7, {Dot(7), DotDot(6), Deleted(File("C       TXT", 32, 10))}, false);
+    CRootFolder& root = LoadRoot();
+
+    ASSERT_EQ(root.m_subFolders.size(), 1u);
+    const CFolderEntry& top = *root.m_subFolders[0];
+    ASSERT_EQ(top.m_subFolders.size(), 1u);
+    const CFolderEntry& middle = *top.m_subFolders[0];
+    EXPECT_EQ(middle.GetDisplayName(), u"#IDDLE  .   ");
+    ASSERT_EQ(middle.m_subFolders.size(), 1u);
+    ASSERT_EQ(middle.m_subFolders[0]->m_files.size(), 1u);
+    EXPECT_EQ(middle.m_subFolders[0]->m_files[0]->GetFirstCluster(), 32u);
 }
 
 TEST_F(CraftedVolume, StrayLongNameEntriesJoinTheNextName) {

@@ -12,7 +12,7 @@ namespace {
 std::vector<uint8_t> Text(const std::string& text) { return {text.begin(), text.end()}; }
 
 TEST(FAT32VolumeAccess, MapsClustersPastTheReservedAreaAndBothTables) {
-    Fat32TestImage image("fat-geometry", {32, 2, 1000, 8, 2, 100});
+    Fat32TestImage image("fat-geometry", {32, 2, 1000, 8, 2, 127'998});
     image.Write(2032 * 512, Text("cluster two"));
     image.Write(2032 * 512 + 8 * 512, Text("cluster three"));
     image.Register(u'F');
@@ -36,7 +36,31 @@ TEST(FAT32VolumeAccess, MapsClustersPastTheReservedAreaAndBothTables) {
     ASSERT_TRUE(device.ReadSectors(2000, 2000, buffer)) << "device sector 0 is the first table sector";
     EXPECT_EQ(std::string(buffer.begin(), buffer.begin() + 11), "cluster two");
     EXPECT_FALSE(device.ReadUnits(99, 101, buffer)) << "more units than the buffer holds";
-    EXPECT_FALSE(device.ReadUnits(102, 102, buffer)) << "past the end of the volume";
+    EXPECT_FALSE(device.ReadUnits(128'000, 128'000, buffer)) << "past the end of the volume";
+}
+
+// mkfs rounds the table up: it has entries for clusters the data area does
+// not hold, and a scan that trusted them would read past the volume's end.
+TEST(FAT32VolumeAccess, LastDataClusterIsTheSmallerOfTableAndDataArea) {
+    Fat32TestImage image("fat-short-data", {32, 2, 8, 1, 2, 900});  // 1024 entries, 900 clusters
+    image.Register(u'G');
+    testing::internal::CaptureStderr();
+    CFAT32VolumeAccess device(u'G');
+    EXPECT_EQ(device.GetUnitCount(), 900u);
+    EXPECT_TRUE(device.IsDataCluster(901));
+    EXPECT_FALSE(device.IsDataCluster(902));
+    EXPECT_FALSE(device.IsUnitInUse(901));
+    EXPECT_TRUE(device.IsUnitInUse(902)) << "no cluster there to scan";
+    std::vector<uint8_t> buffer(512);
+    EXPECT_TRUE(device.ReadUnits(901, 901, buffer));
+
+    // The boot sector's own sector count wins when it ends the volume earlier.
+    std::vector<uint8_t> total(4);
+    Fat32TestImage::PutLe(total, 0, 32 + 16 + 500, 4);
+    image.Write(0x20, total);
+    CFAT32VolumeAccess shorter(u'G');
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(shorter.GetUnitCount(), 500u);
 }
 
 struct ChainCase {

@@ -82,13 +82,17 @@ TEST(CliCommands, DrivesListsConfiguredImagesWithTheirFileSystems) {
     if (!testing_support::VolumeExists("demo")) GTEST_SKIP();
     std::string home = testing_support::MakeTempFolder("home");
     std::filesystem::create_directories(home + "/ruvex");
-    std::ofstream(home + "/ruvex/config.ini") << "[Drives]\nY=" << testing_support::VolumePath("demo") << "\n";
+    std::ofstream(home + "/ruvex/config.ini") << "[Drives]\nY=" << testing_support::VolumePath("demo")
+                                              << "\nX=" << testing_support::VolumePath("demo") << ",513\n";
     setenv("RUVEX_HOME", home.c_str(), 1);
     CliResult run = RunCli({"drives"});
     unsetenv("RUVEX_HOME");
     ASSERT_EQ(run.exitCode, 0);
     EXPECT_NE(run.out.find("Y:   NTFS"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("0.01G"), std::string::npos) << run.out;
+    // A sector size no device has keeps the drive listed, with the reason.
+    EXPECT_NE(run.out.find("X:"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("cannot read: sector size 513 is unusable"), std::string::npos) << run.out;
 }
 
 }  // namespace

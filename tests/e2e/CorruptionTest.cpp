@@ -137,7 +137,7 @@ TEST_P(CorruptedVolume, RecoveryEndsCleanlyAndWritesOnlyItsDestination) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Volumes, CorruptedVolume,
-                         testing::Values("ntfs-small", "fat32-small", "raw-small", "demo", "ntfs-large"),
+                         testing::Values("ntfs-small", "fat32-small", "raw-small", "demo", "ntfs-large", "fat32-tree"),
                          [](const testing::TestParamInfo<std::string>& info) {
                              std::string name = info.param;
                              for (char& c : name)

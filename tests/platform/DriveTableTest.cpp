@@ -62,6 +62,23 @@ TEST(DriveTable, ParsesDriveValues) {
     EXPECT_EQ(size, 512u);
     EXPECT_FALSE(platform::ParseDriveValue("/a.img,100", path, size)) << "not a power of two";
     EXPECT_FALSE(platform::ParseDriveValue("", path, size));
+    std::string problem;
+    EXPECT_FALSE(platform::ParseDriveValue("/a.img,513", path, size, &problem));
+    EXPECT_EQ(path, "/a.img");
+    EXPECT_NE(problem.find("sector size 513"), std::string::npos) << problem;
+}
+
+TEST(DriveTable, DriveWithAnUnusableSectorSizeIsListedWithItsReason) {
+    std::string folder = testing_support::MakeTempFolder("drives-bad-size");
+    std::string settings = folder + "/config.ini";
+    std::ofstream(settings) << "[Drives]\nX=/images/odd.img,513\nY=/images/good.img,4096\n";
+    DriveTable table;
+    table.Load(settings, folder + "/no-sys");
+    const DriveEntry* odd = table.Find(u'X');
+    ASSERT_NE(odd, nullptr);
+    EXPECT_EQ(odd->path, "/images/odd.img");
+    EXPECT_NE(odd->problem.find("513"), std::string::npos);
+    EXPECT_TRUE(table.Find(u'Y')->problem.empty());
 }
 
 }  // namespace
