@@ -6,7 +6,8 @@
 #                   deleted: an MFT of about 103,000 records to sweep
 #   raw-mixed.img   1 GiB with no file system: seeded random data, zero
 #                   stretches, text and thousands of copies of small JPEG, BMP
-#                   and ZIP files, each at a sector start
+#                   and ZIP files and of every other kind the full scan
+#                   carves (from tests/data/carving-mixed), each at a sector start
 # raw-mixed.layout.tsv lists where every sample copy lies (kind, first sector,
 # bytes). An image is rebuilt only when it is missing or this script changed.
 #
@@ -149,10 +150,10 @@ make_raw() {
   log "raw-mixed.img: sample files"
   make_samples "$WORK/samples"
   log "raw-mixed.img: writing 1 GiB"
-  python3 - "$image.part" "$OUT/raw-mixed.layout.tsv" "$WORK/samples" <<'PY'
-import os, random, sys
+  python3 - "$image.part" "$OUT/raw-mixed.layout.tsv" "$WORK/samples" "$REPO" <<'PY'
+import lzma, os, random, sys
 
-path, layout_path, samples = sys.argv[1:4]
+path, layout_path, samples, repo = sys.argv[1:5]
 SECTOR = 512
 TOTAL_SECTORS = 2 * 1024 * 1024  # 1 GiB
 rng = random.Random(20240601)
@@ -160,6 +161,16 @@ rng = random.Random(20240601)
 kinds = {"small.jpg": "jpg", "medium.jpg": "jpg", "large.jpg": "jpg",
          "gradient.bmp": "bmp", "palette.bmp": "bmp", "notes.zip": "zip", "mixed.zip": "zip"}
 sample_data = {name: open(os.path.join(samples, name), "rb").read() for name in kinds}
+# The other kinds the full scan carves, as LibreOffice, ffmpeg, p7zip and
+# ImageMagick made them for the carving test volume.
+with lzma.open(os.path.join(repo, "tests/data/carving-mixed.img.xz")) as packed:
+    mixed = packed.read()
+for line in open(os.path.join(repo, "tests/data/carving-mixed.manifest.tsv")).readlines()[1:]:
+    _, name, size, _, state, sector = line.rstrip("\n").split("\t")
+    name = name.strip("/")
+    if state == "free" and not name.startswith("last-") and name.rsplit(".", 1)[1] not in ("jpg", "bmp", "zip"):
+        kinds[name] = name.rsplit(".", 1)[1]
+        sample_data[name] = mixed[int(sector) * SECTOR:int(sector) * SECTOR + int(size)]
 names = sorted(kinds)
 
 # One megabyte of numbered text lines; text stretches are slices of it.
@@ -171,7 +182,7 @@ text_pool = "".join(lines).encode()
 
 written = 0
 share = {"random": 0, "zero": 0, "text": 0, "files": 0}
-placed = {"jpg": 0, "bmp": 0, "zip": 0}
+placed = {kind: 0 for kind in sorted(set(kinds.values()))}
 with open(path, "wb") as image, open(layout_path, "w") as layout:
     layout.write("kind\tfirst_sector\tbytes\tsample\n")
 

@@ -44,6 +44,12 @@ void CBaseFile::SetEnd(uint64_t fileEnd) {
     m_lastByteIndex = static_cast<uint32_t>(lastByte % m_sectorSize);
 }
 
+int CBaseFile::FinishWhenReached(uint64_t sector, uint64_t fileEnd, uint32_t type) {
+    if (SectorOffset(sector) + m_sectorSize < fileEnd) return kNotFinished;
+    SetEnd(fileEnd);
+    return static_cast<int>(type);
+}
+
 bool CBaseFile::ReadBytes(uint64_t offset, uint64_t length, std::vector<uint8_t>& bytes,
                          std::string& error) const {
     bytes.clear();

@@ -34,6 +34,14 @@ public:
     // kNotThisType, kNotFinished, or the type code once the last sector is known.
     virtual int ProcessSector(uint64_t sector, const CSectorWindow& data) = 0;
 
+    // The candidate will be fed no more sectors: `nextSector`, the one that
+    // would have continued it, starts another file, lies beyond a gap in the
+    // free space, or the scan ended. A type whose end shows only in
+    // hindsight (a PDF after its last "%%EOF", a media file whose last box
+    // ended right there) takes that end and answers its type code; the
+    // others answer kNotThisType.
+    virtual int EndWhereItStands(uint64_t /*nextSector*/) { return kNotThisType; }
+
     uint32_t GetType() const { return m_type; }
     uint64_t GetFirstSector() const { return m_firstSector; }
     uint64_t GetLastSector() const { return m_lastSector; }
@@ -58,6 +66,9 @@ protected:
     uint64_t SectorOffset(uint64_t sector) const { return (sector - m_firstSector) * m_sectorSize; }
     // Records that the file's last byte is the one before file offset `fileEnd`.
     void SetEnd(uint64_t fileEnd);
+    // For a type that knows where its file ends: `type` once `sector` holds
+    // the byte before `fileEnd` (or lies past it), kNotFinished before.
+    int FinishWhenReached(uint64_t sector, uint64_t fileEnd, uint32_t type);
 
     const CVolumeAccess* m_device;  // borrowed: the scanned device outlives its results
     uint32_t m_sectorSize;

@@ -1,38 +1,92 @@
 #include "carving/CarveState.h"
 
 #include "carving/BmpFile.h"
+#include "carving/CompoundFile.h"
+#include "carving/GifFile.h"
+#include "carving/IsoMediaFile.h"
 #include "carving/JPGFile.h"
+#include "carving/PdfFile.h"
+#include "carving/PngFile.h"
+#include "carving/SevenZipFile.h"
 #include "carving/TiffFile.h"
 #include "carving/ZipFile.h"
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 
 namespace {
 
-// First bytes of the signatures: FF (JPEG), P (ZIP), B (BMP), I and M (TIFF).
-// Almost every sector of free space fails this one table look-up.
-constexpr std::array<bool, 256> MakeSignatureLeads() {
-    std::array<bool, 256> leads{};
-    leads[0xFF] = true;
-    leads['P'] = true;
-    leads['B'] = true;
-    leads['I'] = true;
-    leads['M'] = true;
-    return leads;
+// First two bytes of the signatures: FF D8 (JPEG), PK (ZIP), BM (BMP), II
+// and MM (TIFF), 89 P (PNG), GI (GIF), %P (PDF), D0 CF (compound file), 7z.
+// Almost every sector of free space fails this one bit look-up; ISO base
+// media files start with a box size and are told by "ftyp" at 4 instead.
+class SignatureLeads {
+public:
+    constexpr SignatureLeads() {
+        constexpr std::array<std::array<uint8_t, 2>, 10> kLeads = {{
+            {0xFF, 0xD8}, {'P', 'K'}, {'B', 'M'}, {'I', 'I'}, {'M', 'M'},
+            {0x89, 'P'}, {'G', 'I'}, {'%', 'P'}, {0xD0, 0xCF}, {'7', 'z'},
+        }};
+        for (const auto& lead : kLeads) {
+            const unsigned pair = lead[0] | unsigned(lead[1]) << 8;
+            m_bits[pair / 64] |= uint64_t(1) << (pair % 64);
+        }
+    }
+    bool Has(uint8_t first, uint8_t second) const {
+        const unsigned pair = first | unsigned(second) << 8;
+        return (m_bits[pair / 64] >> (pair % 64)) & 1;
+    }
+
+private:
+    std::array<uint64_t, 1024> m_bits{};
+};
+constexpr SignatureLeads kSignatureLeads;
+
+bool MayStartFile(std::span<const uint8_t> data) {
+    return (data.size() >= 2 && kSignatureLeads.Has(data[0], data[1])) ||
+           (data.size() >= 8 && std::memcmp(data.data() + 4, "ftyp", 4) == 0);
 }
-constexpr std::array<bool, 256> kSignatureLeads = MakeSignatureLeads();
 
 }  // namespace
 
 std::vector<std::unique_ptr<CBaseFile>> CCarveState::TakeFinished() {
+    DiscardCurrent();
     std::vector<std::unique_ptr<CBaseFile>> finished;
     finished.swap(m_finished);
     return finished;
 }
 
 void CCarveState::DiscardCurrent() {
+    if (m_current) {
+        int result = m_current->EndWhereItStands(m_nextSector);
+        if (result > 0) {
+            m_current->SetType(static_cast<uint32_t>(result));
+            m_finished.push_back(std::move(m_current));
+        }
+    }
     m_current.reset();
-    m_carryLength = 0;
+    ForgetCarry();
+}
+
+void CCarveState::ForgetCarry() {
+    m_carry.clear();
+    m_carryEnd = 0;
+}
+
+void CCarveState::KeepTail(std::span<const uint8_t> rest, uint64_t sector) {
+    const uint64_t sectorStart = sector * m_sectorSize;
+    const uint64_t readEnd = sectorStart + rest.size();
+    if (rest.size() > kCarryBytes || m_carryEnd == readEnd) return;
+    // The carried bytes that lie right before this sector stay in front.
+    size_t keep = 0;
+    if (m_carryEnd == sectorStart) keep = std::min(m_carry.size(), kCarryBytes - rest.size());
+    std::vector<uint8_t> carry;
+    carry.reserve(keep + rest.size());
+    carry.insert(carry.end(), m_carry.end() - static_cast<std::ptrdiff_t>(keep), m_carry.end());
+    carry.insert(carry.end(), rest.begin(), rest.end());
+    m_carry.swap(carry);
+    m_carryEnd = readEnd;
 }
 
 std::unique_ptr<CBaseFile> TryStart(std::span<const uint8_t> data, uint64_t sector, uint32_t sectorSize,
@@ -41,53 +95,53 @@ std::unique_ptr<CBaseFile> TryStart(std::span<const uint8_t> data, uint64_t sect
     if (auto file = CJPGFile::Recognise(bytes, sector, sectorSize, device)) return file;
     if (auto file = CZipFile::Recognise(bytes, sector, sectorSize, device)) return file;
     if (auto file = CBmpFile::Recognise(bytes, sector, sectorSize, device)) return file;
-    return CTiffFile::Recognise(bytes, sector, sectorSize, device);
+    if (auto file = CTiffFile::Recognise(bytes, sector, sectorSize, device)) return file;
+    if (auto file = CPngFile::Recognise(bytes, sector, sectorSize, device)) return file;
+    if (auto file = CGifFile::Recognise(bytes, sector, sectorSize, device)) return file;
+    if (auto file = CPdfFile::Recognise(bytes, sector, sectorSize, device)) return file;
+    if (auto file = CIsoMediaFile::Recognise(bytes, sector, sectorSize, device)) return file;
+    if (auto file = CCompoundFile::Recognise(bytes, sector, sectorSize, device)) return file;
+    return CSevenZipFile::Recognise(bytes, sector, sectorSize, device);
 }
 
 bool FeedSector(CCarveState& state, std::span<const uint8_t> data, uint64_t sector) {
     const uint32_t sectorSize = state.m_sectorSize;
+    const size_t finishedBefore = state.m_finished.size();
     if (sectorSize == 0 || data.size() < sectorSize) {
         state.DiscardCurrent();
-        return false;
+        return state.m_finished.size() != finishedBefore;
     }
 
-    if (kSignatureLeads[data[0]]) {
+    if (MayStartFile(data)) {
         if (auto file = TryStart(data, sector, sectorSize, state.m_device)) {
+            state.DiscardCurrent();
             state.m_current = std::move(file);
-            state.m_carryLength = 0;
         }
     }
-    if (!state.m_current) return false;
+    if (!state.m_current) return state.m_finished.size() != finishedBefore;
 
     CBaseFile& file = *state.m_current;
     if (sector != file.GetFirstSector() && sector != state.m_nextSector) {
         state.DiscardCurrent();  // a gap in the sectors: the file cannot go on
-        return false;
+        return state.m_finished.size() != finishedBefore;
     }
     std::span<const uint8_t> before;
-    if (sector != file.GetFirstSector()) before = std::span(state.m_carry).first(state.m_carryLength);
+    if (sector != file.GetFirstSector() && state.m_carryEnd == sector * sectorSize) before = state.m_carry;
     const uint64_t sectorOffset = (sector - file.GetFirstSector()) * sectorSize;
     int result = file.ProcessSector(sector, CSectorWindow(sectorOffset, data, before));
 
     if (result < 0) {
-        state.DiscardCurrent();
-        return false;
+        state.m_current.reset();
+        state.ForgetCarry();
+        return state.m_finished.size() != finishedBefore;
     }
     if (result > 0) {
         file.SetType(static_cast<uint32_t>(result));
         state.m_finished.push_back(std::move(state.m_current));
-        state.DiscardCurrent();
+        state.ForgetCarry();
         return true;
     }
     state.m_nextSector = sector + 1;
-    // The last sector of a read: keep its tail for a header that straddles
-    // into the next read.
-    if (data.size() < 2 * uint64_t(sectorSize)) {
-        state.m_carryLength = std::min<size_t>(CCarveState::kCarryBytes, sectorSize);
-        std::copy_n(data.begin() + (sectorSize - state.m_carryLength), state.m_carryLength,
-                    state.m_carry.begin());
-    } else {
-        state.m_carryLength = 0;
-    }
-    return false;
+    state.KeepTail(data, sector);
+    return state.m_finished.size() != finishedBefore;
 }

@@ -4,7 +4,6 @@
 // a candidate that continues into the next one.
 #include "carving/BaseFile.h"
 
-#include <array>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -25,39 +24,50 @@ public:
 
     // The files finished so far, in the order they finished.
     const std::vector<std::unique_ptr<CBaseFile>>& Finished() const { return m_finished; }
-    // Hands the finished files over and empties the list.
+    // The scan is over: the candidate being followed ends where it stands
+    // when its type allows (see CBaseFile::EndWhereItStands); then the
+    // finished files are handed over and the list is emptied.
     std::vector<std::unique_ptr<CBaseFile>> TakeFinished();
 
     // The candidate being followed, if any.
     const CBaseFile* Current() const { return m_current.get(); }
-    // Drops the candidate being followed: the next sector does not continue it
-    // (a failed read, a unit in use, a directory cluster).
+    // The next sector does not continue the candidate being followed (a
+    // failed read, a unit in use, a directory cluster): it ends where it
+    // stands when its type allows, and is dropped otherwise.
     void DiscardCurrent();
 
 private:
     friend bool FeedSector(CCarveState& state, std::span<const uint8_t> data, uint64_t sector);
 
-    // Bytes kept from the end of a read's last sector: more than any record
-    // header or name that a candidate may need to read across into the next read.
-    static constexpr size_t kCarryBytes = 64;
+    // Bytes kept from the end of a read: more than any structure that a
+    // candidate reads whole (a record header with its name, a TIFF directory,
+    // a compound file's table sector) and that may straddle two reads.
+    static constexpr size_t kCarryBytes = 64 * 1024;
+
+    // Keeps the tail of the read that `rest` (sector `sector` to the read's
+    // end) belongs to, once the read's end is near.
+    void KeepTail(std::span<const uint8_t> rest, uint64_t sector);
+    void ForgetCarry();
 
     std::vector<std::unique_ptr<CBaseFile>> m_finished;
     uint32_t m_sectorSize;
     std::unique_ptr<CBaseFile> m_current;
     const CVolumeAccess* m_device;
     uint64_t m_nextSector = 0;  // the sector that continues the current candidate
-    std::array<uint8_t, kCarryBytes> m_carry{};
-    size_t m_carryLength = 0;   // nonzero when m_carry ends right before m_nextSector
+    std::vector<uint8_t> m_carry;  // the bytes right before m_carryEnd
+    uint64_t m_carryEnd = 0;    // byte position on the device (sector × size) where m_carry ends
 };
 
-// The start tests in their fixed order (JPEG, ZIP, BMP, TIFF) on a sector
+// The start tests in their fixed order (JPEG, ZIP, BMP, TIFF, then PNG,
+// GIF, PDF, ISO base media, compound file, 7z) on a sector
 // that begins `data`; a new candidate starting at `sector`, or null.
 std::unique_ptr<CBaseFile> TryStart(std::span<const uint8_t> data, uint64_t sector, uint32_t sectorSize,
                                     const CVolumeAccess* device);
 
 // Runs one sector through the engine: a start signature replaces the current
-// candidate, then the current candidate takes the sector. True when a file
-// finished on it (it is then the last of Finished()).
+// candidate (which ends there if its type allows), then the current
+// candidate takes the sector. True when a file finished on it (it is then
+// the last of Finished()).
 //
 // `data` holds the bytes that were read from this sector's first byte to the
 // end of the current read (the sector itself and the ones after it in the

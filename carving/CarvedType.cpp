@@ -11,8 +11,9 @@ struct TypeNames {
     std::u16string_view nameSuffix;
 };
 
-// Indexed by type code; entry 0 stands for "no type".
-constexpr std::array<TypeNames, 7> kTypeNames{{
+// Indexed by type code; entry 0 stands for "no type". The ending decides how
+// the file is shown and opened, so it is the one each format is known by.
+constexpr std::array<TypeNames, kCarvedLastType + 1> kTypeNames{{
     {u"", u"", u""},
     {u"JPG", u"pic", u".jpg"},
     {u"ZIP", u"Zip", u".ZIP"},
@@ -20,12 +21,36 @@ constexpr std::array<TypeNames, 7> kTypeNames{{
     {u"xlsx", u"ID_XLSX", u".xlsx"},
     {u"ppt", u"ppt", u".pptx"},
     {u"BMP", u"pic", u".bmp"},
+    {u"PNG", u"pic", u".png"},
+    {u"GIF", u"pic", u".gif"},
+    {u"PDF", u"pdf", u".pdf"},
+    {u"TIFF", u"pic", u".tif"},
+    {u"odt", u"odt", u".odt"},
+    {u"ods", u"ods", u".ods"},
+    {u"odp", u"odp", u".odp"},
+    {u"epub", u"book", u".epub"},
+    {u"jar", u"jar", u".jar"},
+    {u"apk", u"apk", u".apk"},
+    {u"doc", u"word", u".doc"},
+    {u"xls", u"xls", u".xls"},
+    {u"ppt97", u"ppt", u".ppt"},
+    {u"OLE", u"ole", u".ole"},
+    {u"7z", u"7z", u".7z"},
+    {u"MP4", u"video", u".mp4"},
+    {u"MOV", u"video", u".mov"},
+    {u"3GP", u"video", u".3gp"},
+    {u"M4A", u"audio", u".m4a"},
+    {u"HEIC", u"pic", u".heic"},
+    {u"CR2", u"raw", u".cr2"},
+    {u"NEF", u"raw", u".nef"},
+    {u"ARW", u"raw", u".arw"},
+    {u"DNG", u"raw", u".dng"},
 }};
 
 }  // namespace
 
 bool IsCarvedTypeCode(uint32_t typeCode) {
-    return typeCode >= kCarvedJpeg && typeCode <= kCarvedBitmap;
+    return typeCode >= kCarvedJpeg && typeCode <= kCarvedLastType;
 }
 
 std::u16string CarvedGroupLabel(uint32_t typeCode) {

@@ -11,14 +11,41 @@ enum CarvedTypeCode : uint32_t {
     kCarvedSpreadsheet = 4,
     kCarvedPresentation = 5,
     kCarvedBitmap = 6,
+    kCarvedPng = 7,
+    kCarvedGif = 8,
+    kCarvedPdf = 9,
+    kCarvedTiff = 10,
+    kCarvedOpenText = 11,
+    kCarvedOpenSpreadsheet = 12,
+    kCarvedOpenPresentation = 13,
+    kCarvedEpub = 14,
+    kCarvedJar = 15,
+    kCarvedApk = 16,
+    kCarvedLegacyWord = 17,
+    kCarvedLegacySpreadsheet = 18,
+    kCarvedLegacyPresentation = 19,
+    kCarvedCompoundFile = 20,
+    kCarved7z = 21,
+    kCarvedMp4 = 22,
+    kCarvedQuickTime = 23,
+    kCarved3gp = 24,
+    kCarvedM4a = 25,
+    kCarvedHeic = 26,
+    kCarvedCanonRaw = 27,
+    kCarvedNikonRaw = 28,
+    kCarvedSonyRaw = 29,
+    kCarvedDng = 30,
+    kCarvedLastType = kCarvedDng,
 };
 
-// True for the codes 1 to 6 that a finished candidate can carry.
+// True for the codes that a finished candidate can carry.
 bool IsCarvedTypeCode(uint32_t typeCode);
 
-// "JPG", "ZIP", "word", "xlsx", "ppt", "BMP"; empty for any other code.
+// The label of the type's group ("JPG", "ZIP", "word", "xlsx", "ppt", "BMP",
+// "PNG", …); empty for any other code.
 std::u16string CarvedGroupLabel(uint32_t typeCode);
 
-// "pic%u.jpg", "Zip%u.ZIP", "word%u.docx", "ID_XLSX%u.xlsx", "ppt%u.pptx",
-// "pic%u.bmp" with the first sector's number; empty for any other code.
+// The type's name pattern with the first sector's number ("pic%u.jpg",
+// "Zip%u.ZIP", "word%u.docx", "ID_XLSX%u.xlsx", "ppt%u.pptx", "pic%u.bmp",
+// "pic%u.png", …); empty for any other code.
 std::u16string CarvedFileName(uint32_t typeCode, uint64_t firstSector);

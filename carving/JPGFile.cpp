@@ -2,17 +2,11 @@
 
 #include "carving/CarvedType.h"
 
-#include <algorithm>
-
 namespace {
 
 constexpr uint8_t kMarkerLead = 0xFF;
 constexpr uint8_t kStartOfScan = 0xDA;
 constexpr uint8_t kEndOfImage = 0xD9;
-
-}  // namespace
-
-namespace {
 
 bool IsJpegStart(const platform::LeBytes& sector) {
     if (sector.U8(0) != 0xFF || sector.U8(1) != 0xD8 || sector.U8(2) != 0xFF) return false;
@@ -28,6 +22,12 @@ bool IsJpegStart(const platform::LeBytes& sector) {
     }
 }
 
+// Markers that open a segment with a length: frame headers, tables, scans,
+// application data and comments, which a progressive image puts between scans.
+bool IsSegmentMarker(uint8_t marker) {
+    return (marker >= 0xC0 && marker <= 0xCF) || (marker >= 0xDA && marker <= 0xDF) || marker >= 0xE0;
+}
+
 }  // namespace
 
 std::unique_ptr<CBaseFile> CJPGFile::Recognise(const platform::LeBytes& sector, uint64_t sectorNumber,
@@ -40,36 +40,55 @@ int CJPGFile::WalkMarkers(uint64_t sectorEnd, const CSectorWindow& data) {
     // A marker whose first byte is this sector's end belongs to this sector;
     // one at or before the sector's start can only be one that waited for the
     // next read.
-    while (m_nextMarker >= data.Start() && m_nextMarker <= sectorEnd) {
+    while (!m_scanSeen && m_nextMarker >= data.Start() && m_nextMarker <= sectorEnd) {
         // A marker whose bytes lie beyond the read is examined with the next one.
         if (!data.Has(m_nextMarker, 1)) return kNotFinished;
         if (data.U8(m_nextMarker) != kMarkerLead) return kNotThisType;
-        if (!data.Has(m_nextMarker, 2)) return kNotFinished;
-        if (data.U8(m_nextMarker + 1) == kStartOfScan) {
-            m_scanSeen = 1;
+        if (!data.Has(m_nextMarker, 4)) return kNotFinished;
+        const bool scan = data.U8(m_nextMarker + 1) == kStartOfScan;
+        m_nextMarker += uint64_t(data.BigU16(m_nextMarker + 2)) + 2;
+        if (scan) m_scanSeen = 1;  // the entropy-coded data follows the scan header
+    }
+    return kNotFinished;
+}
+
+int CJPGFile::WalkScanData(uint64_t sectorEnd, const CSectorWindow& data) {
+    while (m_scanSeen && m_nextMarker >= data.Start() && m_nextMarker < sectorEnd) {
+        const uint64_t lead = data.Find(m_nextMarker, sectorEnd, "\xFF");
+        if (lead >= sectorEnd) {
+            m_nextMarker = sectorEnd;
             return kNotFinished;
         }
-        if (!data.Has(m_nextMarker, 4)) return kNotFinished;
-        m_nextMarker += uint64_t(data.BigU16(m_nextMarker + 2)) + 2;
+        m_nextMarker = lead;
+        if (!data.Has(lead, 2)) return kNotFinished;
+        const uint8_t marker = data.U8(lead + 1);
+        if (marker == 0x00 || (marker >= 0xD0 && marker <= 0xD7)) {
+            m_nextMarker = lead + 2;  // a stuffed FF or a restart marker: still scan data
+        } else if (marker == kMarkerLead) {
+            m_nextMarker = lead + 1;  // fill bytes before a marker
+        } else if (marker == kEndOfImage) {
+            m_fileEnd = lead + 2;
+            return kNotFinished;
+        } else if (IsSegmentMarker(marker)) {
+            m_scanSeen = 0;  // tables or the next scan of a progressive image
+            return kNotFinished;
+        } else {
+            return kNotThisType;
+        }
     }
     return kNotFinished;
 }
 
 int CJPGFile::ProcessSector(uint64_t sector, const CSectorWindow& data) {
-    const uint64_t sectorStart = SectorOffset(sector);
-    if (!m_scanSeen && WalkMarkers(sectorStart + m_sectorSize, data) == kNotThisType) return kNotThisType;
-    if (!m_scanSeen) return kNotFinished;
-
-    // The image ends where the sector's last nonzero byte completes FF D9: the
-    // rest of that sector is zero. Bytes 0 and 1 are not looked at, as the
-    // start of image occupies them in the first sector.
-    const platform::LeBytes& bytes = data.Current();
-    uint64_t index = std::min<uint64_t>(m_sectorSize, bytes.Size());
-    while (index > 2 && bytes.U8(index - 1) == 0) --index;
-    if (index <= 2) return kNotFinished;
-    uint64_t last = index - 1;
-    if (bytes.U8(last) != kEndOfImage || bytes.U8(last - 1) != kMarkerLead) return kNotFinished;
-    m_lastSector = sector;
-    m_lastByteIndex = static_cast<uint32_t>(last);
-    return kCarvedJpeg;
+    const uint64_t sectorEnd = SectorOffset(sector) + m_sectorSize;
+    // The walks hand over to each other as long as this sector holds their work.
+    while (m_fileEnd == 0) {
+        const uint64_t before = m_nextMarker;
+        const uint8_t scanBefore = m_scanSeen;
+        if (WalkMarkers(sectorEnd, data) == kNotThisType) return kNotThisType;
+        if (WalkScanData(sectorEnd, data) == kNotThisType) return kNotThisType;
+        if (m_nextMarker == before && m_scanSeen == scanBefore) break;
+    }
+    if (m_fileEnd == 0) return kNotFinished;
+    return FinishWhenReached(sector, m_fileEnd, kCarvedJpeg);
 }

@@ -1,7 +1,8 @@
 #pragma once
-// A JPEG candidate: its marker segments are walked up to the start of scan;
-// from then on the file ends in the first sector whose last nonzero byte
-// completes an end-of-image marker.
+// A JPEG candidate: its marker segments are walked up to the start of scan,
+// then the entropy-coded data is followed marker by marker (restart markers,
+// further tables and scans of a progressive image) to the end-of-image marker,
+// where the file ends whatever lies behind it in the sector.
 #include "carving/BaseFile.h"
 
 #include <memory>
@@ -20,10 +21,14 @@ public:
     int ProcessSector(uint64_t sector, const CSectorWindow& data) override;
 
     uint64_t m_nextMarker = 2;  // file offset of the next marker, after start of image
-    uint8_t m_scanSeen = 0;
+    uint8_t m_scanSeen = 0;     // within entropy-coded data, which m_nextMarker walks bytewise
+    uint64_t m_fileEnd = 0;     // one past the end-of-image marker once it was met; 0 before
 
 private:
     // Walks the marker segments that start in this sector; kNotThisType when
     // one is not a marker.
     int WalkMarkers(uint64_t sectorEnd, const CSectorWindow& data);
+    // Follows the entropy-coded data that starts in this sector to its next
+    // marker; kNotThisType at a byte pair no JPEG holds there.
+    int WalkScanData(uint64_t sectorEnd, const CSectorWindow& data);
 };

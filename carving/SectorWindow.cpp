@@ -1,5 +1,8 @@
 #include "carving/SectorWindow.h"
 
+#include <algorithm>
+#include <cstring>
+
 bool BytesAre(const platform::LeBytes& bytes, uint64_t offset, std::string_view text) {
     if (!bytes.Has(offset, text.size())) return false;
     for (size_t i = 0; i < text.size(); ++i) {
@@ -53,4 +56,42 @@ bool CSectorWindow::StartsWith(uint64_t offset, std::string_view text) const {
         if (U8(offset + i) != static_cast<uint8_t>(text[i])) return false;
     }
     return true;
+}
+
+uint32_t CSectorWindow::BigU32(uint64_t offset) const {
+    return uint32_t(BigU16(offset)) << 16 | BigU16(offset + 2);
+}
+
+uint64_t CSectorWindow::BigU64(uint64_t offset) const {
+    return uint64_t(BigU32(offset)) << 32 | BigU32(offset + 4);
+}
+
+uint64_t CSectorWindow::U64(uint64_t offset) const { return uint64_t(U32(offset + 4)) << 32 | U32(offset); }
+
+uint64_t CSectorWindow::Find(uint64_t from, uint64_t to, std::string_view text) const {
+    from = std::max(from, Start());
+    to = std::min(to, End());
+    if (text.empty() || from >= to) return to;
+    const auto lead = static_cast<uint8_t>(text[0]);
+    auto matchesSoFar = [&](uint64_t at) {
+        for (size_t i = 1; i < text.size() && at + i < End(); ++i) {
+            if (U8(at + i) != static_cast<uint8_t>(text[i])) return false;
+        }
+        return true;
+    };
+    // The carried bytes before the current read are few: look at them bytewise.
+    uint64_t at = from;
+    for (; at < to && at < m_sectorOffset; ++at) {
+        if (U8(at) == lead && matchesSoFar(at)) return at;
+    }
+    const uint8_t* base = m_current.Data();
+    while (at < to) {
+        const uint64_t index = at - m_sectorOffset;
+        const void* hit = std::memchr(base + index, lead, static_cast<size_t>(to - at));
+        if (hit == nullptr) return to;
+        at = m_sectorOffset + static_cast<uint64_t>(static_cast<const uint8_t*>(hit) - base);
+        if (matchesSoFar(at)) return at;
+        ++at;
+    }
+    return to;
 }

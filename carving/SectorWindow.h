@@ -34,8 +34,15 @@ public:
     uint16_t U16(uint64_t offset) const;
     uint32_t U32(uint64_t offset) const;
     uint16_t BigU16(uint64_t offset) const;
+    uint32_t BigU32(uint64_t offset) const;
+    uint64_t BigU64(uint64_t offset) const;
+    uint64_t U64(uint64_t offset) const;
     // True when the visible bytes at `offset` begin with `text`.
     bool StartsWith(uint64_t offset, std::string_view text) const;
+    // The first offset in [from, to) where `text` starts, as far as its bytes
+    // can be seen: a match cut off by the end of the window is answered too
+    // (ask Has whether it is whole). `to` when there is none.
+    uint64_t Find(uint64_t from, uint64_t to, std::string_view text) const;
 
     // The current read from this sector on, for scans within the sector.
     const platform::LeBytes& Current() const { return m_current; }

@@ -106,7 +106,8 @@ void CFreeSpaceScanner::CarveRun(uint64_t first, uint64_t last) {
             std::span<const uint8_t> rest(buffer.data() + index * m_sectorSize,
                                           buffer.size() - index * m_sectorSize);
             if (!FeedSector(m_carveState, rest, firstSector + index)) continue;
-            ++m_foundCount;
+            // A sector can end one file where it stands and finish another.
+            m_foundCount = static_cast<uint32_t>(m_carveState.Finished().size());
             m_host->SetFoundText(FormatFoundFiles(m_foundCount));
             m_host->SetFoundCount(m_foundCount);
         }

@@ -1,6 +1,7 @@
-// The carving engine fed the input as a run of sectors, in reads of a few
-// sectors each as the full scan makes them (the read size comes from the
-// first byte), with every finished file read back through the device.
+// The carving engine, with every kind of file it recognises, fed the input as
+// a run of sectors, in reads of a few sectors each as the full scan makes
+// them (the read size comes from the first byte), with every finished file
+// read back through the device.
 #include "carving/CarveState.h"
 #include "fuzz/FuzzMemoryDevice.h"
 
@@ -36,7 +37,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // A short tail, less than a sector: never carved.
     if (bytes.size() % kSectorSize) FeedSector(state, bytes.last(bytes.size() % kSectorSize), sectors);
 
-    for (const auto& file : state.Finished()) {
+    // The end of the scan: a candidate that can end where it stands does.
+    const size_t finishedBefore = state.Finished().size();
+    const auto finished = state.TakeFinished();
+    if (finished.size() < finishedBefore || finished.size() > finishedBefore + 1) std::abort();
+    for (const auto& file : finished) {
         if (file->GetLastSector() < file->GetFirstSector() || file->GetLastByteIndex() >= kSectorSize) std::abort();
         (void)file->GetName();
         (void)file->GetGroupLabel();

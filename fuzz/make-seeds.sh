@@ -154,6 +154,15 @@ for sector in range(len(raw) // 512):
         found += 1
 put("carving", "fat32-small-data-area", b"\x03" + fat[data_start:data_start + 16 * 1024])
 
+# Every kind of file on the carving volume, whole where it is small (with the
+# sector behind it), in reads of 2 and 8 sectors.
+mixed = image("carving-mixed")
+for line in open(os.path.join(DATA, "carving-mixed.manifest.tsv"), encoding="utf-8").readlines()[1:]:
+    kind, path, size, sha, state, sector = line.rstrip("\n").split("\t")
+    start, length = int(sector) * 512, min(int(size) + 512, 64 * 1024)
+    lead = b"\x01" if state == "truncated" else b"\x07"
+    put("carving", "carving-mixed-" + path.strip("/"), lead + mixed[start:start + length])
+
 # Settings: profile texts and Base64 values as the program writes them.
 # LZNT1: the stored clusters of each compressed unit of ntfs-compressed, after
 # a first byte that asks for a whole 16-cluster unit of output.

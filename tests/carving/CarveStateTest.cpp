@@ -91,6 +91,25 @@ TEST(CarveState, ASectorThatDoesNotFollowTheCandidateEndsIt) {
     EXPECT_EQ(state.Current(), nullptr);
 }
 
+// A gap in the free space ends a PDF at its last end marker (the sector
+// reports it), while a JPEG cut off there is dropped.
+TEST(CarveState, AGapEndsACandidateWhereItStandsWhenItsTypeAllows) {
+    const std::string text = "%PDF-1.4\n" + std::string(600, 'p') + "%%EOF\n" + std::string(200, 's');
+    SectorImage image(kSector, 8);
+    image.Put(0, std::vector<uint8_t>(text.begin(), text.end()));
+    image.Put(4, MakeJpeg(2000));
+    CCarveState state(nullptr, kSector);
+    std::span<const uint8_t> bytes(image.Bytes());
+    EXPECT_FALSE(FeedSector(state, bytes, 0));
+    EXPECT_FALSE(FeedSector(state, bytes.subspan(kSector), 1));
+    EXPECT_TRUE(FeedSector(state, bytes.subspan(3 * kSector), 3));
+    ASSERT_EQ(state.Finished().size(), 1u);
+    EXPECT_EQ(state.Finished()[0]->GetLength(), text.size() - 200);
+    EXPECT_FALSE(FeedSector(state, bytes.subspan(4 * kSector), 4));
+    state.DiscardCurrent();
+    EXPECT_EQ(state.TakeFinished().size(), 1u);
+}
+
 TEST(CarveState, StartTestsRunInTheirFixedOrder) {
     std::vector<uint8_t> sector(kSector);
     EXPECT_EQ(TryStart(sector, 0, kSector, nullptr), nullptr);

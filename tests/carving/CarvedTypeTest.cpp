@@ -15,7 +15,14 @@ TEST(CarvedType, EachCodeHasItsGroupLabelAndNamePattern) {
         {1, u"JPG", u"pic2048.jpg"},      {2, u"ZIP", u"Zip2048.ZIP"},
         {3, u"word", u"word2048.docx"},   {4, u"xlsx", u"ID_XLSX2048.xlsx"},
         {5, u"ppt", u"ppt2048.pptx"},     {6, u"BMP", u"pic2048.bmp"},
-        {0, u"", u""},                    {7, u"", u""},
+        {7, u"PNG", u"pic2048.png"},      {8, u"GIF", u"pic2048.gif"},
+        {9, u"PDF", u"pdf2048.pdf"},      {10, u"TIFF", u"pic2048.tif"},
+        {11, u"odt", u"odt2048.odt"},     {14, u"epub", u"book2048.epub"},
+        {17, u"doc", u"word2048.doc"},    {19, u"ppt97", u"ppt2048.ppt"},
+        {21, u"7z", u"7z2048.7z"},        {22, u"MP4", u"video2048.mp4"},
+        {23, u"MOV", u"video2048.mov"},   {26, u"HEIC", u"pic2048.heic"},
+        {28, u"NEF", u"raw2048.nef"},     {30, u"DNG", u"raw2048.dng"},
+        {0, u"", u""},                    {31, u"", u""},
     };
     for (const TypeCase& c : cases) {
         EXPECT_EQ(CarvedGroupLabel(c.code), c.label) << c.code;

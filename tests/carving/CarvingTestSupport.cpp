@@ -64,6 +64,33 @@ std::vector<uint64_t> FeedImage(CCarveState& state, const SectorImage& image, ui
     return finishedOn;
 }
 
+std::vector<std::unique_ptr<CBaseFile>> CarveLaid(const std::vector<uint8_t>& file, uint64_t sectorsPerRead,
+                                                  const std::vector<uint8_t>& after) {
+    constexpr uint32_t kSectorSize = 512;
+    SectorImage image(kSectorSize, 2 + (file.size() + after.size()) / kSectorSize + 4);
+    image.Put(2, file);
+    image.PutAt(2 * kSectorSize + file.size(), after);
+    CCarveState state(nullptr, kSectorSize);
+    FeedImage(state, image, sectorsPerRead);
+    return state.TakeFinished();
+}
+
+void ScanVolume(const CVolumeAccess& device, CCarveState& state, uint64_t sectorsPerRead) {
+    // Room the full scan leaves behind its read buffer; the engine must not need it.
+    constexpr size_t kSpareBytes = 64;
+    const uint32_t sectorSize = device.GetSectorSize();
+    const uint64_t sectors = device.GetUnitCount();
+    std::vector<uint8_t> buffer(sectorsPerRead * sectorSize + kSpareBytes);
+    for (uint64_t first = 0; first < sectors; first += sectorsPerRead) {
+        uint64_t count = std::min(sectorsPerRead, sectors - first);
+        std::span<uint8_t> read(buffer.data(), count * sectorSize);
+        if (!device.ReadSectors(first, first + count - 1, read)) return;
+        for (uint64_t i = 0; i < count; ++i) {
+            FeedSector(state, std::span<const uint8_t>(read).subspan(i * sectorSize), first + i);
+        }
+    }
+}
+
 bool CMemoryDevice::ReadSectors(uint64_t first, uint64_t last, std::span<uint8_t> buffer) const {
     ++m_reads;
     const uint64_t sectorSize = m_image.SectorSize();

@@ -28,6 +28,9 @@ public:
     Bytes& U16(uint16_t value) { return U8(value & 0xFF).U8(value >> 8); }
     Bytes& U32(uint32_t value) { return U16(value & 0xFFFF).U16(value >> 16); }
     Bytes& BigU16(uint16_t value) { return U8(value >> 8).U8(value & 0xFF); }
+    Bytes& BigU32(uint32_t value) { return BigU16(value >> 16).BigU16(value & 0xFFFF); }
+    Bytes& U64(uint64_t value) { return U32(value & 0xFFFFFFFF).U32(value >> 32); }
+    Bytes& BigU64(uint64_t value) { return BigU32(value >> 32).BigU32(value & 0xFFFFFFFF); }
     Bytes& Fill(size_t count, uint8_t value) {
         m_bytes.insert(m_bytes.end(), count, value);
         return *this;
@@ -81,6 +84,7 @@ public:
         : m_sectorSize(sectorSize), m_bytes(sectorSize * sectors) {}
     void Put(uint64_t sector, const std::vector<uint8_t>& bytes) { PutAt(sector * m_sectorSize, bytes); }
     void PutAt(uint64_t offset, const std::vector<uint8_t>& bytes) {
+        if (bytes.empty()) return;
         uint64_t end = offset + bytes.size();
         if (end > m_bytes.size()) m_bytes.resize((end + m_sectorSize - 1) / m_sectorSize * m_sectorSize);
         std::memcpy(m_bytes.data() + offset, bytes.data(), bytes.size());
@@ -99,6 +103,17 @@ private:
 // in a buffer of exactly the bytes read. Returns the sectors on which a file
 // finished.
 std::vector<uint64_t> FeedImage(CCarveState& state, const SectorImage& image, uint64_t sectorsPerRead);
+
+// Reads the device in runs of `sectorsPerRead` into one buffer with spare
+// room behind it, and feeds every sector, as the full scan does on a volume
+// whose every unit is free; then ends the scan (TakeFinished is left to the caller).
+void ScanVolume(const CVolumeAccess& device, CCarveState& state, uint64_t sectorsPerRead);
+
+// Lays `file` at sector 2 of a zeroed image with `after` right behind its
+// last byte, feeds the image in reads of `sectorsPerRead` and ends the scan:
+// the files carved, in the order they finished.
+std::vector<std::unique_ptr<CBaseFile>> CarveLaid(const std::vector<uint8_t>& file, uint64_t sectorsPerRead,
+                                                  const std::vector<uint8_t>& after = {});
 
 // A device over a sector image; reads of sectors from `m_failFrom` on fail.
 class CMemoryDevice : public CVolumeAccess {

@@ -49,16 +49,53 @@ TEST(JPGFile, EndsOnTheSectorWhoseLastNonzeroByteCompletesTheEndMarker) {
     EXPECT_EQ(file.GetGroupLabel(), u"JPG");
 }
 
-TEST(JPGFile, SlackAfterTheEndMarkerKeepsItGoingToALaterCleanEnd) {
+// Older data behind the end marker in its sector, or another file right
+// after it: the image still ends at its marker.
+TEST(JPGFile, EndsAtItsEndMarkerWhateverFollows) {
     std::vector<uint8_t> jpeg = MakeJpeg(900);
-    SectorImage image(kSector, 6);
+    SectorImage image(kSector, 8);
     image.Put(0, jpeg);
-    image.PutAt(jpeg.size() + 3, {0x42, 0x43});  // older data behind the end marker
-    image.PutAt(3 * kSector + 100, {0x55, 0xFF, 0xD9});
+    image.PutAt(jpeg.size(), {0x42, 0xFF, 0xD9, 0x43});
+    image.Put(2, MakeBmp(600));
     CCarveState state(nullptr, kSector);
-    EXPECT_EQ(FeedImage(state, image, 40000), std::vector<uint64_t>{3});
-    ASSERT_EQ(state.Finished().size(), 1u);
-    EXPECT_EQ(state.Finished()[0]->GetLastByteIndex(), 102u);
+    EXPECT_EQ(FeedImage(state, image, 40000), (std::vector<uint64_t>{1, 3}));
+    ASSERT_EQ(state.Finished().size(), 2u);
+    EXPECT_EQ(state.Finished()[0]->GetLength(), jpeg.size());
+    EXPECT_EQ(state.Finished()[1]->GetType(), uint32_t(kCarvedBitmap));
+}
+
+// Restart markers, stuffed and fill bytes belong to the scan data; tables and
+// further scans of a progressive image come between scans; any other marker
+// there means the bytes are not a JPEG's.
+TEST(JPGFile, ScanDataIsFollowedMarkerByMarker) {
+    auto jpegWith = [](std::vector<uint8_t> scanData) {
+        Bytes jpeg;
+        jpeg.U8(0xFF).U8(0xD8).U8(0xFF).U8(0xDB).BigU16(67).Fill(65, 2);
+        jpeg.U8(0xFF).U8(0xDA).BigU16(8).Fill(6, 3).Fill(300, 0x21).Append(scanData).Fill(300, 0x22);
+        jpeg.U8(0xFF).U8(0xD9);
+        return jpeg.Get();
+    };
+    const std::vector<uint8_t> secondScan = {0xFF, 0xC4, 0, 4, 1, 2, 0xFF, 0xDA, 0, 4, 3, 3, 0x30};
+    const std::vector<std::vector<uint8_t>> whole = {
+        {0xFF, 0x00, 0x10}, {0xFF, 0xD3, 0x10}, {0xFF, 0xFF, 0xFF, 0xD0}, secondScan};
+    for (const auto& scanData : whole) {
+        std::vector<uint8_t> jpeg = jpegWith(scanData);
+        for (uint64_t sectorsPerRead : {1u, 40000u}) {
+            SectorImage image(kSector, 4);
+            image.Put(0, jpeg);
+            CCarveState state(nullptr, kSector);
+            FeedImage(state, image, sectorsPerRead);
+            ASSERT_EQ(state.Finished().size(), 1u) << testing::PrintToString(scanData);
+            EXPECT_EQ(state.Finished()[0]->GetLength(), jpeg.size());
+        }
+    }
+    for (const std::vector<uint8_t>& broken : {std::vector<uint8_t>{0xFF, 0x01}, {0xFF, 0xD8}, {0xFF, 0x80}}) {
+        SectorImage image(kSector, 4);
+        image.Put(0, jpegWith(broken));
+        CCarveState state(nullptr, kSector);
+        FeedImage(state, image, 40000);
+        EXPECT_TRUE(state.Finished().empty()) << testing::PrintToString(broken);
+    }
 }
 
 TEST(JPGFile, FirstSegmentNotFollowedByAMarkerDropsIt) {

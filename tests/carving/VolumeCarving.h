@@ -1,0 +1,22 @@
+#pragma once
+// A committed raw volume carved as the full scan carves it, with what each
+// carved file turned out to be: the files the volume tests and the peer
+// comparison look at.
+#include <cstdint>
+#include <map>
+#include <string>
+
+namespace carving_test {
+
+struct CarvedOnVolume {
+    uint32_t type = 0;
+    std::u16string name;
+    uint64_t length = 0;
+    std::string sha256;
+};
+
+// Carves the volume "<volume>.img" (opened as drive `letter`) in reads of
+// `sectorsPerRead`, saves every finished file and hashes it; by first sector.
+std::map<uint64_t, CarvedOnVolume> CarveVolume(const std::string& volume, char16_t letter, uint64_t sectorsPerRead);
+
+}  // namespace carving_test
