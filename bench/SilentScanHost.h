@@ -11,7 +11,7 @@ public:
     void SetFoundText(const std::u16string&) override {}
     void SetTitle(const std::u16string&) override {}
     void SetFoundCount(uint32_t) override {}
-    void Finish() override { m_finished = true; }
+    void ScanEnded(const ScanOutcome& outcome) override { m_finished = outcome.end == ScanEnd::Finished; }
     void ShowMessage(const std::u16string&, const std::u16string&) override {}
 
     bool Finished() const { return m_finished; }

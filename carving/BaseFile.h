@@ -19,16 +19,12 @@ public:
     static constexpr int kNotThisType = -1;
     static constexpr int kNotFinished = 0;
 
-    // The preview reads at most this much of a file: a crafted bitmap header
-    // can claim up to 4 GiB, and no preview needs more than its head.
-    static constexpr uint64_t kMaxContentBytes = 256ull << 20;
-
-    // Reads the sectors first..last of the file and writes its bytes. When a
-    // read fails no file is left behind.
-    SaveResult SaveToFile(const std::u16string& path) const override;
-    // The file's bytes (its first kMaxContentBytes when longer); false and
-    // empty when the device cannot read them.
-    bool ReadContent(std::vector<uint8_t>& content) const override;
+    // Reads the file's sectors and writes its bytes, with zeros where
+    // sectors cannot be read; nothing readable leaves no file.
+    SaveResult SaveToFile(const std::u16string& path, const SaveProgress& progress = {}) override;
+    // The file's first kPreviewLimit bytes at most; false and empty when
+    // nothing of them can be read.
+    bool ReadContent(std::vector<uint8_t>& content) override;
 
     // The type's end rule for one sector, from the first sector on, in order:
     // kNotThisType, kNotFinished, or the type code once the last sector is known.
@@ -78,8 +74,6 @@ protected:
     uint32_t m_type = 0;
 
 private:
-    // Reads `length` bytes of the file from file offset `offset` (a multiple of
-    // the sector size) into `bytes`; false, with `bytes` empty, on a failed read.
-    bool ReadBytes(uint64_t offset, uint64_t length, std::vector<uint8_t>& bytes,
-                   std::string& error) const;
+    // Whether the scanned device is still there to read the file from.
+    bool DeviceReadable(std::string& error) const;
 };

@@ -3,6 +3,23 @@
 #include "device/FAT32VolumeAccess.h"
 #include "platform/TimeConvert.h"
 
+void CatalogContext::Reset() {
+    lostFatFolders.clear();
+    seenDirClusters.clear();
+    rawFolderCounter = 0;
+    loadingPath.clear();
+    loadProgress = nullptr;
+    loadDone = loadTotal = 0;
+    loadStopped = false;
+    device = nullptr;
+    fatDevice = nullptr;
+}
+
+bool CatalogContext::KeepLoading() {
+    if (!loadStopped && loadProgress && !loadProgress(loadDone, loadTotal)) loadStopped = true;
+    return !loadStopped;
+}
+
 void CatalogContext::UseDevice(const CFAT32VolumeAccess& fat32) {
     device = &fat32;
     fatDevice = &fat32;

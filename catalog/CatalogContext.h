@@ -3,6 +3,8 @@
 // lost folders found in free space, the directory clusters already taken and
 // the numbering of lost-folder names. The scan owns one of these; every
 // folder of the catalog borrows it and must not outlive it.
+#include "device/LoadProgress.h"
+
 #include <cstdint>
 #include <memory>
 #include <unordered_set>
@@ -33,6 +35,21 @@ struct CatalogContext {
     // First clusters of the folders being loaded, outermost first: a folder
     // that lists one of its own ancestors is refused.
     std::vector<uint64_t> loadingPath;
+
+    // Hears how far a catalog load has come (entries of the outermost
+    // listing done of all) and answers false to stop it; a stopped load keeps
+    // what it listed so far. Empty when nobody watches.
+    LoadProgress loadProgress;
+    uint64_t loadDone = 0;
+    uint64_t loadTotal = 0;
+    // Set once loadProgress asked to stop: every listing then ends at once.
+    bool loadStopped = false;
+    // Asked between entries while a listing runs; false once the load stops.
+    bool KeepLoading();
+
+    // Forgets the device and every folder and cluster of the last scan; the
+    // configured latestYear stays.
+    void Reset();
 
     void UseDevice(const CFAT32VolumeAccess& device);
     void UseDevice(const CVolumeAccess& device);

@@ -4,6 +4,7 @@
 // one contiguous run, since a deleted file's chain is gone from the table.
 #include "catalog/DelFile.h"
 #include "catalog/Entry.h"
+#include "catalog/SectorRunReader.h"
 
 struct CatalogContext;
 
@@ -13,23 +14,19 @@ public:
     CFileEntry(std::span<const uint8_t> longNameEntries, uint16_t longNameCount, const DirEntryBytes& dirEntry,
                bool inDeletedFolder, const CatalogContext& context);
 
-    // Writes exactly the recorded size, streamed in 65536-byte steps; a file
-    // that cannot be read whole leaves no file behind.
-    SaveResult SaveToFile(const std::u16string& path) const override;
-    // At most the first 10 MiB, for the preview.
-    bool ReadContent(std::vector<uint8_t>& content) const override;
+    // Writes exactly the recorded size, read from the first cluster on.
+    SaveResult SaveToFile(const std::u16string& path, const SaveProgress& progress = {}) override;
+    // At most the first kPreviewLimit bytes, for the preview.
+    bool ReadContent(std::vector<uint8_t>& content) override;
 
     uint64_t GetFirstCluster() const { return EntryFirstCluster(m_dirEntry); }
 
-    // Bytes moved per read and write when a file is saved.
-    static constexpr uint64_t kCopyStep = 65536;
-
 private:
-    // Whether the clusters holding the whole recorded size lie on the volume.
+    // Whether the device can be read and the clusters holding the whole
+    // recorded size lie on the volume.
     bool RunFitsVolume(std::string& error) const;
-    // Reads `length` bytes at byte `offset` of the file's contiguous run into
-    // `out`; false with a reason when the run cannot be read there.
-    bool ReadRun(uint64_t offset, uint64_t length, std::vector<uint8_t>& out, std::string& error) const;
+    // The recorded size from the first cluster on, as one contiguous run.
+    SectorRunReader ContentOnDisk() const;
 
     const CatalogContext& m_context;
 };

@@ -117,9 +117,16 @@ bool ListEntries(CFolderEntry& folder, std::span<const uint8_t> directory, uint6
     LoadingPathGuard onPath(context, parentCluster);
     const int latestYear = checkPlausible ? context.LatestYear() : 0;
     const uint64_t entryCount = directory.size() / kDirEntrySize;
+    const bool outermost = context.loadingPath.size() == 1;
     uint64_t runCount = 0;
     DirEntryBytes entry;
     for (uint64_t index = firstEntry; index < entryCount && EntryAt(directory, index, entry); ++index) {
+        if (outermost) {
+            context.loadDone = index;
+            context.loadTotal = entryCount;
+        }
+        // A stopped load keeps what it listed: the listing itself is sound.
+        if (!context.KeepLoading()) return true;
         if (entry[0] == kEndOfDirectory) break;
         if (IsLongNameEntry(entry)) {
             ++runCount;

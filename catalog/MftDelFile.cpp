@@ -1,12 +1,14 @@
 #include "catalog/MftDelFile.h"
 
+#include "catalog/ContentCopy.h"
+#include "catalog/ContentReader.h"
 #include "ntfs/DataStream.h"
 #include "ntfs/FileRecord.h"
-#include "platform/OutputFile.h"
+#include "ntfs/NTFSVolume.h"
+
+#include <algorithm>
 
 namespace {
-
-constexpr size_t kStep = 65536;
 
 // Loads the record with its data attributes; false with a reason when the
 // record or its unnamed stream is gone.
@@ -34,63 +36,43 @@ bool LoadRecordData(CFileRecord& reader, uint64_t recordNumber, std::string& err
     return true;
 }
 
-// Reads one step at `offset`; true when it delivered the whole step or
-// exactly the bytes that remain.
-bool ReadStep(CDataStream& stream, uint64_t offset, uint64_t size, std::vector<uint8_t>& buffer,
-              size_t& got) {
-    got = 0;
-    if (!stream.ReadBytes(offset, buffer, got)) return false;
-    return got == kStep || got == size - offset;
-}
+// The unnamed data stream of the loaded record, read by clusters: a stream
+// maps whole clusters, so a cluster is the least that can fail.
+class StreamReader : public ContentReader {
+public:
+    StreamReader(CFileRecord& record, uint64_t recordNumber)
+        : m_stream(record), m_recordNumber(recordNumber), m_clusterSize(record.Volume().m_clusterSize) {}
+
+    uint64_t Size() const override { return m_stream.DataSize(); }
+    uint32_t Granule() const override { return std::max<uint32_t>(m_clusterSize, 1); }
+    bool Read(uint64_t offset, std::span<uint8_t> buffer, std::string& error) override {
+        size_t got = 0;
+        if (m_stream.ReadBytes(offset, buffer, got) && got == buffer.size()) return true;
+        error = "data of MFT record " + std::to_string(m_recordNumber) + " cannot be read at byte " +
+                std::to_string(offset + got);
+        return false;
+    }
+
+private:
+    CDataStream m_stream;
+    uint64_t m_recordNumber;
+    uint32_t m_clusterSize;
+};
 
 }  // namespace
 
-SaveResult RecoverMftFile(CFileRecord& reader, uint64_t recordNumber, const std::u16string& path) {
+SaveResult RecoverMftFile(CFileRecord& reader, uint64_t recordNumber, const std::u16string& path,
+                          const SaveProgress& progress) {
     SaveResult result;
     if (!LoadRecordData(reader, recordNumber, result.error)) return result;
-    CDataStream stream(reader);
-    auto file = platform::OutputFile::Create(path, result.error);
-    if (!file) return result;
-
-    const uint64_t size = stream.DataSize();
-    std::vector<uint8_t> buffer(kStep);
-    for (uint64_t offset = 0; offset < size; offset += kStep) {
-        size_t got = 0;
-        if (!ReadStep(stream, offset, size, buffer, got)) {
-            result.error = "data of MFT record " + std::to_string(recordNumber) +
-                           " cannot be read at byte " + std::to_string(offset);
-            break;
-        }
-        if (!file->Write(std::span(buffer.data(), got), result.error)) break;
-        result.bytesWritten += got;
-    }
-    std::string closeError;
-    bool closed = file->Close(closeError);
-    if (result.error.empty() && !closed) result.error = closeError;
-    // A stream cut short by a bad read keeps what was read, but it is
-    // reported as a failure so nobody takes it for the whole file.
-    result.ok = result.error.empty();
-    return result;
+    StreamReader stream(reader, recordNumber);
+    return SaveContent(stream, path, progress);
 }
 
 bool ReadMftFileHead(CFileRecord& reader, uint64_t recordNumber, std::vector<uint8_t>& content) {
-    std::string error;
     content.clear();
+    std::string error;
     if (!LoadRecordData(reader, recordNumber, error)) return false;
-    CDataStream stream(reader);
-    const uint64_t size = stream.DataSize();
-    const uint64_t wanted = size < kPreviewLimit ? size : kPreviewLimit;
-    content.assign(static_cast<size_t>(wanted), 0);
-    std::vector<uint8_t> buffer(kStep);
-    for (uint64_t offset = 0; offset < wanted; offset += kStep) {
-        size_t got = 0;
-        // The head may end inside a step: what is missing up to the limit counts as the rest.
-        if (!stream.ReadBytes(offset, buffer, got)) break;
-        uint64_t missing = wanted - offset;
-        if (got != kStep && got != missing) break;
-        size_t take = static_cast<size_t>(got < missing ? got : missing);
-        std::copy(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(take),
-                  content.begin() + static_cast<std::ptrdiff_t>(offset));
-    }
-    return true;
+    StreamReader stream(reader, recordNumber);
+    return ReadContentHead(stream, content);
 }

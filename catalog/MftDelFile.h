@@ -10,20 +10,23 @@
 class CFileRecord;
 
 // Copies the unnamed data stream of record `recordNumber` to `path`, in steps
-// of 65536 bytes. A stream that cannot be read whole is kept as far as it
-// was read and reported as failed.
-SaveResult RecoverMftFile(CFileRecord& reader, uint64_t recordNumber, const std::u16string& path);
-// Reads up to 10 MiB of that stream; false when the record or stream is gone.
+// of 65536 bytes; clusters that cannot be read are written as zeros and
+// reported (see ContentCopy.h).
+SaveResult RecoverMftFile(CFileRecord& reader, uint64_t recordNumber, const std::u16string& path,
+                          const SaveProgress& progress = {});
+// Reads up to kPreviewLimit bytes of that stream; false when the record or
+// stream is gone or nothing of it can be read.
 bool ReadMftFileHead(CFileRecord& reader, uint64_t recordNumber, std::vector<uint8_t>& content);
 
 class CMftDelFile : public CDelFile {
 public:
-    CMftDelFile(CFileRecord& reader, uint32_t recordNumber) : CDelFile(recordNumber), m_reader(&reader) {}
+    CMftDelFile(CFileRecord& reader, uint64_t recordNumber) : CDelFile(recordNumber), m_reader(&reader) {}
 
-    SaveResult SaveToFile(const std::u16string& path) const override {
-        return RecoverMftFile(*m_reader, m_recordNumber, path);
+    // Both load the record into the shared reader.
+    SaveResult SaveToFile(const std::u16string& path, const SaveProgress& progress = {}) override {
+        return RecoverMftFile(*m_reader, m_recordNumber, path, progress);
     }
-    bool ReadContent(std::vector<uint8_t>& content) const override {
+    bool ReadContent(std::vector<uint8_t>& content) override {
         return ReadMftFileHead(*m_reader, m_recordNumber, content);
     }
 

@@ -16,11 +16,17 @@ CRawFolder::CRawFolder(CatalogContext& context, std::span<const uint8_t> cluster
 }
 
 std::u16string CRawFolder::GetDisplayName() const {
+    std::u16string name = u"dir";
+    if (m_number == 0) return name;
+    for (char digit : std::to_string(m_number)) name += static_cast<char16_t>(digit);
+    return name;
+}
+
+std::u16string CRawFolder::TakeDisplayName() {
     int32_t& counter = Context().rawFolderCounter;
     counter = counter == INT32_MAX ? 1 : counter + 1;
-    std::u16string name = u"dir";
-    for (char digit : std::to_string(counter)) name += static_cast<char16_t>(digit);
-    return name;
+    m_number = counter;
+    return GetDisplayName();
 }
 
 bool CRawFolder::LoadChildren() {

@@ -9,11 +9,15 @@ public:
     // `clusterData` is the cluster as read by the scan (GetUnitSize() bytes).
     CRawFolder(CatalogContext& context, std::span<const uint8_t> clusterData, uint64_t cluster);
 
-    // "dir%d" with the next number of the catalog: every call names anew.
+    // The name it was last given ("dir%d"), or "dir" before it was named.
     std::u16string GetDisplayName() const override;
+    // Names it "dir%d" with the next number of the catalog: every call names
+    // anew, so lost folders are numbered in the order the tree shows them.
+    std::u16string TakeDisplayName() override;
     uint64_t GetFirstCluster() const override { return m_cluster; }
     bool LoadChildren() override;
 
     std::vector<uint8_t> m_clusterData;
     uint64_t m_cluster;
+    int32_t m_number = 0;  // the number it was last named with; 0 before
 };

@@ -1,31 +1,14 @@
 #include "cli/CliScanHost.h"
 
+#include "engine/ProgressText.h"
 #include "platform/TextConvert.h"
 
-#include <csignal>
 #include <cstdio>
 #include <unistd.h>
 
-namespace {
+CliScanHost::CliScanHost() : m_interrupt(*this), m_interactive(::isatty(STDERR_FILENO) == 1) {}
 
-ScanHost* g_activeHost = nullptr;
-
-extern "C" void OnInterrupt(int) {
-    if (g_activeHost) g_activeHost->RequestStop();
-}
-
-}  // namespace
-
-CliScanHost::CliScanHost() : m_interactive(::isatty(STDERR_FILENO) == 1) {
-    g_activeHost = this;
-    std::signal(SIGINT, OnInterrupt);
-}
-
-CliScanHost::~CliScanHost() {
-    std::signal(SIGINT, SIG_DFL);
-    g_activeHost = nullptr;
-    if (m_interactive) std::fputs("\n", stderr);
-}
+CliScanHost::~CliScanHost() { EndLine(); }
 
 void CliScanHost::SetProgressRange(uint64_t upper) {
     m_upper = upper;
@@ -49,10 +32,34 @@ void CliScanHost::SetTitle(const std::u16string& text) {
     Draw();
 }
 
-void CliScanHost::Finish() { m_finished = true; }
+void CliScanHost::EndLine() {
+    if (!m_lineOpen) return;
+    std::fputs("\n", stderr);
+    m_lineOpen = false;
+}
+
+void CliScanHost::ScanEnded(const ScanOutcome& outcome) {
+    m_outcome = outcome;
+    EndLine();
+    const std::string reason = platform::ToUtf8(outcome.reason);
+    switch (outcome.end) {
+    case ScanEnd::Failed:
+        std::fprintf(stderr, "ruvex-cli: the scan failed: %s\n", reason.c_str());
+        break;
+    case ScanEnd::Stopped:
+        if (!m_stopShown) std::fprintf(stderr, "%s\n", platform::ToUtf8(kScanStoppedCaption).c_str());
+        if (!reason.empty()) std::fprintf(stderr, "ruvex-cli: %s\n", reason.c_str());
+        break;
+    case ScanEnd::Finished:
+        if (!reason.empty()) std::fprintf(stderr, "ruvex-cli: the scan finished, but %s\n", reason.c_str());
+        break;
+    }
+}
 
 void CliScanHost::ShowMessage(const std::u16string& text, const std::u16string& caption) {
-    std::fprintf(stderr, "\n%s%s%s\n", platform::ToUtf8(caption).c_str(), text.empty() ? "" : ": ",
+    EndLine();
+    if (caption == kScanStoppedCaption) m_stopShown = true;
+    std::fprintf(stderr, "%s%s%s\n", platform::ToUtf8(caption).c_str(), text.empty() ? "" : ": ",
                  platform::ToUtf8(text).c_str());
 }
 
@@ -66,4 +73,7 @@ void CliScanHost::Draw() {
     std::fprintf(stderr, "\r\033[K%s [%s] %s %s", m_title.c_str(), bar.c_str(), m_percent.c_str(),
                  m_found.c_str());
     std::fflush(stderr);
+    m_lineOpen = true;
 }
+
+int ExitCodeOf(const ScanOutcome& outcome) { return outcome.end == ScanEnd::Finished ? 0 : 1; }

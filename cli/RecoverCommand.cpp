@@ -1,5 +1,6 @@
 #include "cli/Commands.h"
 
+#include "cli/CliRecoveryHost.h"
 #include "cli/Destination.h"
 #include "cli/FoundFiles.h"
 #include "cli/ScanSession.h"
@@ -60,7 +61,36 @@ int SaveOneFile(ResultsModel& model, char16_t letter, const std::string& treePat
         return kExitFailure;
     }
     std::printf("saved %s (%llu bytes)\n", out.c_str(), static_cast<unsigned long long>(result.bytesWritten));
+    if (result.Partial()) {
+        std::printf("partial: %llu bytes unreadable, written as zeros (%s)\n",
+                    static_cast<unsigned long long>(result.unreadableBytes), result.error.c_str());
+        return kExitFailure;
+    }
     return kExitSuccess;
+}
+
+void PrintReport(const RecoveryReport& report) {
+    const char16_t* heading = report.Succeeded() ? kRecoveryCompleteText
+                              : report.stopped   ? u"恢复终止"
+                                                 : u"恢复结束,部分文件失败";
+    std::printf("%s\nfiles written: %llu of %llu\nbytes written: %llu\npartial files: %zu\nfailures: %zu\n",
+                platform::ToUtf8(heading).c_str(), static_cast<unsigned long long>(report.filesWritten),
+                static_cast<unsigned long long>(report.filesPlanned),
+                static_cast<unsigned long long>(report.bytesWritten), report.partialFiles.size(),
+                report.failures.size());
+    for (const PartialFile& partial : report.partialFiles)
+        std::printf("  partial: %s: %llu bytes unreadable, written as zeros (%s)\n", partial.path.c_str(),
+                    static_cast<unsigned long long>(partial.unreadableBytes), partial.reason.c_str());
+    for (const RecoveryFailure& failure : report.failures)
+        std::printf("  failed: %s: %s\n", failure.path.c_str(), failure.reason.c_str());
+    if (!report.partialFiles.empty())
+        std::fprintf(stderr, "ruvex-cli: %zu files could be read only in part; unreadable bytes are zeros\n",
+                     report.partialFiles.size());
+    if (report.stopped) {
+        std::printf("stopped by the user");
+        if (!report.cutShort.empty()) std::printf("; not written: %s", report.cutShort.c_str());
+        std::printf("\n");
+    }
 }
 
 }  // namespace
@@ -95,6 +125,7 @@ int RunRecoverCommand(Arguments arguments) {
     }
 
     auto session = RunScan(options);
+    if (!session) return kExitFailure;
     session->model = std::make_unique<ResultsModel>(session->context, options.letter);
     ResultsModel& model = *session->model;
     const int finished = session->stopped ? kExitStopped : kExitSuccess;
@@ -117,14 +148,13 @@ int RunRecoverCommand(Arguments arguments) {
         }
         writer.fatFileFilter = [&patterns](const std::u16string& name) { return MatchesAny(patterns, name); };
     }
-    RecoveryReport report = writer.RecoverAll(model.Root(), platform::FromUtf8(*destination), options.letter);
-
-    std::printf("%s\nfiles written: %llu\nbytes written: %llu\nfailures: %zu\n",
-                platform::ToUtf8(report.Succeeded() ? kRecoveryCompleteText : u"恢复结束,部分文件失败").c_str(),
-                static_cast<unsigned long long>(report.filesWritten),
-                static_cast<unsigned long long>(report.bytesWritten), report.failures.size());
-    for (const RecoveryFailure& failure : report.failures)
-        std::printf("  failed: %s: %s\n", failure.path.c_str(), failure.reason.c_str());
+    RecoveryReport report;
+    {
+        CliRecoveryHost host;
+        report = writer.RecoverAll(model.Root(), platform::FromUtf8(*destination), options.letter, &host);
+    }
+    PrintReport(report);
+    if (report.stopped) return kExitStopped;
     if (!report.Succeeded()) return kExitFailure;
     return finished;
 }

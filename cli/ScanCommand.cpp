@@ -31,6 +31,7 @@ int RunScanCommand(Arguments arguments) {
     if (std::string error = commandLine.Error(); !error.empty()) return CommandLineError(error, kScanUsage);
     if (!OpenSource(options)) return kExitFailure;
     auto session = RunScan(options);
+    if (!session) return kExitFailure;
     ScanContext& context = session->context;
 
     JsonWriter json(stdout);

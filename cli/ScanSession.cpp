@@ -82,10 +82,14 @@ bool OpenSource(const SourceOptions& options) {
 std::unique_ptr<ScanSession> RunScan(const SourceOptions& options) {
     auto session = std::make_unique<ScanSession>();
     session->context.recoveryMode = options.mode;
-    CliScanHost host;
-    host.SetTitle(u"正在扫描" + std::u16string(1, options.letter) + u"盘......");
-    RunScanThread(session->context, host, options.letter);
-    session->stopped = host.StopRequested();
+    {
+        CliScanHost host;
+        host.SetTitle(u"正在扫描" + std::u16string(1, options.letter) + u"盘......");
+        session->outcome = RunScanThread(session->context, host, options.letter);
+    }
+    // The host has said why; there is nothing to show.
+    if (session->outcome.end == ScanEnd::Failed) return nullptr;
+    session->stopped = session->outcome.end == ScanEnd::Stopped;
     return session;
 }
 

@@ -4,6 +4,7 @@
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
 #include "engine/ScanContext.h"
+#include "engine/ScanOutcome.h"
 #include "results/ResultsModel.h"
 
 #include <memory>
@@ -32,10 +33,12 @@ bool OpenSource(const SourceOptions& options);
 struct ScanSession {
     ScanContext context;
     std::unique_ptr<ResultsModel> model;
+    ScanOutcome outcome;
     bool stopped = false;
 };
 
-// Scans the opened source.
+// Scans the source OpenSource registered. Null, after the reason on
+// standard error, when the scan failed (the source cannot be opened or read).
 std::unique_ptr<ScanSession> RunScan(const SourceOptions& options);
 
 // One line that says what the scan looked for when it found nothing.

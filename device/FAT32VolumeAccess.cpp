@@ -27,15 +27,16 @@ constexpr uint64_t kTableSliceBytes = 1 << 20;
 
 CFAT32VolumeAccess::CFAT32VolumeAccess(char16_t letter) : CFAT32VolumeAccess(OpenVolumeOrThrow(letter)) {}
 
-CFAT32VolumeAccess::CFAT32VolumeAccess(std::unique_ptr<platform::RawSource> source)
+CFAT32VolumeAccess::CFAT32VolumeAccess(std::shared_ptr<const platform::RawSource> source,
+                                       const LoadProgress& progress)
     : m_hVolume(std::move(source)) {
     if (!m_hVolume) throw VolumeOpenError("no volume");
-    LoadLayout();
+    LoadLayout(progress);
 }
 
 CFAT32VolumeAccess::~CFAT32VolumeAccess() = default;
 
-void CFAT32VolumeAccess::LoadLayout() {
+void CFAT32VolumeAccess::LoadLayout(const LoadProgress& progress) {
     platform::Geometry geometry;
     if (!m_hVolume->QueryGeometry(geometry) || geometry.sectorSize < kBootSectorSize) {
         throw VolumeOpenError("the sector size of the volume cannot be read");
@@ -75,6 +76,7 @@ void CFAT32VolumeAccess::LoadLayout() {
         platform::LeBytes bytes(slice.data(), length);
         for (uint64_t at = 0; at + 4 <= length; at += 4) m_fat[(done + at) / 4] = bytes.U32(at);
         done += length;
+        if (progress && !progress(done, tableBytes)) throw VolumeOpenError("loading the allocation table was stopped");
     }
     platform::Diagnostic("DONE!\n");
     m_clusterEnd = std::min<uint64_t>(m_fat.size(), 2 + DataAreaClusters(geometry.byteSize / m_sectorSize));

@@ -2,6 +2,7 @@
 // A FAT32 volume as its clusters, numbered as in the file allocation table.
 // The head of the boot sector and the whole first table are read once at
 // opening, so allocation tests and chain walks never touch the disk.
+#include "device/LoadProgress.h"
 #include "device/VolumeAccess.h"
 
 #include <array>
@@ -24,7 +25,10 @@ public:
     // Throws VolumeOpenError when the drive cannot be opened, or when the boot
     // sector or the table cannot be read or describes no usable layout.
     explicit CFAT32VolumeAccess(char16_t letter);
-    explicit CFAT32VolumeAccess(std::unique_ptr<platform::RawSource> source);
+    // The same on a source that is already open. `progress` hears how much of
+    // the table is loaded; when it asks to stop, construction throws.
+    explicit CFAT32VolumeAccess(std::shared_ptr<const platform::RawSource> source,
+                                const LoadProgress& progress = {});
     ~CFAT32VolumeAccess() override;
 
     // Data clusters: the table's entries less the two reserved ones, or the
@@ -67,10 +71,10 @@ private:
     // until it returns false or the chain ends.
     template <typename Visit>
     void WalkChain(uint64_t start, Visit visit) const;
-    void LoadLayout();
+    void LoadLayout(const LoadProgress& progress);
     uint64_t DataAreaClusters(uint64_t sourceSectors) const;
 
-    std::unique_ptr<platform::RawSource> m_hVolume;
+    std::shared_ptr<const platform::RawSource> m_hVolume;
     uint32_t m_sectorSize = 0;
     std::array<uint8_t, kBootSectorSize> m_bootSector{};
     uint32_t m_clusterSize = 0;

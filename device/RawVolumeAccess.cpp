@@ -14,9 +14,11 @@ std::unique_ptr<platform::RawSource> OpenVolumeOrThrow(char16_t letter) {
     return source;
 }
 
-CRawVolumeAccess::CRawVolumeAccess(char16_t letter) : m_hVolume(OpenVolumeOrThrow(letter)) {
+CRawVolumeAccess::CRawVolumeAccess(char16_t letter) : CRawVolumeAccess(OpenVolumeOrThrow(letter)) {}
+
+CRawVolumeAccess::CRawVolumeAccess(std::shared_ptr<const platform::RawSource> source) : m_hVolume(std::move(source)) {
     platform::Geometry geometry;
-    if (m_hVolume->QueryGeometry(geometry) && geometry.sectorSize != 0) {
+    if (m_hVolume && m_hVolume->QueryGeometry(geometry) && geometry.sectorSize != 0) {
         m_sectorSize = geometry.sectorSize;
         m_unitSize = geometry.sectorSize;
         m_totalSectors = geometry.byteSize / geometry.sectorSize;
@@ -26,5 +28,5 @@ CRawVolumeAccess::CRawVolumeAccess(char16_t letter) : m_hVolume(OpenVolumeOrThro
 CRawVolumeAccess::~CRawVolumeAccess() = default;
 
 bool CRawVolumeAccess::ReadSectors(uint64_t first, uint64_t last, std::span<uint8_t> buffer) const {
-    return ReadSectorRange(*m_hVolume, 0, m_sectorSize, first, last, buffer);
+    return m_hVolume && ReadSectorRange(*m_hVolume, 0, m_sectorSize, first, last, buffer);
 }

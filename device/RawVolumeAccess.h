@@ -13,6 +13,9 @@ class CRawVolumeAccess : public CVolumeAccess {
 public:
     // Opens the drive read-only; throws VolumeOpenError when it cannot.
     explicit CRawVolumeAccess(char16_t letter);
+    // Reads a source that is already open; never throws. A source whose
+    // geometry cannot be read gives a device with no units.
+    explicit CRawVolumeAccess(std::shared_ptr<const platform::RawSource> source);
     ~CRawVolumeAccess() override;
 
     uint64_t GetUnitCount() const override { return m_totalSectors; }
@@ -26,7 +29,7 @@ public:
     }
 
 private:
-    std::unique_ptr<platform::RawSource> m_hVolume;
+    std::shared_ptr<const platform::RawSource> m_hVolume;
     // Left at zero when the geometry cannot be read: the device then has no units.
     uint32_t m_sectorSize = 0;
     uint32_t m_unitSize = 0;

@@ -45,8 +45,7 @@ void CFreeSpaceScanner::Run(ScanHost& host) {
 
     // Unit 0 is never scanned: it holds the volume's boot sector or the
     // start of the first table.
-    uint64_t unit = 1;
-    while (unit < m_unitCount && m_device.IsUnitInUse(unit)) ++unit;
+    uint64_t unit = NextFreeUnit(0);
     while (unit < m_unitCount && !host.StopRequested()) {
         uint64_t end = FindRunEnd(unit);
         CarveRun(unit, end);
@@ -75,6 +74,9 @@ uint64_t CFreeSpaceScanner::FindRunEnd(uint64_t unit) {
 uint64_t CFreeSpaceScanner::NextFreeUnit(uint64_t end) {
     uint64_t unit = end + 1;
     while (unit < m_unitCount && m_device.IsUnitInUse(unit)) {
+        // A nearly full volume can hold hundreds of millions of units in use
+        // in a row: a stop is heard here too.
+        if (unit % kProgressInterval == 0 && m_host->StopRequested()) return m_unitCount;
         ReportProgress(unit);
         ++unit;
     }
@@ -85,10 +87,35 @@ void CFreeSpaceScanner::CarveRun(uint64_t first, uint64_t last) {
     const uint64_t units = last - first + 1;
     std::span<uint8_t> buffer(m_readBuffer.data(), units * m_unitSize);
     if (!m_device.ReadUnits(first, last, buffer)) {
-        m_carveState.DiscardCurrent();
-        m_prevRunEnd = last;
+        CarveAroundUnreadableUnits(first, last);
         return;
     }
+    CarveBuffer(first, last, buffer);
+}
+
+void CFreeSpaceScanner::CarveAroundUnreadableUnits(uint64_t first, uint64_t last) {
+    uint64_t readableFirst = first;
+    uint8_t* base = m_readBuffer.data();
+    for (uint64_t unit = first; unit <= last && !m_host->StopRequested(); ++unit) {
+        std::span<uint8_t> slot(base + (unit - first) * m_unitSize, m_unitSize);
+        if (m_device.ReadUnits(unit, unit, slot)) continue;
+        if (m_unreadableUnits++ == 0) m_firstUnreadableUnit = unit;
+        if (unit > readableFirst)
+            CarveBuffer(readableFirst, unit - 1,
+                        std::span(base + (readableFirst - first) * m_unitSize, (unit - readableFirst) * m_unitSize));
+        readableFirst = unit + 1;
+        // What follows an unreadable unit never continues a candidate.
+        m_carveState.DiscardCurrent();
+        m_prevRunEnd = unit;
+    }
+    if (readableFirst <= last && !m_host->StopRequested())
+        CarveBuffer(readableFirst, last,
+                    std::span(base + (readableFirst - first) * m_unitSize, (last - readableFirst + 1) * m_unitSize));
+}
+
+void CFreeSpaceScanner::CarveBuffer(uint64_t first, uint64_t last, std::span<const uint8_t> buffer) {
+    const uint64_t units = last - first + 1;
+    m_readUnits += units;
     // A candidate continues from one read into the next only when the
     // previous run was cut by the read size, not by a unit in use.
     if (first - m_prevRunEnd != 1) m_carveState.DiscardCurrent();

@@ -31,11 +31,21 @@ public:
     void Run(ScanHost& host);
 
     uint32_t FoundCount() const { return m_foundCount; }
+    // Free units that could not be read, the first of them, and the units
+    // that were read: a scan that read nothing at all has failed.
+    uint64_t UnreadableUnits() const { return m_unreadableUnits; }
+    uint64_t FirstUnreadableUnit() const { return m_firstUnreadableUnit; }
+    uint64_t ReadUnitCount() const { return m_readUnits; }
 
 private:
     uint64_t FindRunEnd(uint64_t unit);
     uint64_t NextFreeUnit(uint64_t end);
     void CarveRun(uint64_t first, uint64_t last);
+    // A run that failed to read as a whole is read unit by unit, and the
+    // units that read are carved: one bad sector costs its own unit, not
+    // the 40,000 sectors around it.
+    void CarveAroundUnreadableUnits(uint64_t first, uint64_t last);
+    void CarveBuffer(uint64_t first, uint64_t last, std::span<const uint8_t> buffer);
     bool LostFolderCheck(uint64_t unit, std::span<const uint8_t> data);
     void EnterResults();
     void AddCarvedResult(std::unique_ptr<CBaseFile> file);
@@ -53,5 +63,8 @@ private:
     std::vector<uint8_t> m_readBuffer;
     uint64_t m_maxUnitsPerRead;
     uint64_t m_prevRunEnd = 1;
+    uint64_t m_unreadableUnits = 0;
+    uint64_t m_firstUnreadableUnit = 0;
+    uint64_t m_readUnits = 0;
     CCarveState m_carveState;
 };

@@ -34,7 +34,7 @@ void SweepRecord(ScanContext& context, CFileRecord& record, uint64_t number, std
     if (!record.ParseAttributes()) return;
 
     const CAttrBase* data = record.DefaultDataStream();
-    if (!directory && record.AttrList(kFileNameList).First() == nullptr && data) {
+    if (!directory && record.AttrList(kFileNameList).Front() == nullptr && data) {
         // Its name lived in an extension record that the deletion cleared;
         // the data is still whole.
         DeletedFileItem item;
@@ -110,8 +110,6 @@ void SweepMft(ScanContext& context, ScanHost& host, CNTFSVolume& volume) {
     for (const DeletedFileItem& item : context.deletedFiles)
         if (item.carvedType == 0) MarkFolderChain(context, item.parentRef);
     std::erase_if(context.folderMap, [](const auto& entry) { return entry.second.used == 0; });
-
-    if (!host.StopRequested()) host.Finish();
 }
 
 void MarkFolderChain(ScanContext& context, uint64_t reference) {

@@ -9,7 +9,8 @@ class ScanContext;
 class ScanHost;
 
 // Sweeps records 16 to the last into the result store and sets the context's
-// record reader. Finishes the host unless the user stopped the sweep.
+// record reader. A stop ends the walk; the folder chains of the files found
+// so far are still built.
 void SweepMft(ScanContext& context, ScanHost& host, CNTFSVolume& volume);
 
 // Marks the folders from `reference` up to the root as used, creating a

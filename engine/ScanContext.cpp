@@ -6,9 +6,24 @@
 #include "ntfs/NTFSVolume.h"
 
 ScanContext::ScanContext() = default;
-ScanContext::~ScanContext() = default;
+ScanContext::~ScanContext() { Reset(); }
 
-const CBaseFile* ScanContext::CarvedFileOf(const DeletedFileItem& item) const {
+void ScanContext::Reset() {
+    // Users before what they use: results and catalog folders read through
+    // the devices and readers, which read through the volumes.
+    deletedFiles.clear();
+    folderMap.clear();
+    carvedFiles.clear();
+    fatRootFolder.reset();
+    catalog.Reset();
+    recordReader.reset();
+    scanDevice.reset();
+    openVolumes.clear();
+    resultKind = 0;
+    lostFolderCounter = 0;
+}
+
+CBaseFile* ScanContext::CarvedFileOf(const DeletedFileItem& item) {
     if (item.carvedType == 0 || item.recordNumber >= carvedFiles.size()) return nullptr;
     return carvedFiles[item.recordNumber].get();
 }

@@ -2,6 +2,12 @@
 // The state of one scan and its result store: filled by the scan thread,
 // read by the results view, the preview and the recovery afterwards. The
 // application owns one; engine code takes it by reference.
+//
+// Threads: while a scan runs, its thread alone touches the context. Once the
+// host has heard how the scan ended, the previews and the recovery read
+// through the objects the scan left (record reader, device, catalog), from
+// one thread at a time: those objects keep read positions and buffers, so
+// reading a file changes them even where nothing on the disk changes.
 #include "catalog/CatalogContext.h"
 #include "device/VolumeAccess.h"
 
@@ -56,6 +62,12 @@ public:
     ScanContext(const ScanContext&) = delete;
     ScanContext& operator=(const ScanContext&) = delete;
 
+    // Forgets everything a scan left (results, readers, devices, volumes,
+    // lost folders, counters) so that the next scan starts clean. Keeps
+    // recoveryMode, which the user chose for the next scan. Every model,
+    // row or reader taken from the old results is invalid afterwards.
+    void Reset();
+
     // Volumes stay open for the readers that outlive the scan.
     std::vector<std::unique_ptr<CNTFSVolume>> openVolumes;
     std::unique_ptr<CFileRecord> recordReader;
@@ -72,5 +84,5 @@ public:
     CatalogContext catalog;
 
     // The carved object a found file stands for, or null for an NTFS file.
-    const CBaseFile* CarvedFileOf(const DeletedFileItem& item) const;
+    CBaseFile* CarvedFileOf(const DeletedFileItem& item);
 };

@@ -6,6 +6,7 @@
 #include "device/RawVolumeAccess.h"
 #include "engine/FreeSpaceScanner.h"
 #include "engine/MftSweep.h"
+#include "engine/PhaseProgress.h"
 #include "engine/ProgressText.h"
 #include "engine/ScanContext.h"
 #include "engine/ScanHost.h"
@@ -13,109 +14,239 @@
 #include "ntfs/FileRecord.h"
 #include "ntfs/NTFSVolume.h"
 #include "platform/Diagnostics.h"
+#include "platform/RawSource.h"
 #include "platform/TextConvert.h"
 #include "platform/VolumeInfo.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
 
 namespace {
 
 constexpr uint64_t kBitmapRecord = 6;
+// The cluster bitmap is read in slices so that a stop is heard while a
+// large volume's bitmap loads.
+constexpr uint64_t kBitmapSlice = 1 << 20;
 
-void ScanDevice(ScanContext& context, ScanHost& host, std::unique_ptr<CVolumeAccess> device) {
-    CVolumeAccess& scanned = *device;
-    context.scanDevice = std::move(device);
-    context.catalog.UseDevice(scanned);
-    CFreeSpaceScanner scanner(context, scanned);
-    scanner.Run(host);
+std::u16string Text(const std::string& utf8) { return platform::FromUtf8(utf8); }
+
+// One scan: what its phases share, and what went wrong so far.
+struct ScanRun {
+    ScanContext& context;
+    ScanHost& host;
+    std::shared_ptr<const platform::RawSource> source;
+    char16_t letter;
+    std::u16string failure;  // nothing could be scanned: why
+    std::u16string note;     // what a scan that did run could not read
+
+    void AddNote(const std::u16string& text) { note += (note.empty() ? u"" : u"; ") + text; }
+};
+
+// Whether the source can be read at all; sets the failure when not.
+bool CheckReadable(ScanRun& run) {
+    const platform::RawSource& source = *run.source;
+    platform::Geometry geometry;
+    if (!source.QueryGeometry(geometry) || geometry.sectorSize == 0) {
+        run.failure = Text("not a volume Ruvex can read: the size of " + source.Path() + " cannot be read");
+        return false;
+    }
+    if (geometry.byteSize < geometry.sectorSize) {
+        run.failure = Text("not a volume Ruvex can read: " + source.Path() + " holds no whole sector");
+        return false;
+    }
+    std::vector<uint8_t> sector(geometry.sectorSize);
+    if (!source.ReadAt(0, sector.data(), sector.size())) {
+        run.failure = Text("read error at sector 0 of " + source.Path() + ": " + std::strerror(source.LastError()));
+        return false;
+    }
+    return true;
 }
 
-// Reads the cluster allocation bitmap (record 6's data) whole; false when any
-// step of it cannot be read.
-bool ReadClusterBitmap(CNTFSVolume& volume, std::vector<uint8_t>& bitmap) {
+std::string UnitName(const CVolumeAccess& device) {
+    return device.GetUnitSize() == device.GetSectorSize() ? "sector" : "cluster";
+}
+
+// Runs the carving driver over the device and notes what it could not read.
+void ScanFreeSpace(ScanRun& run, CVolumeAccess& device) {
+    run.context.catalog.UseDevice(device);
+    CFreeSpaceScanner scanner(run.context, device);
+    if (!scanner.IsUsable()) {
+        run.failure = u"not a volume Ruvex can read: it reports no usable sector and unit sizes";
+        return;
+    }
+    scanner.Run(run.host);
+    if (scanner.UnreadableUnits() == 0) return;
+    const std::string unit = UnitName(device);
+    const std::string first = std::to_string(scanner.FirstUnreadableUnit());
+    if (scanner.ReadUnitCount() == 0 && !run.host.StopRequested()) {
+        run.failure = Text("read error at " + unit + " " + first + ": no free space could be read");
+        return;
+    }
+    run.AddNote(Text(std::to_string(scanner.UnreadableUnits()) + " " + unit + "s of free space could not be read, " +
+                     "the first at " + unit + " " + first));
+}
+
+// Reads the cluster allocation bitmap (record 6's data) whole. False when a
+// step of it cannot be read (with the reason) or the user stopped.
+bool ReadClusterBitmap(CNTFSVolume& volume, PhaseProgress& progress, std::vector<uint8_t>& bitmap,
+                       std::u16string& reason) {
     CFileRecord record(volume);
     record.m_attrMask = CFileRecord::kMaskData;
-    if (!record.LoadRecord(kBitmapRecord) || !record.ParseAttributes()) return false;
+    const std::u16string unreadable = u"the cluster bitmap (MFT record 6) cannot be read";
+    if (!record.LoadRecord(kBitmapRecord) || !record.ParseAttributes()) {
+        reason = unreadable;
+        return false;
+    }
     CDataStream data(record);
-    if (!data.Exists()) return false;
+    if (!data.Exists()) {
+        reason = unreadable;
+        return false;
+    }
     const uint64_t size = data.DataSize();
     // One bit per cluster, rounded up to whole 8-byte words: a larger size
     // comes from a damaged record and would only waste memory.
-    if (size > (volume.TotalClusters() + 7) / 8 + 8) return false;
+    if (size > (volume.TotalClusters() + 7) / 8 + 8) {
+        reason = u"the cluster bitmap (MFT record 6) is damaged";
+        return false;
+    }
     bitmap.assign(static_cast<size_t>(size), 0);
-    size_t got = 0;
-    return data.ReadBytes(0, bitmap, got) && got == size;
+    for (uint64_t offset = 0; offset < size; offset += kBitmapSlice) {
+        if (!progress.Report(offset, size)) return false;
+        auto slice = std::span(bitmap).subspan(offset, std::min(kBitmapSlice, size - offset));
+        size_t got = 0;
+        if (!data.ReadBytes(offset, slice, got) || got != slice.size()) {
+            reason = Text("the cluster bitmap cannot be read at byte " + std::to_string(offset));
+            return false;
+        }
+    }
+    return progress.Report(size, size);
 }
 
-void ScanNtfsFreeClusters(ScanContext& context, ScanHost& host, char16_t letter) {
-    CNTFSVolume volume(letter);
+void ScanNtfsFreeClusters(ScanRun& run, CNTFSVolume* volume) {
+    if (!volume) {
+        // The system names the volume NTFS, but its boot sector or MFT fails
+        // the check: nothing on it can be found.
+        run.failure = u"not a volume Ruvex can read: its NTFS boot sector or master file table is damaged";
+        return;
+    }
+    PhaseProgress progress(run.host);
     std::vector<uint8_t> bitmap;
-    if (!volume.IsVolumeOK() || !ReadClusterBitmap(volume, bitmap)) return;
-    host.SetTitle(FormatSearchingTitle(letter));
-    auto device = std::make_unique<CNTFSVolumeAccess>(volume.Source(), volume.m_sectorSize,
-                                                      volume.TotalClusters(), volume.m_clusterSize,
-                                                      volume.m_sectorsPerCluster, std::move(bitmap));
+    std::u16string reason;
+    if (!ReadClusterBitmap(*volume, progress, bitmap, reason)) {
+        if (!reason.empty()) run.AddNote(u"free space was not scanned: " + reason);
+        return;
+    }
+    run.host.SetTitle(FormatSearchingTitle(run.letter));
+    auto device = std::make_unique<CNTFSVolumeAccess>(run.source, volume->m_sectorSize, volume->TotalClusters(),
+                                                      volume->m_clusterSize, volume->m_sectorsPerCluster,
+                                                      std::move(bitmap));
     CNTFSVolumeAccess& scanned = *device;
-    ScanDevice(context, host, std::move(device));
+    run.context.scanDevice = std::move(device);
+    ScanFreeSpace(run, scanned);
+    // Nothing asks the device about free units after the scan.
     scanned.ReleaseBitmap();
 }
 
-void ScanRawSectors(ScanContext& context, ScanHost& host, char16_t letter) {
-    context.resultKind = 2;
-    host.SetTitle(FormatSearchingTitle(letter));
-    try {
-        ScanDevice(context, host, std::make_unique<CRawVolumeAccess>(letter));
-    } catch (const VolumeOpenError& error) {
-        // Nothing can be read: the scan ends with nothing found.
-        platform::Diagnostic("%s: %s\n", error.what(), error.Reason().c_str());
-    }
+void ScanRawSectors(ScanRun& run) {
+    run.context.resultKind = 2;
+    run.host.SetTitle(FormatSearchingTitle(run.letter));
+    auto device = std::make_unique<CRawVolumeAccess>(run.source);
+    CVolumeAccess& scanned = *device;
+    run.context.scanDevice = std::move(device);
+    ScanFreeSpace(run, scanned);
 }
 
-void ScanFat32(ScanContext& context, ScanHost& host, char16_t letter) {
-    host.SetTitle(FormatSearchingTitle(letter));
+void ScanFat32(ScanRun& run) {
+    run.host.SetTitle(FormatSearchingTitle(run.letter));
+    PhaseProgress tableProgress(run.host);
     std::unique_ptr<CFAT32VolumeAccess> device;
     try {
-        device = std::make_unique<CFAT32VolumeAccess>(letter);
+        device = std::make_unique<CFAT32VolumeAccess>(run.source, tableProgress.Callback());
     } catch (const VolumeOpenError& error) {
+        if (run.host.StopRequested()) return;
         // A FAT32 volume with an unusable boot sector or table is still worth
         // carving: scan it as plain sectors.
         platform::Diagnostic("%s: %s\n", error.what(), error.Reason().c_str());
-        ScanRawSectors(context, host, letter);
+        run.AddNote(Text("the FAT32 allocation table cannot be used (" + error.Reason() +
+                         "); the volume was scanned as plain sectors"));
+        ScanRawSectors(run);
         return;
     }
     CFAT32VolumeAccess& fat = *device;
+    ScanContext& context = run.context;
     context.scanDevice = std::move(device);
     context.catalog.UseDevice(fat);
-    CFreeSpaceScanner scanner(context, fat);
     context.fatRootFolder = std::make_shared<CRootFolder>(context.catalog);
+    PhaseProgress catalogProgress(run.host);
+    context.catalog.loadProgress = catalogProgress.Callback();
     context.fatRootFolder->LoadChildren();
-    scanner.Run(host);
+    context.catalog.loadProgress = nullptr;
+    if (run.host.StopRequested()) return;
+    ScanFreeSpace(run, fat);
+}
+
+// The full scan, on the device the file system calls for: NTFS free
+// clusters, FAT32 free clusters with the FAT32 catalog, or every sector of
+// anything else. `volume` is the checked NTFS volume, or null.
+void RunFullScan(ScanRun& run, CNTFSVolume* volume) {
+    std::u16string fileSystem;
+    platform::ProbeFileSystemName(*run.source, fileSystem);
+    run.host.SetTitle(kInitialisingTitle);
+    if (fileSystem == u"NTFS")
+        ScanNtfsFreeClusters(run, volume);
+    else if (fileSystem == u"FAT32")
+        ScanFat32(run);
+    else
+        ScanRawSectors(run);
+}
+
+ScanOutcome EndScan(ScanRun& run) {
+    ScanOutcome outcome;
+    if (!run.failure.empty())
+        outcome = {ScanEnd::Failed, run.failure};
+    else if (run.host.StopRequested())
+        outcome = {ScanEnd::Stopped, run.note};
+    else
+        outcome = {ScanEnd::Finished, run.note};
+    run.host.ScanEnded(outcome);
+    return outcome;
 }
 
 }  // namespace
 
-void RunFullScan(ScanContext& context, ScanHost& host, char16_t letter) {
-    std::u16string fileSystem;
-    platform::GetFileSystemName(letter, fileSystem);
-    host.SetTitle(kInitialisingTitle);
-    if (fileSystem == u"NTFS")
-        ScanNtfsFreeClusters(context, host, letter);
-    else if (fileSystem == u"FAT32")
-        ScanFat32(context, host, letter);
-    else
-        ScanRawSectors(context, host, letter);
+ScanOutcome RunScan(ScanContext& context, ScanHost& host, std::shared_ptr<const platform::RawSource> source,
+                    char16_t letter) {
+    context.Reset();
+    ScanRun run{context, host, std::move(source), letter, {}, {}};
+    if (!run.source) {
+        run.failure = u"no volume to scan";
+        return EndScan(run);
+    }
+    if (!CheckReadable(run)) return EndScan(run);
+
+    auto volume = std::make_unique<CNTFSVolume>(run.source);
+    if (!volume->IsVolumeOK()) {
+        context.resultKind = 1;
+        RunFullScan(run, nullptr);
+        return EndScan(run);
+    }
+    // The volume stays open after the scan: the record reader reads through it.
+    CNTFSVolume& ntfs = *volume;
+    context.openVolumes.push_back(std::move(volume));
+    if (context.recoveryMode == 2) RunFullScan(run, &ntfs);
+    SweepMft(context, host, ntfs);
+    return EndScan(run);
 }
 
-void RunScanThread(ScanContext& context, ScanHost& host, char16_t letter) {
-    context.folderMap.clear();
-    context.deletedFiles.clear();
-    // The volume stays open after the scan: the record reader reads through it.
-    context.openVolumes.push_back(std::make_unique<CNTFSVolume>(letter));
-    CNTFSVolume& volume = *context.openVolumes.back();
-    if (!volume.IsVolumeOK()) {
-        context.resultKind = 1;
-        RunFullScan(context, host, letter);
-        if (!host.StopRequested()) host.Finish();
-        return;
+ScanOutcome RunScanThread(ScanContext& context, ScanHost& host, char16_t letter) {
+    std::string reason;
+    std::shared_ptr<const platform::RawSource> source = platform::RawSource::OpenDrive(letter, reason);
+    if (!source) {
+        context.Reset();
+        platform::Diagnostic("Error opening connection to drive [%c:]\n", static_cast<char>(letter));
+        ScanRun run{context, host, nullptr, letter, Text(reason), {}};
+        return EndScan(run);
     }
-    if (context.recoveryMode == 2) RunFullScan(context, host, letter);
-    SweepMft(context, host, volume);
+    return RunScan(context, host, std::move(source), letter);
 }

@@ -20,10 +20,9 @@ constexpr uint8_t kLznt1 = 1;
 CDataStream::CDataStream(const CFileRecord& record)
     : m_first(record.DefaultDataStream()), m_clusterSize(record.Volume().m_clusterSize),
       m_encrypted(record.IsEncrypted()) {
-    const CSList<CAttrBase>& streams = record.AttrList(kDataListIndex);
-    for (CAttrBase* attribute = streams.First(); attribute; attribute = streams.Next())
+    for (const auto& attribute : record.AttrList(kDataListIndex).Elements())
         if (attribute->AttributeNameLength() == 0)
-            if (auto* extent = dynamic_cast<CAttrNonResident*>(attribute)) m_extents.push_back(extent);
+            if (auto* extent = dynamic_cast<CAttrNonResident*>(attribute.get())) m_extents.push_back(extent);
 
     // Resident data is never compressed; a non-resident stream is when its
     // first extent says so.
@@ -125,8 +124,11 @@ bool CDataStream::MapClusters(uint64_t vcn, uint64_t count, std::vector<Piece>& 
         if (!extent) return false;
         const uint64_t relative = vcn - extent->StartingVcn();
         const tagDataRun_Entry* covering = nullptr;
-        for (const tagDataRun_Entry* run = extent->Runs().First(); run && !covering; run = extent->Runs().Next())
-            if (relative >= run->startVcn && relative <= run->lastVcn) covering = run;
+        for (const auto& run : extent->Runs().Elements()) {
+            if (relative < run->startVcn || relative > run->lastVcn) continue;
+            covering = run.get();
+            break;
+        }
         if (!covering) return false;
         const uint64_t n = std::min(end - vcn, covering->lastVcn - relative + 1);
         pieces.push_back({vcn, n, covering->IsSparse()});

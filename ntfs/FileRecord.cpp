@@ -108,10 +108,9 @@ uint16_t CFileRecord::SequenceNumber() const {
 }
 
 bool CFileRecord::IsEncrypted() const {
-    const auto* info = dynamic_cast<const CAttr_StdInfo*>(m_attrLists[kStdInfoList].First());
+    const auto* info = dynamic_cast<const CAttr_StdInfo*>(m_attrLists[kStdInfoList].Front());
     if (info && (info->FileAttributes() & CAttr_StdInfo::kFlagEncrypted) != 0) return true;
-    const CSList<CAttrBase>& streams = m_attrLists[kDataList];
-    for (const CAttrBase* attribute = streams.First(); attribute; attribute = streams.Next())
+    for (const auto& attribute : m_attrLists[kDataList].Elements())
         if (attribute->AttributeNameLength() == 0 && attribute->IsEncrypted()) return true;
     return false;
 }
@@ -121,9 +120,8 @@ std::span<const uint8_t> CFileRecord::Bytes() const {
 }
 
 uint32_t CFileRecord::FirstLongName(std::span<char16_t> buffer) const {
-    const CSList<CAttrBase>& names = m_attrLists[kFileNameList];
-    for (const CAttrBase* attribute = names.First(); attribute; attribute = names.Next()) {
-        const auto* name = dynamic_cast<const CAttr_FileName*>(attribute);
+    for (const auto& attribute : m_attrLists[kFileNameList].Elements()) {
+        const auto* name = dynamic_cast<const CAttr_FileName*>(attribute.get());
         if (!name || !name->HasBody() || name->NameLength() == 0 || name->NameSpace() == CFileName::kDos)
             continue;
         if (buffer.size() <= name->NameLength()) return 0;
@@ -140,26 +138,26 @@ std::u16string CFileRecord::FirstLongName() const {
 }
 
 uint64_t CFileRecord::NameFileSize() const {
-    const auto* name = dynamic_cast<const CAttr_FileName*>(m_attrLists[kFileNameList].First());
+    const auto* name = dynamic_cast<const CAttr_FileName*>(m_attrLists[kFileNameList].Front());
     return name ? name->RealSize() : 0;
 }
 
 uint64_t CFileRecord::ParentReference() const {
-    const auto* name = dynamic_cast<const CAttr_FileName*>(m_attrLists[kFileNameList].First());
+    const auto* name = dynamic_cast<const CAttr_FileName*>(m_attrLists[kFileNameList].Front());
     return name ? name->ParentReference() : 0;
 }
 
 uint64_t CFileRecord::ModifiedTimeLocal() const {
-    const auto* info = dynamic_cast<const CAttr_StdInfo*>(m_attrLists[kStdInfoList].First());
+    const auto* info = dynamic_cast<const CAttr_StdInfo*>(m_attrLists[kStdInfoList].Front());
     return info ? platform::FileTimeToLocalFileTime(info->ModifiedTime()) : 0;
 }
 
 CAttrBase* CFileRecord::DefaultDataStream() const {
     // A fragmented stream is split over several attributes; the one that
     // starts at cluster 0 carries the sizes, wherever the list put it.
-    const CSList<CAttrBase>& streams = m_attrLists[kDataList];
     CAttrBase* firstFound = nullptr;
-    for (CAttrBase* attribute = streams.First(); attribute; attribute = streams.Next()) {
+    for (const auto& element : m_attrLists[kDataList].Elements()) {
+        CAttrBase* attribute = element.get();
         if (attribute->AttributeNameLength() != 0) continue;
         if (!attribute->IsNonResident() || attribute->Header().U64(0x10) == 0) return attribute;
         if (!firstFound) firstFound = attribute;

@@ -47,7 +47,9 @@ CNTFSVolume::CNTFSVolume(const std::string& path, uint32_t sectorSize) {
     Open(platform::RawSource::Open(path, sectorSize, reason));
 }
 
-std::unique_ptr<CNTFSVolume> CNTFSVolume::WithGeometry(std::shared_ptr<platform::RawSource> source,
+CNTFSVolume::CNTFSVolume(std::shared_ptr<const platform::RawSource> source) { Open(std::move(source)); }
+
+std::unique_ptr<CNTFSVolume> CNTFSVolume::WithGeometry(std::shared_ptr<const platform::RawSource> source,
                                                        uint16_t sectorSize, uint32_t sectorsPerCluster,
                                                        uint32_t fileRecordSize, uint64_t totalSectors) {
     std::unique_ptr<CNTFSVolume> volume(new CNTFSVolume());
@@ -62,7 +64,7 @@ std::unique_ptr<CNTFSVolume> CNTFSVolume::WithGeometry(std::shared_ptr<platform:
 
 CNTFSVolume::~CNTFSVolume() = default;
 
-void CNTFSVolume::Open(std::unique_ptr<platform::RawSource> source) {
+void CNTFSVolume::Open(std::shared_ptr<const platform::RawSource> source) {
     if (!source) return;
     m_source = std::move(source);
     if (platform::Geometry geometry; m_source->QueryGeometry(geometry)) m_sourceBytes = geometry.byteSize;

@@ -27,10 +27,13 @@ public:
     explicit CNTFSVolume(char16_t letter);
     // Same for an image file or device path (sector size 0: the source's own).
     explicit CNTFSVolume(const std::string& path, uint32_t sectorSize = 0);
+    // Checks a source that is already open; the volume shares it with
+    // whatever else reads the drive. A null source gives an invalid volume.
+    explicit CNTFSVolume(std::shared_ptr<const platform::RawSource> source);
     // A volume with the given geometry and no checks, for reading records out
     // of caller buffers and crafted sources; `source` may be null, and every
     // read then fails. Never valid.
-    static std::unique_ptr<CNTFSVolume> WithGeometry(std::shared_ptr<platform::RawSource> source,
+    static std::unique_ptr<CNTFSVolume> WithGeometry(std::shared_ptr<const platform::RawSource> source,
                                                      uint16_t sectorSize, uint32_t sectorsPerCluster,
                                                      uint32_t fileRecordSize, uint64_t totalSectors);
     virtual ~CNTFSVolume();
@@ -38,7 +41,7 @@ public:
     CNTFSVolume& operator=(const CNTFSVolume&) = delete;
 
     bool IsVolumeOK() const { return m_isValid != 0; }
-    std::shared_ptr<platform::RawSource> Source() const { return m_source; }
+    const std::shared_ptr<const platform::RawSource>& Source() const { return m_source; }
 
     // Copies record `recordNumber` out of the MFT data, through the window;
     // `destination` must hold m_fileRecordSize bytes. False without MFT data,
@@ -72,13 +75,13 @@ public:
 
 private:
     CNTFSVolume() = default;
-    void Open(std::unique_ptr<platform::RawSource> source);
+    void Open(std::shared_ptr<const platform::RawSource> source);
     bool ReadGeometry(std::span<const uint8_t> bootSector);
     bool CheckVersion();
     void LoadMftRecord();
     bool FillMftWindow(uint64_t position);
 
-    std::shared_ptr<platform::RawSource> m_source;
+    std::shared_ptr<const platform::RawSource> m_source;
     uint64_t m_sourceBytes = 0;        // what the source holds; 0 when it would not tell
     std::vector<uint8_t> m_mftWindow;  // cached stretch of MFT data
     uint64_t m_mftWindowStart = 0;     // MFT data offset of m_mftWindow[0]

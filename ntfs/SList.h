@@ -2,7 +2,9 @@
 // The owning singly walked list of the NTFS classes: attributes of a record,
 // data runs of an attribute, extension records of an attribute list, entries
 // of an index node. Elements are appended at the tail and walked with
-// First()/Next(); removing all of them destroys them.
+// First()/Next(), which move the list's one cursor and so are not const;
+// readers that must not disturb a walk use Front() or Elements().
+// Removing all of them destroys them.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -24,13 +26,13 @@ public:
     }
 
     // Sets the cursor to the head; null when the list is empty.
-    T* First() const {
+    T* First() {
         m_cursor = 0;
         return m_elements.empty() ? nullptr : m_elements.front().get();
     }
 
     // Advances the cursor; null past the tail.
-    T* Next() const {
+    T* Next() {
         if (m_cursor >= m_elements.size()) return nullptr;
         ++m_cursor;
         return m_cursor < m_elements.size() ? m_elements[m_cursor].get() : nullptr;
@@ -50,10 +52,15 @@ public:
         RemoveAll();
     }
 
+    // The head, leaving the cursor where it is; null when the list is empty.
+    T* Front() const { return m_elements.empty() ? nullptr : m_elements.front().get(); }
+    // Every element in order, for walks that leave the cursor alone.
+    const std::vector<std::unique_ptr<T>>& Elements() const { return m_elements; }
+
     uint32_t Count() const { return static_cast<uint32_t>(m_elements.size()); }
     bool Empty() const { return m_elements.empty(); }
 
 private:
     std::vector<std::unique_ptr<T>> m_elements;
-    mutable size_t m_cursor = 0;
+    size_t m_cursor = 0;
 };

@@ -13,13 +13,16 @@
 
 namespace platform {
 
-std::string OpenFailureReason(int error) {
+std::string OpenFailureReason(int error, const std::string& path) {
     switch (error) {
-    case ENOENT: return "no such file or device";
+    case ENOENT: return path + ": no such file or device";
     case EACCES:
-    case EPERM: return ::geteuid() == 0 ? "permission denied" : "permission denied: run as root to read raw devices";
-    case EISDIR: return "is a folder, not a volume or image";
-    default: return std::strerror(error);
+    case EPERM:
+        // Root is refused only by the file's own lock-down: running as root would not help.
+        return ::geteuid() == 0 ? path + ": permission denied" : "permission denied: run as root to read " + path;
+    case EISDIR: return path + ": is a folder, not a volume or image";
+    case EINVAL: return path + ": not a block device or image file";
+    default: return path + ": " + std::strerror(error);
     }
 }
 
@@ -33,15 +36,14 @@ std::unique_ptr<RawSource> RawSource::Open(const std::string& path, uint32_t con
     // O_RDONLY is the whole of the read-only guarantee: no write path exists.
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
-        reason = path + ": " + OpenFailureReason(errno);
+        reason = OpenFailureReason(errno, path);
         return nullptr;
     }
     struct stat info {};
     if (::fstat(fd, &info) != 0 || !(S_ISREG(info.st_mode) || S_ISBLK(info.st_mode))) {
         int error = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
         ::close(fd);
-        reason = path + ": " + (error == EINVAL ? std::string("not a block device or image file")
-                                                : OpenFailureReason(error));
+        reason = OpenFailureReason(error, path);
         return nullptr;
     }
     std::unique_ptr<RawSource> source(new RawSource(fd, path, configuredSectorSize, S_ISBLK(info.st_mode)));

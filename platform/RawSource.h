@@ -27,7 +27,7 @@ struct Geometry {
 class RawSource {
 public:
     // Opens a path read-only. On failure returns null and puts a readable reason
-    // ("no such file", "permission denied: run as root", ...) into `reason`.
+    // ("permission denied: run as root to read /dev/sdb", ...) into `reason`.
     static std::unique_ptr<RawSource> Open(const std::string& path, uint32_t configuredSectorSize,
                                            std::string& reason);
     // Opens a window of a path. A window that starts at or beyond the end of
@@ -38,14 +38,15 @@ public:
     // Opens the source behind a drive letter of the drive table.
     static std::unique_ptr<RawSource> OpenDrive(char16_t letter, std::string& reason);
 
-    ~RawSource();
+    virtual ~RawSource();
     RawSource(const RawSource&) = delete;
     RawSource& operator=(const RawSource&) = delete;
 
     // Reads exactly `length` bytes at `offset` of the window; false on a read
     // error or a short read (past the end of the window or the source).
-    // errno-style code in LastError().
-    bool ReadAt(uint64_t offset, void* buffer, size_t length) const;
+    // errno-style code in LastError(). Virtual so that tests can put a
+    // failing disk under the device layer.
+    virtual bool ReadAt(uint64_t offset, void* buffer, size_t length) const;
 
     // The geometry query: false when the kernel would not tell it.
     bool QueryGeometry(Geometry& geometry) const;
@@ -55,9 +56,15 @@ public:
     // Byte offset of the window in the device or image.
     uint64_t WindowStart() const { return m_window.start; }
     int LastError() const { return m_lastError; }
+    // The open descriptor, for probes that read through it (never written).
+    int Descriptor() const { return m_fd; }
+
+protected:
+    // Takes over an open descriptor.
+    RawSource(int fd, std::string path, uint32_t sectorSize, bool isBlockDevice);
+    void SetLastError(int error) const { m_lastError = error; }
 
 private:
-    RawSource(int fd, std::string path, uint32_t sectorSize, bool isBlockDevice);
     // Bytes of the whole device or image; false when the kernel would not tell.
     bool QuerySourceSize(uint64_t& bytes) const;
 
@@ -69,7 +76,7 @@ private:
     mutable int m_lastError = 0;
 };
 
-// Reason text for an errno value met while opening a source.
-std::string OpenFailureReason(int error);
+// Reason text for an errno value met while opening `path`.
+std::string OpenFailureReason(int error, const std::string& path);
 
 }  // namespace platform

@@ -7,50 +7,51 @@
 #include <blkid/blkid.h>
 #include <cctype>
 #include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace platform {
 
-bool ProbeFileSystemName(const std::string& path, std::u16string& name, const SourceWindow& window) {
-    // The window is checked and cut to the source's end before the prober sees it.
-    std::string reason;
-    auto source = RawSource::Open(path, 0, window, reason);
-    Geometry geometry;
-    if (!source || !source->QueryGeometry(geometry) || geometry.byteSize == 0) return false;
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    blkid_probe probe = blkid_new_probe();
-    if (!probe || blkid_probe_set_device(probe, fd, static_cast<blkid_loff_t>(window.start),
-                                         static_cast<blkid_loff_t>(geometry.byteSize)) != 0) {
-        if (probe) blkid_free_probe(probe);
-        ::close(fd);
-        return false;
-    }
+namespace {
+
+// Names the file system the probe finds, as a Windows volume query would.
+bool NameProbedFileSystem(blkid_probe probe, std::u16string& name) {
     blkid_probe_enable_superblocks(probe, 1);
     blkid_probe_set_superblocks_flags(probe, BLKID_SUBLKS_TYPE | BLKID_SUBLKS_VERSION);
-    bool found = false;
-    if (blkid_do_safeprobe(probe) == 0) {
-        const char* type = nullptr;
-        const char* version = nullptr;
-        if (blkid_probe_lookup_value(probe, "TYPE", &type, nullptr) == 0 && type) {
-            blkid_probe_lookup_value(probe, "VERSION", &version, nullptr);
-            std::string text;
-            if (std::strcmp(type, "ntfs") == 0) {
-                text = "NTFS";
-            } else if (std::strcmp(type, "vfat") == 0) {
-                text = (version && std::strcmp(version, "FAT32") == 0) ? "FAT32" : "FAT";
-            } else if (std::strcmp(type, "exfat") == 0) {
-                text = "exFAT";
-            } else {
-                for (const char* c = type; *c; ++c) text += static_cast<char>(std::toupper(*c));
-            }
-            name = FromUtf8(text);
-            found = true;
-        }
+    if (blkid_do_safeprobe(probe) != 0) return false;
+    const char* type = nullptr;
+    const char* version = nullptr;
+    if (blkid_probe_lookup_value(probe, "TYPE", &type, nullptr) != 0 || !type) return false;
+    blkid_probe_lookup_value(probe, "VERSION", &version, nullptr);
+    std::string text;
+    if (std::strcmp(type, "ntfs") == 0) {
+        text = "NTFS";
+    } else if (std::strcmp(type, "vfat") == 0) {
+        text = (version && std::strcmp(version, "FAT32") == 0) ? "FAT32" : "FAT";
+    } else if (std::strcmp(type, "exfat") == 0) {
+        text = "exFAT";
+    } else {
+        for (const char* c = type; *c; ++c) text += static_cast<char>(std::toupper(*c));
     }
+    name = FromUtf8(text);
+    return true;
+}
+
+}  // namespace
+
+bool ProbeFileSystemName(const std::string& path, std::u16string& name, const SourceWindow& window) {
+    std::string reason;
+    auto source = RawSource::Open(path, 0, window, reason);
+    return source && ProbeFileSystemName(*source, name);
+}
+
+bool ProbeFileSystemName(const RawSource& source, std::u16string& name) {
+    Geometry geometry;
+    if (!source.QueryGeometry(geometry) || geometry.byteSize == 0) return false;
+    blkid_probe probe = blkid_new_probe();
+    if (!probe) return false;
+    bool found = blkid_probe_set_device(probe, source.Descriptor(), static_cast<blkid_loff_t>(source.WindowStart()),
+                                        static_cast<blkid_loff_t>(geometry.byteSize)) == 0 &&
+                 NameProbedFileSystem(probe, name);
     blkid_free_probe(probe);
-    ::close(fd);
     return found;
 }
 

@@ -8,10 +8,21 @@
 #include "platform/DriveTable.h"
 #include "platform/OutputFile.h"
 #include "platform/TextConvert.h"
+#include "results/RecoveryHost.h"
 #include "results/ResultTree.h"
 #include "results/SafeFileName.h"
 
 #include <utility>
+
+// One step of a recovery: a folder to create, or a file to write into the
+// folder its path lies in.
+struct RecoveryWriter::Job {
+    std::u16string folder;
+    std::u16string path;                  // empty for a folder alone
+    CDelFile* file = nullptr;             // what writes the file
+    const DeletedFileItem* item = nullptr;  // or the result-store item that does
+    uint64_t size = 0;
+};
 
 bool IsDestinationAllowed(char16_t letter, const std::string& destination) {
     const platform::DriveEntry* drive = platform::Drives().Find(letter);
@@ -24,13 +35,17 @@ std::u16string RecoveryBaseFolder(const std::u16string& destination, char16_t le
     return base + u"/" + std::u16string(1, letter) + u"盘恢复的文件/";
 }
 
-SaveResult RecoveryWriter::RecoverFoundFile(const std::u16string& path, const DeletedFileItem& item) {
+RecoveryWriter::RecoveryWriter(ScanContext& context) : m_context(context) {}
+RecoveryWriter::~RecoveryWriter() = default;
+
+SaveResult RecoveryWriter::RecoverFoundFile(const std::u16string& path, const DeletedFileItem& item,
+                                            const SaveProgress& progress) {
     if (item.carvedType != 0) {
-        if (const CBaseFile* carved = m_context.CarvedFileOf(item)) return carved->SaveToFile(path);
-        return SaveResult{false, 0, "carved file is no longer known"};
+        if (CBaseFile* carved = m_context.CarvedFileOf(item)) return carved->SaveToFile(path, progress);
+        return SaveResult{false, 0, 0, false, "carved file is no longer known"};
     }
-    if (!m_context.recordReader) return SaveResult{false, 0, "no NTFS volume is open"};
-    return RecoverMftFile(*m_context.recordReader, item.recordNumber & 0xFFFFFFFFULL, path);
+    if (!m_context.recordReader) return SaveResult{false, 0, 0, false, "no NTFS volume is open"};
+    return RecoverMftFile(*m_context.recordReader, item.recordNumber, path, progress);
 }
 
 std::u16string RecoveryWriter::FreePath(const std::u16string& folder, const std::u16string& name) {
@@ -41,43 +56,26 @@ std::u16string RecoveryWriter::FreePath(const std::u16string& folder, const std:
     return path;
 }
 
-void RecoveryWriter::Record(const std::u16string& path, const SaveResult& result, RecoveryReport& report) {
-    report.bytesWritten += result.bytesWritten;
-    if (result.ok)
-        ++report.filesWritten;
-    else
-        report.failures.push_back({platform::ToUtf8(path), result.error});
-}
-
-void RecoveryWriter::RecoverFolderFiles(TreeNode& node, const std::u16string& folder, RecoveryReport& report) {
+void RecoveryWriter::PlanFolderFiles(TreeNode& node, const std::u16string& folder) {
     if (!node.checked) return;
-    std::string error;
-    // Missing parents are created too: a ticked folder may sit below an
-    // unticked one.
-    if (!platform::CreateFolders(folder, error)) {
-        report.failures.push_back({platform::ToUtf8(folder), error});
-        return;
-    }
+    m_jobs.push_back(Job{folder, {}, nullptr, nullptr, 0});
     std::u16string prefix = folder.empty() || folder.back() == u'/' ? folder : folder + u"/";
     if (node.fatFolder) {
         for (const auto& file : node.fatFolder->m_files) {
             std::u16string name = file->GetDisplayName();
             if (fatFileFilter && !fatFileFilter(name)) continue;
-            std::u16string path = FreePath(prefix, name);
-            Record(path, file->SaveToFile(path), report);
+            m_jobs.push_back(Job{folder, FreePath(prefix, name), file.get(), nullptr, file->GetFileSize()});
         }
         return;
     }
     if (node.folderKey == kNoFolderKey) return;
     for (const DeletedFileItem& item : m_context.deletedFiles) {
         if (FolderKeyOf(item) != node.folderKey || item.checked == 0) continue;
-        std::u16string path = FreePath(prefix, item.name);
-        Record(path, RecoverFoundFile(path, item), report);
+        m_jobs.push_back(Job{folder, FreePath(prefix, item.name), nullptr, &item, item.size});
     }
 }
 
-void RecoveryWriter::RecoverFolderTree(TreeNode& first, const std::u16string& parentFolder,
-                                       RecoveryReport& report) {
+void RecoveryWriter::PlanFolderTree(TreeNode& first, const std::u16string& parentFolder) {
     // Each folder's path is its parent's path and its own text; walked with
     // an explicit stack since a rebuilt tree can be arbitrarily deep.
     std::vector<std::pair<TreeNode*, std::u16string>> pending;
@@ -90,17 +88,74 @@ void RecoveryWriter::RecoverFolderTree(TreeNode& first, const std::u16string& pa
         auto [node, folder] = std::move(pending.back());
         pending.pop_back();
         std::u16string path = folder + SafeFileName(node->text) + u"/";
-        RecoverFolderFiles(*node, path, report);
+        PlanFolderFiles(*node, path);
         for (auto it = node->children.rbegin(); it != node->children.rend(); ++it)
             pending.emplace_back(it->get(), path);
     }
 }
 
-RecoveryReport RecoveryWriter::RecoverAll(TreeNode& root, const std::u16string& destination, char16_t letter) {
-    RecoveryReport report;
+bool RecoveryWriter::RunJob(Job& job, RecoveryReport& report, RecoveryHost* host) {
+    if (host && host->StopRequested()) {
+        report.stopped = true;
+        return false;
+    }
+    if (job.path.empty()) {
+        std::string error;
+        // Missing parents are created too: a ticked folder may sit below an
+        // unticked one.
+        if (!platform::CreateFolders(job.folder, error)) {
+            report.failures.push_back({platform::ToUtf8(job.folder), error});
+            m_failedFolders.insert(job.folder);
+        }
+        return true;
+    }
+    if (m_failedFolders.contains(job.folder)) return true;  // already reported with its folder
+    const uint64_t bytesBefore = report.bytesWritten;
+    SaveProgress progress;
+    if (host) {
+        progress = [&](uint64_t bytes) {
+            host->SetDone(report.filesWritten, bytesBefore + bytes);
+            return !host->StopRequested();
+        };
+    }
+    SaveResult result = job.file ? job.file->SaveToFile(job.path, progress)
+                                 : RecoverFoundFile(job.path, *job.item, progress);
+    const std::string path = platform::ToUtf8(job.path);
+    if (result.stopped) {
+        report.stopped = true;
+        report.cutShort = path;
+        return false;
+    }
+    report.bytesWritten += result.bytesWritten;
+    if (result.ok) {
+        ++report.filesWritten;
+        if (result.Partial()) report.partialFiles.push_back({path, result.unreadableBytes, result.error});
+    } else {
+        report.failures.push_back({path, result.error});
+    }
+    if (host) host->SetDone(report.filesWritten, report.bytesWritten);
+    return true;
+}
+
+RecoveryReport RecoveryWriter::RecoverAll(TreeNode& root, const std::u16string& destination, char16_t letter,
+                                          RecoveryHost* host) {
     m_usedPaths.clear();
+    m_jobs.clear();
+    m_failedFolders.clear();
     std::u16string base = RecoveryBaseFolder(destination, letter);
-    RecoverFolderFiles(root, base, report);
-    if (!root.children.empty()) RecoverFolderTree(*root.children.front(), base, report);
+    PlanFolderFiles(root, base);
+    if (!root.children.empty()) PlanFolderTree(*root.children.front(), base);
+
+    RecoveryReport report;
+    uint64_t totalBytes = 0;
+    for (const Job& job : m_jobs) {
+        if (job.path.empty()) continue;
+        ++report.filesPlanned;
+        totalBytes += job.size;
+    }
+    if (host) host->SetTotal(report.filesPlanned, totalBytes);
+    for (Job& job : m_jobs)
+        if (!RunJob(job, report, host)) break;
+    m_jobs.clear();
     return report;
 }

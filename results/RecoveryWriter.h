@@ -1,15 +1,19 @@
 #pragma once
 // Copies what the user ticked to a destination folder, laid out as the tree
 // shows it: "<destination>/<letter>盘恢复的文件/" with one folder per ticked
-// node and the node's ticked files in it.
+// node and the node's ticked files in it. The recovery first lists every
+// folder and file it will write, so its host can show progress against the
+// total, then writes them in order and can be stopped between steps.
 #include "catalog/DelFile.h"
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
+class RecoveryHost;
 class ScanContext;
 struct DeletedFileItem;
 struct TreeNode;
@@ -19,11 +23,21 @@ struct RecoveryFailure {
     std::string reason;
 };
 
+struct PartialFile {
+    std::string path;          // UTF-8 path of the file written
+    uint64_t unreadableBytes;  // written as zeros
+    std::string reason;        // what could not be read
+};
+
 struct RecoveryReport {
-    uint64_t filesWritten = 0;
+    uint64_t filesPlanned = 0;
+    uint64_t filesWritten = 0;  // whole or partial
     uint64_t bytesWritten = 0;
+    std::vector<PartialFile> partialFiles;
     std::vector<RecoveryFailure> failures;
-    bool Succeeded() const { return failures.empty(); }
+    bool stopped = false;
+    std::string cutShort;  // the file a stop interrupted and removed; empty when none
+    bool Succeeded() const { return failures.empty() && partialFiles.empty() && !stopped; }
 };
 
 // Shown when the destination is on the scanned drive.
@@ -36,27 +50,35 @@ bool IsDestinationAllowed(char16_t letter, const std::string& destination);
 
 class RecoveryWriter {
 public:
-    explicit RecoveryWriter(ScanContext& context) : m_context(context) {}
+    explicit RecoveryWriter(ScanContext& context);
+    ~RecoveryWriter();
 
     // The whole recovery of a tree: the drive node into the base folder, then
-    // every node below it.
-    RecoveryReport RecoverAll(TreeNode& root, const std::u16string& destination, char16_t letter);
+    // every node below it. `host`, when given, hears the progress and can
+    // stop it; a file cut short by a stop is removed and reported.
+    RecoveryReport RecoverAll(TreeNode& root, const std::u16string& destination, char16_t letter,
+                              RecoveryHost* host = nullptr);
     // Saves one found file to `path` through the object that reads it.
-    SaveResult RecoverFoundFile(const std::u16string& path, const DeletedFileItem& item);
+    SaveResult RecoverFoundFile(const std::u16string& path, const DeletedFileItem& item,
+                                const SaveProgress& progress = {});
 
     // FAT32 folders write all their files; this narrows them (the command
     // line's name patterns).
     std::function<bool(const std::u16string& name)> fatFileFilter;
 
 private:
-    void RecoverFolderFiles(TreeNode& node, const std::u16string& folder, RecoveryReport& report);
-    void RecoverFolderTree(TreeNode& first, const std::u16string& parentFolder, RecoveryReport& report);
+    struct Job;
+    void PlanFolderFiles(TreeNode& node, const std::u16string& folder);
+    void PlanFolderTree(TreeNode& first, const std::u16string& parentFolder);
     // A path in `folder` for `name` that this recovery has not used yet.
     std::u16string FreePath(const std::u16string& folder, const std::u16string& name);
-    void Record(const std::u16string& path, const SaveResult& result, RecoveryReport& report);
+    // Writes the planned jobs; false once a stop ended the recovery.
+    bool RunJob(Job& job, RecoveryReport& report, RecoveryHost* host);
 
     ScanContext& m_context;
     std::set<std::u16string> m_usedPaths;
+    std::vector<Job> m_jobs;
+    std::set<std::u16string> m_failedFolders;
 };
 
 // "<destination>/<letter>盘恢复的文件/"

@@ -60,11 +60,10 @@ ListRow RowForItem(ScanContext& context, DeletedFileItem& item) {
     row.icon = IconForName(item.name);
     row.checked = item.checked != 0;
     row.item = &item;
-    if (const CBaseFile* carved = context.CarvedFileOf(item)) {
+    if (CBaseFile* carved = context.CarvedFileOf(item)) {
         row.file = carved;
     } else if (item.carvedType == 0 && context.recordReader) {
-        row.ownedFile = std::make_shared<CMftDelFile>(*context.recordReader,
-                                                      static_cast<uint32_t>(item.recordNumber));
+        row.ownedFile = std::make_shared<CMftDelFile>(*context.recordReader, item.recordNumber);
         row.file = row.ownedFile.get();
     }
     row.sizeText = SizeText(item.size);
@@ -72,7 +71,7 @@ ListRow RowForItem(ScanContext& context, DeletedFileItem& item) {
     return row;
 }
 
-ListRow RowForFatFile(const CFileEntry& file) {
+ListRow RowForFatFile(CFileEntry& file) {
     ListRow row;
     row.name = file.GetDisplayName();
     row.icon = kIconFatFile;

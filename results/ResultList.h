@@ -21,7 +21,7 @@ struct ListRow {
     std::u16string timeText;
     int icon = kIconFile;
     bool checked = false;
-    const CDelFile* file = nullptr;         // reads or saves the row's file
+    CDelFile* file = nullptr;               // reads or saves the row's file
     DeletedFileItem* item = nullptr;        // the result-store item, null for FAT32 files
     std::shared_ptr<CDelFile> ownedFile;    // set when the row made its own reader
 };
@@ -40,7 +40,7 @@ std::u16string LowerAscii(std::u16string text);
 // A row for a result-store item: carved files read through their carved
 // object, NTFS files through a reader around their record number.
 ListRow RowForItem(ScanContext& context, DeletedFileItem& item);
-ListRow RowForFatFile(const CFileEntry& file);
+ListRow RowForFatFile(CFileEntry& file);
 
 // The rows of a node: its FAT32 files, or the result-store items in it.
 std::vector<ListRow> RowsForNode(ScanContext& context, const TreeNode& node);

@@ -35,7 +35,7 @@ TEST(BaseFile, SavedAndReadContentIsExactlyTheFile) {
     image.Put(3, zip);
     CMemoryDevice device(image);
     auto state = CarveOne(image, device);
-    const CBaseFile& file = *state->Finished()[0];
+    CBaseFile& file = *state->Finished()[0];
 
     std::vector<uint8_t> content;
     ASSERT_TRUE(file.ReadContent(content));
@@ -48,26 +48,40 @@ TEST(BaseFile, SavedAndReadContentIsExactlyTheFile) {
     EXPECT_EQ(ReadWholeFile(path), zip);
 }
 
-TEST(BaseFile, FailedReadLeavesNoFileAndNoContent) {
+TEST(BaseFile, UnreadableSectorsBecomeZerosAndNothingReadableLeavesNoFile) {
     SectorImage image(kSector, 12);
-    image.Put(3, MakeBmp(1500));
+    const std::vector<uint8_t> bmp = MakeBmp(1500);  // sectors 3, 4 and 5
+    image.Put(3, bmp);
     CMemoryDevice device(image);
     auto state = CarveOne(image, device);
+    CBaseFile& file = *state->Finished()[0];
     device.m_failFrom = 5;  // the bitmap's last sector
+    std::vector<uint8_t> expected = bmp;
+    std::fill(expected.begin() + 2 * kSector, expected.end(), uint8_t{0});
 
-    std::vector<uint8_t> content{1, 2, 3};
-    EXPECT_FALSE(state->Finished()[0]->ReadContent(content));
+    std::vector<uint8_t> content;
+    ASSERT_TRUE(file.ReadContent(content));
+    EXPECT_EQ(content, expected);
+    const std::string folder = testing_support::MakeTempFolder("carving-fail");
+    SaveResult saved = file.SaveToFile(platform::FromUtf8(folder + "/pic3.bmp"));
+    ASSERT_TRUE(saved.ok) << saved.error;
+    EXPECT_TRUE(saved.Partial());
+    EXPECT_EQ(saved.unreadableBytes, 1500u - 2 * kSector);
+    EXPECT_NE(saved.error.find("sector 5"), std::string::npos) << saved.error;
+    EXPECT_EQ(ReadWholeFile(folder + "/pic3.bmp"), expected);
+
+    device.m_failFrom = 3;  // nothing of it reads
+    content = {1, 2, 3};
+    EXPECT_FALSE(file.ReadContent(content));
     EXPECT_TRUE(content.empty());
-
-    std::string path = testing_support::MakeTempFolder("carving-fail") + "/pic3.bmp";
-    SaveResult saved = state->Finished()[0]->SaveToFile(platform::FromUtf8(path));
+    saved = file.SaveToFile(platform::FromUtf8(folder + "/none.bmp"));
     EXPECT_FALSE(saved.ok);
-    EXPECT_FALSE(saved.error.empty());
-    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_NE(saved.error.find("nothing of the file can be read"), std::string::npos) << saved.error;
+    EXPECT_FALSE(std::filesystem::exists(folder + "/none.bmp"));
 }
 
-TEST(BaseFile, ReadFailingPartWayThroughALargeFileRemovesWhatWasWritten) {
-    const uint32_t size = 3000 * kSector + 7;  // more than one save read
+TEST(BaseFile, ALargeFileKeepsWhatReadsAndAStopLeavesNothing) {
+    const uint32_t size = 3000 * kSector + 7;  // many save steps
     SectorImage image(kSector, 3010);
     image.Put(3, MakeBmp(size));
     CMemoryDevice device(image);
@@ -76,13 +90,23 @@ TEST(BaseFile, ReadFailingPartWayThroughALargeFileRemovesWhatWasWritten) {
 
     std::string path = testing_support::MakeTempFolder("carving-partial") + "/pic3.bmp";
     SaveResult saved = file.SaveToFile(platform::FromUtf8(path));
+    ASSERT_TRUE(saved.ok) << saved.error;
+    EXPECT_EQ(saved.unreadableBytes, size - (2500u - 3u) * kSector);
+    std::vector<uint8_t> expected = MakeBmp(size);
+    std::fill(expected.begin() + (2500 - 3) * kSector, expected.end(), uint8_t{0});
+    EXPECT_EQ(ReadWholeFile(path), expected);
+
+    // Stopped after its third step: the file cut short is removed.
+    device.m_failFrom = UINT64_MAX;
+    int steps = 0;
+    saved = file.SaveToFile(platform::FromUtf8(path), [&](uint64_t) { return ++steps <= 3; });
     EXPECT_FALSE(saved.ok);
-    EXPECT_GE(device.m_reads, 2u);
+    EXPECT_TRUE(saved.stopped);
     EXPECT_FALSE(std::filesystem::exists(path));
 
-    device.m_failFrom = UINT64_MAX;
     saved = file.SaveToFile(platform::FromUtf8(path));
     ASSERT_TRUE(saved.ok) << saved.error;
+    EXPECT_FALSE(saved.Partial());
     EXPECT_EQ(ReadWholeFile(path), MakeBmp(size));
 }
 

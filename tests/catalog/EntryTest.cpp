@@ -56,11 +56,14 @@ TEST(Entry, FirstClusterJoinsHighAndLowWords) {
     EXPECT_EQ(file.GetFileSize(), 10u);
 }
 
-TEST(Entry, LostFolderTakesANewNumberAtEveryCall) {
+TEST(Entry, LostFolderTakesANewNumberAtEveryNamingAndShowsItsLastName) {
     CatalogContext context;
     std::vector<uint8_t> cluster(512);
     CRawFolder folder(context, cluster, 40);
-    EXPECT_EQ(folder.GetDisplayName(), u"dir1");
+    EXPECT_EQ(folder.GetDisplayName(), u"dir") << "not named yet";
+    EXPECT_EQ(folder.TakeDisplayName(), u"dir1");
+    EXPECT_EQ(folder.TakeDisplayName(), u"dir2");
+    EXPECT_EQ(folder.GetDisplayName(), u"dir2") << "showing the name does not change it";
     EXPECT_EQ(folder.GetDisplayName(), u"dir2");
     EXPECT_EQ(folder.GetFirstCluster(), 40u);
     EXPECT_TRUE(folder.IsDeleted());

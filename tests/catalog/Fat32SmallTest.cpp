@@ -22,7 +22,7 @@ using testing_support::ManifestEntry;
 
 struct FoundFile {
     std::string path;  // folder display names joined by '/'
-    const CFileEntry* file;
+    CFileEntry* file;
 };
 
 class Fat32Small : public testing::Test {

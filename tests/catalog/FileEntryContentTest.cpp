@@ -75,6 +75,7 @@ TEST_F(FileContent, FileRunningPastTheVolumeLeavesNoFile) {
     EXPECT_NE(result.error.find("outside the volume"), std::string::npos) << result.error;
     EXPECT_FALSE(std::filesystem::exists(path)) << "no partial copy is left";
 
+    // Clusters beyond the table leave no file at all.
     CFileEntry beyond({}, 0, Deleted(File("BEYOND  BIN", 1000, 100 * 512)), false, m_context);
     result = beyond.SaveToFile(platform::FromUtf8(m_folder + "/beyond"));
     EXPECT_FALSE(result.ok);

@@ -57,18 +57,25 @@ TEST(FreeSpaceScanner, ReadsRunsOfFortyThousandSectorsAndCarvesAcrossThem) {
     EXPECT_TRUE(host.Of("message").empty());
 }
 
-TEST(FreeSpaceScanner, AUnitInUseEndsTheCandidateAndAFailedReadSkipsItsRun) {
+TEST(FreeSpaceScanner, AUnitInUseEndsTheCandidateAndAnUnreadableUnitCostsOnlyItself) {
     MemoryDevice device(512, 8, 64);  // 4096-byte clusters
     device.Put(8 * 10, Jpeg(2 * 4096));  // clusters 10 to 12, but 11 is in use
     device.Put(8 * 20, Jpeg(100));       // a whole file in cluster 20
-    device.Put(8 * 40, Jpeg(100));       // in a run whose read fails
+    device.Put(8 * 31, Jpeg(100));       // in the one cluster that cannot be read
+    device.Put(8 * 40, Jpeg(100));       // behind it, in the same run
     device.inUse = {11, 30};
     device.failingReads = {31};
     ScanContext context;
     RecordingHost host;
-    Scan(context, device, host);
-    ASSERT_EQ(context.deletedFiles.size(), 1u);
+    context.catalog.UseDevice(device);
+    CFreeSpaceScanner scanner(context, device);
+    scanner.Run(host);
+    ASSERT_EQ(context.deletedFiles.size(), 2u);
     EXPECT_EQ(context.deletedFiles[0].name, u"pic160.jpg") << "named by device sector";
+    EXPECT_EQ(context.deletedFiles[1].name, u"pic320.jpg") << "the run is read again around the bad cluster";
+    EXPECT_EQ(scanner.UnreadableUnits(), 1u);
+    EXPECT_EQ(scanner.FirstUnreadableUnit(), 31u);
+    EXPECT_EQ(scanner.ReadUnitCount(), 64u - 1 - 2 - 1) << "all free units but the bad one";
 }
 
 TEST(FreeSpaceScanner, DirectoryClustersBecomeLostFoldersOnceAndAreNeverCarved) {

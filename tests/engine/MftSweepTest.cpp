@@ -96,7 +96,7 @@ TEST(MftSweep, ExtensionRecordsAreNotFilesAndSizesComeFromTheFirstExtent) {
     }
 }
 
-TEST(MftSweep, ReportsProgressAtMostAThousandTimesAndFinishes) {
+TEST(MftSweep, ReportsProgressAtMostAThousandTimes) {
     if (!VolumeExists("ntfs-small")) GTEST_SKIP();
     CNTFSVolume volume(VolumePath("ntfs-small"));
     ScanContext context;
@@ -114,8 +114,7 @@ TEST(MftSweep, ReportsProgressAtMostAThousandTimesAndFinishes) {
     for (size_t i = 1; i < positions.size(); ++i) EXPECT_GT(positions[i].number, positions[i - 1].number);
     EXPECT_EQ(positions.back().number, volume.RecordCount());
     EXPECT_EQ(percents.back().text, "100.0%");
-    EXPECT_EQ(host.Of("finish").size(), 1u);
-    EXPECT_EQ(host.events.back().kind, "finish");
+    EXPECT_TRUE(host.Of("end").empty()) << "the scan, not the sweep, tells the host how it ended";
 }
 
 TEST(MftSweep, SmallTablesSweepFromRecordSixteen) {
@@ -133,7 +132,6 @@ TEST(MftSweep, SmallTablesSweepFromRecordSixteen) {
         EXPECT_EQ(positions.front().number, 17u);
         EXPECT_EQ(host.Of("percent").front().text, "85.0%");
         EXPECT_EQ(host.Of("percent").back().text, "100.0%");
-        EXPECT_EQ(host.Of("finish").size(), 1u);
     }
     {
         CNTFSVolume volume(VolumeWithRecordCount("ntfs-small", 16));
@@ -142,7 +140,7 @@ TEST(MftSweep, SmallTablesSweepFromRecordSixteen) {
         SweepMft(context, host, volume);
         EXPECT_TRUE(host.Of("position").empty());
         EXPECT_TRUE(context.deletedFiles.empty());
-        EXPECT_EQ(host.Of("finish").size(), 1u) << "an empty sweep still ends with OK";
+        EXPECT_TRUE(context.recordReader) << "an empty sweep still leaves its reader";
     }
 }
 
@@ -156,7 +154,6 @@ TEST(MftSweep, CancelKeepsWhatWasFoundWithItsFolders) {
         if (position >= 77) host.RequestStop();
     };
     SweepMft(context, host, volume);
-    EXPECT_TRUE(host.Of("finish").empty());
     ASSERT_FALSE(context.deletedFiles.empty());
     for (const DeletedFileItem& item : context.deletedFiles) {
         EXPECT_LT(item.recordNumber, 78u);

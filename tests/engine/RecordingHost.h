@@ -10,7 +10,7 @@
 class RecordingHost : public ScanHost {
 public:
     struct Event {
-        std::string kind;  // "range", "position", "percent", "found", "title", "count", "finish", "message"
+        std::string kind;  // "range", "position", "percent", "found", "title", "count", "end", "message"
         uint64_t number = 0;
         std::string text;
     };
@@ -24,7 +24,11 @@ public:
     void SetFoundText(const std::u16string& text) override { Add("found", 0, text); }
     void SetTitle(const std::u16string& text) override { Add("title", 0, text); }
     void SetFoundCount(uint32_t count) override { Add("count", count); }
-    void Finish() override { Add("finish", 0); }
+    void ScanEnded(const ScanOutcome& ended) override {
+        static const char* const kEnds[] = {"finished", "stopped", "failed"};
+        outcome = ended;
+        Add("end", 0, std::u16string(platform::FromUtf8(kEnds[static_cast<int>(ended.end)])) + u"|" + ended.reason);
+    }
     void ShowMessage(const std::u16string& text, const std::u16string& caption) override {
         Add("message", 0, caption + u"|" + text);
     }
@@ -37,6 +41,7 @@ public:
     }
 
     std::vector<Event> events;
+    ScanOutcome outcome;
     std::function<void(uint64_t)> onPosition;  // lets a test press Cancel mid-scan
 
 private:
