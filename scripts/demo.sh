@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds ruvex-cli (and nothing else), installs it into /usr/local so that a
-# shell finds it, and runs it on the bundled demo volume: lists the drives,
-# shows what a scan finds and recovers it into build-demo/recovered.
+# Builds ruvex-cli (no tests), installs it into /usr/local so that a shell
+# finds it, and runs it on the bundled demo volume: lists the drives, shows
+# what a scan finds and recovers it into build-demo/recovered. With a display
+# it builds the desktop program instead of that and starts it on the demo volume.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 launcher=()
@@ -9,7 +10,11 @@ if command -v ccache >/dev/null 2>&1; then
   launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 fi
 cmake -S . -B build-demo -DCMAKE_BUILD_TYPE=Release -DRUVEX_BUILD_TESTS=OFF "${launcher[@]}" >/dev/null
-cmake --build build-demo --target ruvex-cli -j"$(nproc)"
+desktop=()
+if [[ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]] && grep -q '^RUVEX_BUILD_GUI:BOOL=ON' build-demo/CMakeCache.txt; then
+  desktop=(ruvex)
+fi
+cmake --build build-demo --target ruvex-cli "${desktop[@]}" -j"$(nproc)"
 cmake --install build-demo --component ruvex-cli --prefix "${RUVEX_PREFIX:-/usr/local}"
 hash -r
 command -v ruvex-cli
@@ -20,6 +25,11 @@ xz -dc tests/data/demo.img.xz > build-demo/demo/demo.img
 export RUVEX_HOME="$PWD/build-demo/demo/home"
 mkdir -p "$RUVEX_HOME/ruvex"
 printf '[Drives]\nZ=%s\n' "$PWD/build-demo/demo/demo.img" > "$RUVEX_HOME/ruvex/config.ini"
+
+if [[ ${#desktop[@]} -gt 0 ]]; then
+  echo "Starting the desktop program: choose a mode, then drive Z (the demo volume)."
+  exec build-demo/ui/ruvex
+fi
 
 echo "== Drives"
 ruvex-cli drives

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Renders every widget of the desktop kit, and the first step's mode list,
-# offscreen to PNG files so a person can look at them.
+# Renders every widget of the desktop kit and the desktop program's step
+# dialogs (the progress dialog in the middle of a scan) offscreen to PNG files
+# so a person can look at them.
 #   scripts/screenshots.sh [BUILD_FOLDER [OUTPUT_FOLDER]]
 # Builds the renderer in BUILD_FOLDER (default build), writes the pictures to
 # OUTPUT_FOLDER (default BUILD_FOLDER/screenshots) and prints that folder.
@@ -13,19 +14,26 @@ output=${2:-$build/screenshots}
 if [[ ! -f "$build/CMakeCache.txt" ]]; then
   scripts/build.sh "$build"
 fi
-cmake --build "$build" -j"$(nproc)" --target toolkit-screenshots >/dev/null
-renderer="$build/tests/toolkit/toolkit-screenshots"
+cmake --build "$build" -j"$(nproc)" --target toolkit-screenshots ui-step-screenshots >/dev/null
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=detect_leaks=0
 
 rm -rf "$output"
 mkdir -p "$output"
-"$renderer" "$output" 2> >(grep -v XDG_RUNTIME_DIR >&2)
 status=0
-while read -r name; do
-  if ! "$renderer" --check "$output/$name" 2> >(grep -v XDG_RUNTIME_DIR >&2); then
+for renderer in "$build/tests/toolkit/toolkit-screenshots" "$build/tests/ui/ui-step-screenshots"; do
+  # The step dialogs' scenes scan test volumes, whose diagnostics go to a
+  # log that is shown when the renderer fails.
+  log="$build/$(basename "$renderer").log"
+  if ! "$renderer" "$output" >"$log" 2>&1; then
+    tail -20 "$log" >&2
     status=1
   fi
-done < <("$renderer" --list 2>/dev/null)
+  while read -r name; do
+    if ! "$renderer" --check "$output/$name" 2> >(grep -v XDG_RUNTIME_DIR >&2); then
+      status=1
+    fi
+  done < <("$renderer" --list 2>/dev/null)
+done
 realpath "$output"
 exit $status

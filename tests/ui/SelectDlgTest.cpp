@@ -1,0 +1,137 @@
+#include "platform/DriveTable.h"
+#include "settings/IniFile.h"
+#include "tests/support/TestVolumes.h"
+#include "tests/ui/StepTestSupport.h"
+#include "toolkit/MarkupButton.h"
+#include "ui/SelectDlg.h"
+
+#include <QHeaderView>
+#include <QTableWidget>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using testing_support::VolumePath;
+
+struct DriveDialog {
+    char16_t letter = 0;
+    CIniFile settings;
+    std::unique_ptr<CSelectDlg> dialog;
+    QTableWidget* list = nullptr;
+
+    explicit DriveDialog(const std::vector<std::pair<char16_t, std::string>>& drives) {
+        settings.SetPath(testing_support::MakeTempFolder("select-settings") + "/ruvex/config.ini");
+        UseDrives(drives);
+        dialog = std::make_unique<CSelectDlg>(letter, settings);
+        list = &dialog->DriveList();
+        dialog->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
+    }
+    QString Cell(int row, int column) const {
+        const QTableWidgetItem* item = list->item(row, column);
+        return item ? item->text() : QString();
+    }
+    QPoint RowPoint(int row) const { return list->visualItemRect(list->item(row, 1)).center(); }
+};
+
+TEST(SelectDlgTest, ListsEachDriveWithFileSystemSizeAndSource) {
+    DriveDialog drives({{u'D', VolumePath("ntfs-small")}, {u'F', VolumePath("fat32-small")}});
+    ASSERT_EQ(drives.list->rowCount(), 2);
+    const QStringList headings = {QStringLiteral("盘符"), QStringLiteral("文件系统"), QStringLiteral("大小"),
+                                  QStringLiteral("来源")};
+    for (int column = 0; column < 4; ++column)
+        EXPECT_EQ(drives.list->horizontalHeaderItem(column)->text(), headings[column]);
+    EXPECT_EQ(drives.Cell(0, 0), QStringLiteral("D:"));
+    EXPECT_EQ(drives.Cell(0, 1), QStringLiteral("NTFS"));
+    EXPECT_TRUE(drives.Cell(0, 2).endsWith(QLatin1Char('G')));
+    EXPECT_EQ(drives.Cell(0, 3), QString::fromStdString(VolumePath("ntfs-small")));
+    EXPECT_EQ(drives.Cell(1, 0), QStringLiteral("F:"));
+    EXPECT_EQ(drives.Cell(1, 1), QStringLiteral("FAT32"));
+    EXPECT_FALSE(drives.list->item(0, 0)->icon().isNull());
+}
+
+TEST(SelectDlgTest, SizeTextHasTwoDecimalsAndAGWithNothingBetween) {
+    EXPECT_EQ(DriveSizeText(122096127ULL * 8 * 512), QStringLiteral("465.76G"));
+    EXPECT_EQ(DriveSizeText(0), QStringLiteral("0.00G"));
+}
+
+TEST(SelectDlgTest, AnUnreadableDriveIsListedWithItsReasonAndTheNextDrivesStillAre) {
+    DriveDialog drives({{u'E', "/nonexistent/card-reader.img"}, {u'F', VolumePath("fat32-small")}});
+    ASSERT_EQ(drives.list->rowCount(), 2);
+    EXPECT_EQ(drives.Cell(0, 1), QString());
+    EXPECT_EQ(drives.Cell(0, 2), QString());
+    EXPECT_TRUE(drives.Cell(0, 3).contains(QStringLiteral("no such file or device"))) << drives.Cell(0, 3).toStdString();
+    EXPECT_EQ(drives.Cell(1, 1), QStringLiteral("FAT32"));
+}
+
+TEST(SelectDlgTest, DoubleClickingARowChoosesItAndBelowTheRowsDoesNothing) {
+    DriveDialog drives({{u'D', VolumePath("ntfs-small")}, {u'F', VolumePath("fat32-small")}});
+    const QPoint below(20, drives.list->visualItemRect(drives.list->item(1, 0)).bottom() + 40);
+    QTest::mouseClick(drives.list->viewport(), Qt::LeftButton, {}, below);
+    QTest::mouseDClick(drives.list->viewport(), Qt::LeftButton, {}, below);
+    EXPECT_TRUE(drives.dialog->isVisible());
+    EXPECT_EQ(drives.letter, 0);
+    QTest::mouseClick(drives.list->viewport(), Qt::LeftButton, {}, drives.RowPoint(1));
+    QTest::mouseDClick(drives.list->viewport(), Qt::LeftButton, {}, drives.RowPoint(1));
+    EXPECT_EQ(drives.dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(drives.letter, u'F');
+}
+
+TEST(SelectDlgTest, OkTakesTheUpperOfTwoSelectedRowsAndAsksWhenNoneIs) {
+    MessageRecorder messages;
+    DriveDialog drives({{u'D', VolumePath("ntfs-small")}, {u'E', VolumePath("raw-small")},
+                        {u'F', VolumePath("fat32-small")}});
+    drives.dialog->NextButton().click();
+    EXPECT_EQ(messages.texts, QStringList{QStringLiteral("请先选择要扫描的分区!")});
+    EXPECT_TRUE(drives.dialog->isVisible());
+    // Selected lower row first.
+    auto* selection = drives.list->selectionModel();
+    selection->select(drives.list->model()->index(2, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    selection->select(drives.list->model()->index(1, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    ASSERT_EQ(drives.list->selectionModel()->selectedRows().size(), 2);
+    QTest::keyClick(drives.dialog.get(), Qt::Key_Return);
+    EXPECT_EQ(drives.dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(drives.letter, u'E');
+}
+
+TEST(SelectDlgTest, EscapeCancelsWithoutChoosing) {
+    DriveDialog drives({{u'D', VolumePath("ntfs-small")}});
+    drives.list->selectRow(0);
+    QTest::keyClick(drives.dialog.get(), Qt::Key_Escape);
+    EXPECT_EQ(drives.dialog->result(), QDialog::Rejected);
+    EXPECT_EQ(drives.letter, 0);
+}
+
+TEST(SelectDlgTest, AnAddedImageTakesTheFirstFreeLetterIsListedAndStaysInTheSettings) {
+    DriveDialog drives({{u'C', VolumePath("ntfs-small")}, {u'E', VolumePath("fat32-small")}});
+    const std::string image = VolumePath("raw-small");
+    ASSERT_TRUE(drives.dialog->AddImage(QString::fromStdString(image)));
+    ASSERT_EQ(drives.list->rowCount(), 3);
+    EXPECT_EQ(drives.Cell(2, 0), QStringLiteral("D:"));
+    EXPECT_EQ(drives.Cell(2, 3), QString::fromStdString(image));
+    EXPECT_EQ(drives.list->selectionModel()->selectedRows().size(), 1);
+    EXPECT_EQ(drives.settings.GetString(u"Drives", u"D", u""), std::u16string(image.begin(), image.end()));
+
+    // A later start finds it in the drive table.
+    platform::DriveTable table;
+    table.Load(drives.settings.GetPath(), "/nonexistent");
+    ASSERT_NE(table.Find(u'D'), nullptr);
+    EXPECT_EQ(table.Find(u'D')->path, image);
+
+    drives.dialog->NextButton().click();
+    EXPECT_EQ(drives.letter, u'D');
+}
+
+TEST(SelectDlgTest, NoFreeLetterRefusesTheImage) {
+    std::vector<std::pair<char16_t, std::string>> all;
+    for (char16_t letter = u'A'; letter <= u'Z'; ++letter) all.push_back({letter, "/nonexistent"});
+    MessageRecorder messages;
+    DriveDialog drives(all);
+    EXPECT_FALSE(drives.dialog->AddImage(QStringLiteral("/tmp/x.img")));
+    EXPECT_EQ(messages.texts.size(), 1);
+    EXPECT_EQ(drives.list->rowCount(), 26);
+}
+
+}  // namespace

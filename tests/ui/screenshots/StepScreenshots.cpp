@@ -1,0 +1,73 @@
+// The step dialogs as the screenshot tool renders them: the mode choice, the
+// drive list and the progress dialog in the middle of a scan.
+#include "engine/ScanContext.h"
+#include "settings/IniFile.h"
+#include "tests/support/TestVolumes.h"
+#include "tests/toolkit/screenshots/Scenes.h"
+#include "tests/ui/StepTestSupport.h"
+#include "toolkit/CHTMLListCtrl.h"
+#include "toolkit/MarkupButton.h"
+#include "ui/ProgressDlg.h"
+#include "ui/SelOneDlg.h"
+#include "ui/SelectDlg.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTableWidget>
+#include <QTest>
+
+namespace {
+
+using testing_support::VolumePath;
+
+QImage Shot(QWidget& widget) {
+    widget.show();
+    QElapsedTimer settling;
+    settling.start();
+    while (settling.elapsed() < 100) QApplication::processEvents(QEventLoop::AllEvents, 10);
+    return widget.grab().toImage();
+}
+
+QImage ModeDialog() {
+    ScanContext context;
+    CSelOneDlg dialog(context);
+    dialog.show();
+    QTest::mouseClick(dialog.ModeList().viewport(), Qt::LeftButton, {}, dialog.ModeList().ItemRect(0).center());
+    return Shot(dialog);
+}
+
+QImage DriveDialog() {
+    UseDrives({{u'C', VolumePath("ntfs-small")},
+               {u'D', VolumePath("fat32-small")},
+               {u'E', "/dev/nonexistent-card-reader"},
+               {u'Z', VolumePath("demo")}});
+    char16_t letter = 0;
+    CIniFile settings;
+    settings.SetPath(testing_support::MakeTempFolder("screenshot-settings") + "/ruvex/config.ini");
+    CSelectDlg dialog(letter, settings);
+    dialog.DriveList().selectRow(3);
+    return Shot(dialog);
+}
+
+// A full scan of a large blank disk, caught after a few seconds.
+QImage ProgressDialog() {
+    UseDrives({{u'X', testing_support::MakeSparseFile("screenshot-blank", 64ULL << 30)}});
+    ScanContext context;
+    context.recoveryMode = 2;
+    CProgressDlg dialog(context, u'X');
+    QImage image;
+    QTimer::singleShot(4500, &dialog, [&] {
+        image = dialog.grab().toImage();
+        dialog.CancelButton().click();
+    });
+    dialog.exec();
+    return image;
+}
+
+}  // namespace
+
+std::vector<Scene> AllScenes() {
+    return {{QStringLiteral("step1-mode.png"), ModeDialog},
+            {QStringLiteral("step2-drives.png"), DriveDialog},
+            {QStringLiteral("step3-progress.png"), ProgressDialog}};
+}

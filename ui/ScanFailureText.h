@@ -1,0 +1,11 @@
+#pragma once
+// What the user reads when a drive cannot be scanned: the drive, the reason
+// the scan gave, and for a disk the system would not open, how to start
+// Ruvex with the rights to read it.
+#include <QString>
+
+#include <string>
+
+QString ScanFailureText(char16_t letter, const std::u16string& reason, bool isBlockDevice);
+// Whether the drive's source is a disk or partition rather than an image file.
+bool IsBlockDeviceDrive(char16_t letter);

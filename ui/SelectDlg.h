@@ -1,0 +1,46 @@
+#pragma once
+// The second step: the drives of the drive table with their file system,
+// size and source; the chosen letter goes into the application's drive
+// letter. A disk image can be added as a new drive.
+#include "ui/StepDialog.h"
+
+class CIniFile;
+class MarkupButton;
+class QPushButton;
+class QTableWidget;
+
+class CSelectDlg : public StepDialog {
+    Q_OBJECT
+public:
+    // `driveLetter` receives the chosen letter; images added are registered
+    // in the [Drives] section of `settings`.
+    CSelectDlg(char16_t& driveLetter, const CIniFile& settings, QWidget* parent = nullptr);
+
+    QTableWidget& DriveList() { return *m_driveList; }
+    MarkupButton& NextButton() { return *m_btnNext; }
+    QPushButton& AddImageButton() { return *m_btnAddImage; }
+
+    void OnOK();
+    // Registers `imagePath` under the first free letter, lists it and selects
+    // it; false (after a message) when no letter is free or the settings
+    // file cannot be written.
+    bool AddImage(const QString& imagePath);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void FillDriveList();
+    int AppendDriveRow(char16_t letter);
+    void ChooseImage();
+    void OnDoubleClick(int row, int column);
+
+    char16_t& m_driveLetter;
+    const CIniFile& m_settings;
+    QTableWidget* m_driveList = nullptr;
+    MarkupButton* m_btnNext = nullptr;
+    QPushButton* m_btnAddImage = nullptr;
+};
+
+// "%.2f" of the bytes in units of 2^30, followed by "G": 465.76G.
+QString DriveSizeText(uint64_t bytes);
