@@ -229,5 +229,31 @@ put("settings", "config", "[Settings]\r\nPath=/media/backup\r\nLast=QUJDRA==\r\n
 put("settings", "comments", b"; comment\n[a]\nk=v\n[A]\nK=w\n=novalue\nnoequals\n[unterminated\n")
 put("settings", "base64", b"AAECAwQFBgcICQ==")
 put("settings", "base64-bad", b"QUJD=A==")
+# Partitions: the heads of the whole-disk images (MBR with its table, GPT
+# with its headers and entries), and small disks with one boot sector each
+# (and what confirms it) on a 63-sector boundary.
+def small_disk(entries, pieces, sectors=1024):
+    disk = bytearray(sectors * 512)
+    for slot, (kind, start, count) in enumerate(entries):
+        struct.pack_into("<B3xII", disk, 446 + 16 * slot + 4, kind, start, count)
+    disk[510:512] = b"\x55\xaa"
+    for sector, data in pieces:
+        disk[sector * 512: sector * 512 + len(data)] = data
+    return bytes(disk)
+
+mbr_disk, gpt_disk = image("mbr-disk"), image("gpt-disk")
+put("partitions", "mbr-disk-head", mbr_disk[:64 * 1024])
+put("partitions", "gpt-disk-head", gpt_disk[:64 * 1024])
+fat32_at = 36864 * 512
+fat32_reserved = struct.unpack_from("<H", mbr_disk, fat32_at + 0x0E)[0]
+fat32_boot = mbr_disk[fat32_at:fat32_at + 512]
+put("partitions", "fat32-at-63", small_disk([(0x0C, 63, 900)], [
+    (63, fat32_boot), (69, fat32_boot), (63 + fat32_reserved, mbr_disk[fat32_at + fat32_reserved * 512:][:512])]))
+ntfs_boot = mbr_disk[2048 * 512:2049 * 512]
+put("partitions", "ntfs-lost-at-126", small_disk([], [(126, ntfs_boot), (1023, ntfs_boot)]))
+exfat_at = 108544 * 512
+put("partitions", "exfat-lost-at-63", small_disk([(0x07, 63, 100), (0x05, 200, 500)], [
+    (63, gpt_disk[exfat_at:exfat_at + 24 * 512]), (200, b"\0" * 510 + b"\x55\xaa")]))
+
 print("seeds:", {t: len(os.listdir(os.path.join(OUT, t))) for t in sorted(os.listdir(OUT))})
 PYTHON

@@ -90,20 +90,7 @@ die() { printf 'make-test-volumes.sh: %s\n' "$*" >&2; exit 1; }
 # gen_text FILE BYTES LABEL: numbered 256-byte text lines cut at BYTES, so that
 # every sector differs from every other and the result still compresses well.
 gen_text() {
-  python3 - "$1" "$2" "$3" <<'EOF'
-import sys
-out, size, label = sys.argv[1], int(sys.argv[2]), sys.argv[3]
-filler = "The quick brown fox jumps over the lazy dog. " * 8
-parts, n, i = [], 0, 0
-while n < size:
-    head = f"{label} line {i:07d}: "
-    line = (head + filler)[:255] + "\n"
-    parts.append(line)
-    n += len(line)
-    i += 1
-data = "".join(parts).encode("ascii")[:size]
-open(out, "wb").write(data)
-EOF
+  python3 "$REPO/scripts/gen-text.py" "$1" "$2" "$3"
   touch -d "$STAMP" "$1"
 }
 
