@@ -143,6 +143,32 @@ for at, length in directories[:10]:
     put("fat_directory", f"fat32-small-cluster-{(at - data_start) // unit + 2}", b"\x00" + fat[at:at + length])
 put("fat_directory", "fat32-small-clusters-2-40", b"\x00" + fat[data_start:data_start + 38 * unit])
 
+# exFAT: exfat-small packed into 100 clusters right behind a one-sector
+# table (its files all lie in the first 94), with both boot regions mended;
+# a copy whose main region is damaged; a copy whose links all loop.
+if os.path.exists(os.path.join(DATA, "exfat-small.img.xz")):
+    ex = image("exfat-small")
+    shift = ex[108]
+    sector, cluster_size = 1 << shift, 1 << (shift + ex[109])
+    old_fat = struct.unpack_from("<I", ex, 80)[0] * sector
+    old_heap = struct.unpack_from("<I", ex, 88)[0] * sector
+    clusters, fat_offset, heap_offset = 100, 24, 25
+    boot = bytearray(ex[:12 * sector])
+    struct.pack_into("<QIIII", boot, 72, heap_offset + clusters * (cluster_size // sector), fat_offset, 1,
+                     heap_offset, clusters)
+    checksum = 0
+    for i, b in enumerate(boot[:11 * sector]):
+        if i in (106, 107, 112): continue
+        checksum = (((checksum & 1) << 31) + (checksum >> 1) + b) & 0xFFFFFFFF
+    boot[11 * sector:] = struct.pack("<I", checksum) * (sector // 4)
+    packed = bytes(boot) * 2 + ex[old_fat:old_fat + sector] + ex[old_heap:old_heap + clusters * cluster_size]
+    put("exfat_volume", "exfat-small-packed", packed)
+    put("exfat_volume", "exfat-small-packed-backup-only", packed[:100] + b"\xff" + packed[101:])
+    looped = bytearray(packed)
+    for c in range(2, 102):
+        struct.pack_into("<I", looped, 24 * sector + 4 * c, 2)
+    put("exfat_volume", "exfat-small-packed-looped", bytes(looped))
+
 # Carving: sectors from each signature on, in reads of 8 sectors.
 raw = image("raw-small")
 signatures = [b"\xff\xd8\xff", b"PK\x03\x04", b"BM", b"II*\x00", b"MM\x00*"]

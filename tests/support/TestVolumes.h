@@ -29,4 +29,7 @@ std::string MakeSparseFile(const std::string& label, uint64_t size);
 
 std::string FileSha256(const std::string& path);
 
+// What a shell command printed on its standard output; empty when it failed.
+std::string CommandOutput(const std::string& command);
+
 }  // namespace testing_support
