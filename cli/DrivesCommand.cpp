@@ -19,6 +19,20 @@ const char* KindText(platform::DriveKind kind) {
     return "";
 }
 
+// A partition names its disk, its number, where it starts and its table type.
+std::string SourceText(const platform::DriveEntry& drive) {
+    std::string text = drive.path;
+    if (!drive.kernelDisk.empty()) {
+        text += ": partition " + std::to_string(drive.partitionNumber) + " of " + drive.kernelDisk +
+                ", start sector " + std::to_string(drive.kernelStart / 512);
+    } else if (drive.partitionNumber != 0) {
+        const uint64_t sector = drive.sectorSize ? drive.sectorSize : 512;
+        text += " partition " + std::to_string(drive.partitionNumber) + ", start sector " +
+                std::to_string(drive.start / sector) + ", " + drive.partitionType;
+    }
+    return text;
+}
+
 }  // namespace
 
 // Lists every drive of the table: letter, file system, size in GiB, source.
@@ -52,7 +66,7 @@ int RunDrivesCommand(const Arguments& arguments) {
         AppendPadded(out, platform::FromUtf8(letter), 5);
         AppendPadded(out, fileSystem, 9);
         AppendRightAligned(out, platform::FromUtf8(size), 10);
-        out += "  " + drive.path + " (" + KindText(drive.kind) + ")";
+        out += "  " + SourceText(drive) + " (" + KindText(drive.kind) + ")";
         // The reason starts with the path, already shown.
         if (reason.rfind(drive.path + ": ", 0) == 0) reason = reason.substr(drive.path.size() + 2);
         if (!readable) out += " - cannot read: " + reason;

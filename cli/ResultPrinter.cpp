@@ -32,7 +32,10 @@ void AppendFileLine(std::string& out, size_t indent, std::u16string_view name, c
     out += '\n';
 }
 
-const char* KindOf(const DeletedFileItem& item) { return item.carvedType != 0 ? "carved" : "ntfs"; }
+const char* KindOf(const DeletedFileItem& item) {
+    if (item.carvedType != 0) return "carved";
+    return item.reader ? "exfat" : "ntfs";
+}
 
 std::u16string JoinPath(const std::u16string& folder, const std::u16string& name) {
     return folder.empty() ? name : folder + u"/" + name;
@@ -53,9 +56,10 @@ void PrintStore(const ScanContext& context) {
                     folder.deleted ? "\t(deleted)" : "");
     std::printf("files:\n");
     for (const DeletedFileItem& item : context.deletedFiles)
-        std::printf("  %llu\tparent %llu\t%s\t%s\t%s\n", static_cast<unsigned long long>(item.recordNumber),
+        std::printf("  %llu\tparent %llu\t%s\t%s\t%s%s%s\n", static_cast<unsigned long long>(item.recordNumber),
                     static_cast<unsigned long long>(item.parentRef), Utf8(item.name).c_str(),
-                    Utf8(SizeText(item.size)).c_str(), Utf8(FileTimeText(item.modified)).c_str());
+                    Utf8(SizeText(item.size)).c_str(), Utf8(FileTimeText(item.modified)).c_str(),
+                    item.contentSource.empty() ? "" : "\t", item.contentSource.c_str());
 }
 
 void PrintTree(ResultsModel&, const FoundFiles& found) {
@@ -108,6 +112,7 @@ struct FileFields {
     std::string_view timeIso;
     uint64_t location;  // MFT record, carved file's handle, or FAT32 first cluster
     uint64_t parentRef;
+    std::string_view contentSource;  // exFAT: how the content is found
 };
 
 void WriteTime(JsonWriter& json, std::string_view iso) {
@@ -129,6 +134,7 @@ void WriteFile(JsonWriter& json, const FileFields& file) {
     json.Field("modified", file.timeText);
     json.Key("modifiedIso");
     WriteTime(json, file.timeIso);
+    if (!file.contentSource.empty()) json.Field("content", file.contentSource);
     json.EndObject();
 }
 
@@ -175,7 +181,7 @@ void WriteFilesAndTreeJson(JsonWriter& json, ResultsModel& model, const FoundFil
     for (const DeletedFileItem& item : model.Context().deletedFiles) {
         const std::u16string& time = times.Display(item.modified);
         WriteFile(json, {KindOf(item), item.name, JoinPath(found.FolderPathOf(item), item.name), item.size, time,
-                         times.Iso(item.modified), item.recordNumber, item.parentRef});
+                         times.Iso(item.modified), item.recordNumber, item.parentRef, item.contentSource});
     }
     for (const TreeNode* node : found.Nodes()) {
         if (!node->fatFolder) continue;
@@ -184,7 +190,7 @@ void WriteFilesAndTreeJson(JsonWriter& json, ResultsModel& model, const FoundFil
             std::u16string time = FatTimeText(file->GetWriteDate(), file->GetWriteTime());
             std::string iso = times.IsoFat(file->GetWriteDate(), file->GetWriteTime());
             WriteFile(json, {"fat32", name, JoinPath(found.PathOf(*node), name), file->GetFileSize(), time, iso,
-                             file->GetFirstCluster(), 0});
+                             file->GetFirstCluster(), 0, {}});
         }
     }
     json.EndArray();

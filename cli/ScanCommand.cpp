@@ -14,6 +14,7 @@ const char* ResultKindName(int32_t kind) {
     switch (kind) {
     case 0: return "ntfs";
     case 1: return "fat32";
+    case kExFatResults: return "exfat";
     default: return "carved";
     }
 }
@@ -42,6 +43,7 @@ int RunScanCommand(Arguments arguments) {
         json.Field("recoveryMode", static_cast<int64_t>(options.mode));
         json.Field("resultKind", static_cast<int64_t>(context.resultKind));
         json.Field("resultKindName", ResultKindName(context.resultKind));
+        json.Field("fileSystem", FileSystemNameOf(context.resultKind));
         json.Field("stopped", session->stopped);
         WriteStoreFoldersJson(json, context);
     } else if (store) {

@@ -1,6 +1,7 @@
 #include "cli/ScanSession.h"
 
 #include "cli/CliScanHost.h"
+#include "cli/PartitionChoice.h"
 #include "engine/ScanThread.h"
 #include "platform/DriveTable.h"
 #include "platform/RawSource.h"
@@ -8,6 +9,7 @@
 #include "platform/VolumeInfo.h"
 
 #include <cctype>
+#include <charconv>
 #include <cstdio>
 #include <filesystem>
 
@@ -30,6 +32,12 @@ void ParseSourceOptions(CommandLine& commandLine, SourceOptions& options) {
     auto letter = commandLine.Option("--letter", "a drive letter A to Z");
     auto drive = commandLine.Option("--drive", "a drive letter A to Z");
     options.json = commandLine.Flag("--json");
+    if (auto partition = commandLine.Option("--partition", "a partition number as 'ruvex-cli partitions' shows it")) {
+        const char* end = partition->data() + partition->size();
+        auto parsed = std::from_chars(partition->data(), end, options.partition);
+        if (parsed.ec != std::errc() || parsed.ptr != end || options.partition == 0)
+            commandLine.Fail("--partition takes a partition number as 'ruvex-cli partitions' shows it");
+    }
     if (auto mode = commandLine.Option("--mode", "'deleted' or 'full'")) {
         if (*mode == "deleted")
             options.mode = 1;
@@ -52,13 +60,16 @@ void ParseSourceOptions(CommandLine& commandLine, SourceOptions& options) {
     }
 }
 
+void RegisterImage(const SourceOptions& options) {
+    if (options.imagePath.empty()) return;
+    std::error_code error;
+    std::string absolute = std::filesystem::absolute(options.imagePath, error).string();
+    platform::Drives().Register({options.letter, error ? options.imagePath : absolute, 0, platform::DriveKind::Image});
+}
+
 bool OpenSource(const SourceOptions& options) {
-    if (!options.imagePath.empty()) {
-        std::error_code error;
-        std::string absolute = std::filesystem::absolute(options.imagePath, error).string();
-        platform::Drives().Register({options.letter, error ? options.imagePath : absolute, 0,
-                                     platform::DriveKind::Image});
-    }
+    RegisterImage(options);
+    if (!ChoosePartition(options.letter, options.partition)) return false;
     std::string reason;
     if (!platform::RawSource::OpenDrive(options.letter, reason)) {
         std::fprintf(stderr, "ruvex-cli: cannot read drive %c: %s\n", static_cast<char>(options.letter),

@@ -14,15 +14,20 @@ struct SourceOptions {
     std::string imagePath;  // --image
     char16_t letter = 0;    // --letter or --drive
     int mode = 1;           // --mode deleted (1) or full (2)
+    uint32_t partition = 0; // --partition N of a whole disk, 0 for none
     bool json = false;
 };
 
-// Takes --image, --letter, --drive, --mode and --json; what is wrong with
-// them is recorded in `commandLine`.
+// Takes --image, --letter, --drive, --partition, --mode and --json; what is
+// wrong with them is recorded in `commandLine`.
 void ParseSourceOptions(CommandLine& commandLine, SourceOptions& options);
 
-// Registers the image as its drive letter and checks that the source can be
-// read; false after a clear message on standard error.
+// Puts --image into the drive table under its letter.
+void RegisterImage(const SourceOptions& options);
+
+// Registers the image as its drive letter, narrows a whole disk to the
+// chosen partition (or refuses it without one) and checks that the source
+// can be read; false after a clear message on standard error.
 bool OpenSource(const SourceOptions& options);
 
 struct ScanSession {

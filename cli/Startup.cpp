@@ -1,5 +1,6 @@
 #include "cli/Commands.h"
 
+#include "partitions/PartitionDrives.h"
 #include "platform/DriveTable.h"
 #include "platform/SpecialFolders.h"
 #include "platform/TextConvert.h"
@@ -10,4 +11,5 @@ void LoadSettings() {
     settings.SetPath(platform::SettingsFilePath());
     platform::SetCodePage(platform::ToUtf8(settings.GetString(u"Options", u"CodePage", u"CP936")));
     platform::Drives().Load(settings.GetPath());
+    partitions::AddPartitionDrives(platform::Drives());
 }

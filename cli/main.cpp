@@ -14,9 +14,11 @@ void PrintUsage(FILE* out) {
     std::fprintf(out,
                  "usage: ruvex-cli <command> [options] [--verbose]\n"
                  "  drives                      list the drives Ruvex can read\n"
-                 "  scan    (--image PATH [--letter L] | --drive L) [--mode deleted|full] [--json] [--store]\n"
-                 "                              scan a drive and show what was found\n"
-                 "  recover (--image PATH [--letter L] | --drive L) [--mode deleted|full]\n"
+                 "  partitions (--image PATH | --drive L) [--deep] [--json]\n"
+                 "                              list a whole disk's partitions and search for lost ones\n"
+                 "  scan    (--image PATH [--letter L] | --drive L) [--partition N] [--mode deleted|full]\n"
+                 "          [--json] [--store]  scan a drive and show what was found\n"
+                 "  recover (--image PATH [--letter L] | --drive L) [--partition N] [--mode deleted|full]\n"
                  "          (--to DIR [--only PATTERN]... | --file PATH-IN-TREE --out FILE [--force])\n"
                  "                              scan a drive and copy found files to another drive\n"
                  "  --verbose                   also print the engine's diagnostic lines\n"
@@ -48,6 +50,7 @@ int main(int argc, char** argv) {
     if (command == "drives") return RunDrivesCommand(arguments);
     if (command == "scan") return RunScanCommand(arguments);
     if (command == "recover") return RunRecoverCommand(arguments);
+    if (command == "partitions") return RunPartitionsCommand(arguments);
     std::fprintf(stderr, "ruvex-cli: unknown command '%s'\n", command.c_str());
     PrintUsage(stderr);
     return kExitUsage;

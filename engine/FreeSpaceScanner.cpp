@@ -142,6 +142,7 @@ void CFreeSpaceScanner::CarveBuffer(uint64_t first, uint64_t last, std::span<con
 }
 
 bool CFreeSpaceScanner::LostFolderCheck(uint64_t unit, std::span<const uint8_t> data) {
+    if (m_lostFolderTest) return m_lostFolderTest(unit, data);
     return ::LostFolderCheck(m_context.catalog, unit, data);
 }
 

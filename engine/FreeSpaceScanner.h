@@ -7,6 +7,7 @@
 #include "carving/CarveState.h"
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -36,6 +37,11 @@ public:
     uint64_t UnreadableUnits() const { return m_unreadableUnits; }
     uint64_t FirstUnreadableUnit() const { return m_firstUnreadableUnit; }
     uint64_t ReadUnitCount() const { return m_readUnits; }
+
+    // Replaces the FAT directory test of free units (exFAT keeps its
+    // directories in another form). True means: a directory, never carved.
+    using LostFolderTest = std::function<bool(uint64_t unit, std::span<const uint8_t> data)>;
+    void SetLostFolderCheck(LostFolderTest test) { m_lostFolderTest = std::move(test); }
 
 private:
     uint64_t FindRunEnd(uint64_t unit);
@@ -67,4 +73,5 @@ private:
     uint64_t m_firstUnreadableUnit = 0;
     uint64_t m_readUnits = 0;
     CCarveState m_carveState;
+    LostFolderTest m_lostFolderTest;
 };

@@ -2,6 +2,7 @@
 
 #include "carving/BaseFile.h"
 #include "catalog/FolderEntry.h"
+#include "exfat/ExFatCatalog.h"
 #include "ntfs/FileRecord.h"
 #include "ntfs/NTFSVolume.h"
 
@@ -15,6 +16,7 @@ void ScanContext::Reset() {
     folderMap.clear();
     carvedFiles.clear();
     fatRootFolder.reset();
+    exfatCatalog.reset();
     catalog.Reset();
     recordReader.reset();
     scanDevice.reset();

@@ -19,6 +19,8 @@
 #include <vector>
 
 class CBaseFile;
+class CDelFile;
+class CExFatCatalog;
 class CFileRecord;
 class CNTFSVolume;
 class CRootFolder;
@@ -32,6 +34,12 @@ struct DeletedFileItem {
     uint8_t checked = 0;
     uint32_t carvedType = 0;    // 0 for an NTFS file, else the carved type code
     bool encrypted = false;     // an NTFS file whose data cannot be decrypted
+    // The object that reads an exFAT file (owned by the context's exFAT
+    // catalog); null for NTFS and carved files.
+    CDelFile* reader = nullptr;
+    // How an exFAT file's content is found: "contiguous", "fat-chain" or
+    // "contiguous-fallback"; empty for the other kinds.
+    std::string contentSource;
 };
 
 struct FolderItem {
@@ -45,6 +53,18 @@ struct FolderItem {
 // reference; the type categories of carved files sit above every such key, so
 // no record, however numbered, can be mistaken for a category.
 inline constexpr uint64_t kRootFolderKey = 5;
+// exFAT folders are numbered from here, clear of the root's key.
+inline constexpr uint64_t kFirstExFatFolderKey = 16;
+inline constexpr int32_t kExFatResults = 3;
+// The file-system name a result kind stands for, as the drive list shows it.
+inline const char* FileSystemNameOf(int32_t resultKind) {
+    switch (resultKind) {
+        case 0: return "NTFS";
+        case 1: return "FAT32";
+        case kExFatResults: return "exFAT";
+        default: return "";
+    }
+}
 inline constexpr uint64_t kCategoryKeyBase = 0x100000000ULL;
 inline constexpr uint64_t kCategoryParentRef = 0x00000000FFFFFFFFULL;
 inline uint64_t FolderKeyOfReference(uint64_t reference) { return reference & 0xFFFFFFFFULL; }
@@ -74,7 +94,7 @@ public:
     std::shared_ptr<CRootFolder> fatRootFolder;
     std::unique_ptr<CVolumeAccess> scanDevice;
     int32_t recoveryMode = 0;  // 0 none, 1 deleted files, 2 full scan
-    int32_t resultKind = 0;    // 0 NTFS, 1 FAT32 catalog, 2 carved files only
+    int32_t resultKind = 0;    // 0 NTFS, 1 FAT32 catalog, 2 carved files only, 3 exFAT
     uint32_t lostFolderCounter = 0;
     std::map<uint64_t, FolderItem> folderMap;
     std::vector<DeletedFileItem> deletedFiles;
@@ -82,6 +102,8 @@ public:
     std::vector<std::unique_ptr<CBaseFile>> carvedFiles;
     // The FAT32 catalog's own state: rawFolderCounter, lostFatFolders, seenDirClusters.
     CatalogContext catalog;
+    // exFAT results: the files of the result store read through it.
+    std::unique_ptr<CExFatCatalog> exfatCatalog;
 
     // The carved object a found file stands for, or null for an NTFS file.
     CBaseFile* CarvedFileOf(const DeletedFileItem& item);

@@ -4,12 +4,15 @@
 #include "device/FAT32VolumeAccess.h"
 #include "device/NTFSVolumeAccess.h"
 #include "device/RawVolumeAccess.h"
+#include "engine/ExFatScan.h"
 #include "engine/FreeSpaceScanner.h"
 #include "engine/MftSweep.h"
 #include "engine/PhaseProgress.h"
 #include "engine/ProgressText.h"
 #include "engine/ScanContext.h"
 #include "engine/ScanHost.h"
+#include "exfat/ExFatCatalog.h"
+#include "exfat/ExFatVolume.h"
 #include "ntfs/DataStream.h"
 #include "ntfs/FileRecord.h"
 #include "ntfs/NTFSVolume.h"
@@ -68,9 +71,11 @@ std::string UnitName(const CVolumeAccess& device) {
 }
 
 // Runs the carving driver over the device and notes what it could not read.
-void ScanFreeSpace(ScanRun& run, CVolumeAccess& device) {
+// `lostFolderTest` replaces the FAT directory test of free units.
+void ScanFreeSpace(ScanRun& run, CVolumeAccess& device, CFreeSpaceScanner::LostFolderTest lostFolderTest = {}) {
     run.context.catalog.UseDevice(device);
     CFreeSpaceScanner scanner(run.context, device);
+    if (lostFolderTest) scanner.SetLostFolderCheck(std::move(lostFolderTest));
     if (!scanner.IsUsable()) {
         run.failure = u"not a volume Ruvex can read: it reports no usable sector and unit sizes";
         return;
@@ -186,6 +191,33 @@ void ScanFat32(ScanRun& run) {
     ScanFreeSpace(run, fat);
 }
 
+// exFAT has a catalog of its own in both modes; full-scan recovery also
+// carves the clusters its bitmap marks free and takes directory clusters
+// met there as lost folders. False, with nothing done, when the source is
+// no exFAT volume that opens: it is then scanned as any other.
+bool ScanExFat(ScanRun& run) {
+    std::u16string fileSystem;
+    if (!platform::ProbeFileSystemName(*run.source, fileSystem) || fileSystem != u"exFAT") return false;
+    std::string reason;
+    std::unique_ptr<CExFatVolume> opened = CExFatVolume::OpenSource(run.source, reason);
+    if (!opened) {
+        platform::Diagnostic("exFAT volume not readable: %s\n", reason.c_str());
+        return false;
+    }
+    ScanContext& context = run.context;
+    context.resultKind = kExFatResults;
+    run.host.SetTitle(FormatSearchingTitle(run.letter));
+    CExFatVolume& volume = *opened;
+    context.scanDevice = std::move(opened);
+    CExFatCatalog& catalog = ListExFatDeleted(context, run.host, volume);
+    if (context.recoveryMode == 2 && !run.host.StopRequested())
+        ScanFreeSpace(run, volume, [&catalog](uint64_t unit, std::span<const uint8_t> data) {
+            return catalog.LostFolderCheck(unit, data);
+        });
+    EnterExFatResults(context, catalog);
+    return true;
+}
+
 // The full scan, on the device the file system calls for: NTFS free
 // clusters, FAT32 free clusters with the FAT32 catalog, or every sector of
 // anything else. `volume` is the checked NTFS volume, or null.
@@ -228,7 +260,7 @@ ScanOutcome RunScan(ScanContext& context, ScanHost& host, std::shared_ptr<const 
     auto volume = std::make_unique<CNTFSVolume>(run.source);
     if (!volume->IsVolumeOK()) {
         context.resultKind = 1;
-        RunFullScan(run, nullptr);
+        if (!ScanExFat(run)) RunFullScan(run, nullptr);
         return EndScan(run);
     }
     // The volume stays open after the scan: the record reader reads through it.

@@ -2,44 +2,27 @@
 // written once to a scratch file that serves as the volume: record n lies at
 // byte n * 1024, clusters are 512 bytes, so attribute lists, non-resident
 // attribute lists and data runs all read back into the input itself.
+#include "fuzz/FuzzScratchFile.h"
 #include "fuzz/NtfsFuzzSupport.h"
 #include "ntfs/NTFSVolume.h"
 #include "platform/RawSource.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
 constexpr uint32_t kRecordSize = 1024;
 constexpr size_t kMaxInput = 1 << 20;
 
-const std::string& ScratchPath() {
-    static const std::string path = [] {
-        std::string name = "/tmp/ruvex-fuzz-attrlist-" + std::to_string(getpid()) + ".img";
-        std::atexit([] { std::remove(ScratchPath().c_str()); });
-        return name;
-    }();
-    return path;
-}
-
-bool WriteScratch(std::span<const uint8_t> input) {
-    std::FILE* file = std::fopen(ScratchPath().c_str(), "wb");
-    if (!file) return false;
-    const bool written = std::fwrite(input.data(), 1, input.size(), file) == input.size();
-    return std::fclose(file) == 0 && written;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < kRecordSize || size > kMaxInput) return 0;
     const std::span<const uint8_t> input(data, size);
-    if (!WriteScratch(input)) std::abort();
+    if (!fuzz_support::WriteScratch(input)) std::abort();
     std::string reason;
-    std::shared_ptr<platform::RawSource> source = platform::RawSource::Open(ScratchPath(), 512, reason);
+    std::shared_ptr<platform::RawSource> source = platform::RawSource::Open(fuzz_support::ScratchPath(), 512, reason);
     if (!source) std::abort();
     auto volume = CNTFSVolume::WithGeometry(source, 512, 1, kRecordSize, size / 512);
 

@@ -143,6 +143,32 @@ for at, length in directories[:10]:
     put("fat_directory", f"fat32-small-cluster-{(at - data_start) // unit + 2}", b"\x00" + fat[at:at + length])
 put("fat_directory", "fat32-small-clusters-2-40", b"\x00" + fat[data_start:data_start + 38 * unit])
 
+# exFAT: exfat-small packed into 100 clusters right behind a one-sector
+# table (its files all lie in the first 94), with both boot regions mended;
+# a copy whose main region is damaged; a copy whose links all loop.
+if os.path.exists(os.path.join(DATA, "exfat-small.img.xz")):
+    ex = image("exfat-small")
+    shift = ex[108]
+    sector, cluster_size = 1 << shift, 1 << (shift + ex[109])
+    old_fat = struct.unpack_from("<I", ex, 80)[0] * sector
+    old_heap = struct.unpack_from("<I", ex, 88)[0] * sector
+    clusters, fat_offset, heap_offset = 100, 24, 25
+    boot = bytearray(ex[:12 * sector])
+    struct.pack_into("<QIIII", boot, 72, heap_offset + clusters * (cluster_size // sector), fat_offset, 1,
+                     heap_offset, clusters)
+    checksum = 0
+    for i, b in enumerate(boot[:11 * sector]):
+        if i in (106, 107, 112): continue
+        checksum = (((checksum & 1) << 31) + (checksum >> 1) + b) & 0xFFFFFFFF
+    boot[11 * sector:] = struct.pack("<I", checksum) * (sector // 4)
+    packed = bytes(boot) * 2 + ex[old_fat:old_fat + sector] + ex[old_heap:old_heap + clusters * cluster_size]
+    put("exfat_volume", "exfat-small-packed", packed)
+    put("exfat_volume", "exfat-small-packed-backup-only", packed[:100] + b"\xff" + packed[101:])
+    looped = bytearray(packed)
+    for c in range(2, 102):
+        struct.pack_into("<I", looped, 24 * sector + 4 * c, 2)
+    put("exfat_volume", "exfat-small-packed-looped", bytes(looped))
+
 # Carving: sectors from each signature on, in reads of 8 sectors.
 raw = image("raw-small")
 signatures = [b"\xff\xd8\xff", b"PK\x03\x04", b"BM", b"II*\x00", b"MM\x00*"]
@@ -215,5 +241,31 @@ put("settings", "config", "[Settings]\r\nPath=/media/backup\r\nLast=QUJDRA==\r\n
 put("settings", "comments", b"; comment\n[a]\nk=v\n[A]\nK=w\n=novalue\nnoequals\n[unterminated\n")
 put("settings", "base64", b"AAECAwQFBgcICQ==")
 put("settings", "base64-bad", b"QUJD=A==")
+# Partitions: the heads of the whole-disk images (MBR with its table, GPT
+# with its headers and entries), and small disks with one boot sector each
+# (and what confirms it) on a 63-sector boundary.
+def small_disk(entries, pieces, sectors=1024):
+    disk = bytearray(sectors * 512)
+    for slot, (kind, start, count) in enumerate(entries):
+        struct.pack_into("<B3xII", disk, 446 + 16 * slot + 4, kind, start, count)
+    disk[510:512] = b"\x55\xaa"
+    for sector, data in pieces:
+        disk[sector * 512: sector * 512 + len(data)] = data
+    return bytes(disk)
+
+mbr_disk, gpt_disk = image("mbr-disk"), image("gpt-disk")
+put("partitions", "mbr-disk-head", mbr_disk[:64 * 1024])
+put("partitions", "gpt-disk-head", gpt_disk[:64 * 1024])
+fat32_at = 36864 * 512
+fat32_reserved = struct.unpack_from("<H", mbr_disk, fat32_at + 0x0E)[0]
+fat32_boot = mbr_disk[fat32_at:fat32_at + 512]
+put("partitions", "fat32-at-63", small_disk([(0x0C, 63, 900)], [
+    (63, fat32_boot), (69, fat32_boot), (63 + fat32_reserved, mbr_disk[fat32_at + fat32_reserved * 512:][:512])]))
+ntfs_boot = mbr_disk[2048 * 512:2049 * 512]
+put("partitions", "ntfs-lost-at-126", small_disk([], [(126, ntfs_boot), (1023, ntfs_boot)]))
+exfat_at = 108544 * 512
+put("partitions", "exfat-lost-at-63", small_disk([(0x07, 63, 100), (0x05, 200, 500)], [
+    (63, gpt_disk[exfat_at:exfat_at + 24 * 512]), (200, b"\0" * 510 + b"\x55\xaa")]))
+
 print("seeds:", {t: len(os.listdir(os.path.join(OUT, t))) for t in sorted(os.listdir(OUT))})
 PYTHON

@@ -9,7 +9,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-targets=(mft_record data_runs attr_list lznt1 fat_directory carving settings markup zip_listing)
+targets=(mft_record data_runs attr_list lznt1 fat_directory exfat_volume carving settings markup partitions zip_listing)
 mode=timed
 if [[ "${1:-}" == "--smoke" ]]; then
   mode=smoke
@@ -22,10 +22,13 @@ else
 fi
 
 build=build-fuzz
-if [[ ! -f "$build/CMakeCache.txt" ]]; then
-  CC=clang CXX=clang++ cmake -S . -B "$build" -DRUVEX_BUILD_FUZZ=ON -DRUVEX_BUILD_TESTS=OFF \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+# Configured every time, so targets added since the folder was made are known.
+launcher=()
+if command -v ccache >/dev/null 2>&1; then
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 fi
+CC=clang CXX=clang++ cmake -S . -B "$build" -DRUVEX_BUILD_FUZZ=ON -DRUVEX_BUILD_TESTS=OFF \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" >/dev/null
 cmake --build "$build" -j"${RUVEX_FUZZ_JOBS:-1}" --target "${targets[@]/#/fuzz_}" >/dev/null
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1

@@ -125,10 +125,11 @@ void CNTFSVolume::LoadMftRecord() {
 
 uint64_t CNTFSVolume::TotalClusters() const {
     if (m_clusterSize == 0 || m_sectorsPerCluster == 0) return 0;
-    // Keep cluster byte offsets representable even for a crafted sector count.
-    uint64_t clusters = std::min<uint64_t>(m_totalSectors / m_sectorsPerCluster, ~0ULL / m_clusterSize);
-    if (m_sourceBytes != 0) clusters = std::min<uint64_t>(clusters, m_sourceBytes / m_clusterSize);
-    return clusters;
+    // Keep cluster byte offsets representable even for a crafted sector count,
+    // and within the source when it tells its size (asked for by every attribute
+    // a sweep reads, hence one division for both limits).
+    const uint64_t limitBytes = m_sourceBytes != 0 ? m_sourceBytes : ~0ULL;
+    return std::min<uint64_t>(m_totalSectors / m_sectorsPerCluster, limitBytes / m_clusterSize);
 }
 
 uint64_t CNTFSVolume::RecordCount() const {
@@ -146,7 +147,9 @@ bool CNTFSVolume::FillMftWindow(uint64_t position) {
     const uint64_t total = m_mftData->DataSize();
     m_mftWindowFilled = 0;
     if (position >= total) return false;
-    const uint64_t length = std::min<uint64_t>(kMftWindowSize, total - position);
+    // Always room for one whole record, whatever record size the geometry gives.
+    const uint64_t windowSize = std::max<uint64_t>(kMftWindowSize, m_fileRecordSize);
+    const uint64_t length = std::min<uint64_t>(windowSize, total - position);
     if (m_mftWindow.size() < length) m_mftWindow.resize(static_cast<size_t>(length));
     size_t got = 0;
     // A failed read may have overwritten part of the window, so it then holds nothing.

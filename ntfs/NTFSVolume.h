@@ -1,7 +1,7 @@
 #pragma once
 // An NTFS volume opened for raw reading: the boot-sector geometry, the check
 // that the volume is NTFS 3.0 or later, the reader of MFT record 0 whose data
-// attribute maps every other record, and a 16 MiB window of MFT data through
+// attribute maps every other record, and a small window of MFT data through
 // which the sweep fetches records 16 and up.
 #include "ntfs/ExtensionIndex.h"
 
@@ -19,7 +19,9 @@ class CAttrBase;
 
 class CNTFSVolume {
 public:
-    static constexpr uint32_t kMftWindowSize = 16 * 1024 * 1024;
+    // Small enough to stay in the CPU cache between the read that fills it and
+    // the record copies out of it; a 16 MiB window cost a third more CPU time.
+    static constexpr uint32_t kMftWindowSize = 256 * 1024;
     static constexpr uint32_t kMftFirstMappedRecord = 16;  // records below are read from m_mftOffset
 
     // Opens the drive behind `letter` read-only and checks it; never throws.

@@ -18,11 +18,13 @@ bool IsExcludedDevice(const std::string& name) {
     return false;
 }
 
-bool ReadFlag(const std::filesystem::path& file) {
+uint64_t ReadNumber(const std::filesystem::path& file) {
     std::ifstream in(file);
-    int value = 0;
-    return (in >> value) && value != 0;
+    uint64_t value = 0;
+    return (in >> value) ? value : 0;
 }
+
+bool ReadFlag(const std::filesystem::path& file) { return ReadNumber(file) != 0; }
 
 }  // namespace
 
@@ -63,10 +65,14 @@ std::vector<BlockDeviceInfo> ListBlockDevices(const std::string& sysBlockFolder)
         BlockDeviceInfo device{name, false};
         // A partition's removable flag lives on its parent disk.
         std::filesystem::path resolved = std::filesystem::canonical(item.path(), error);
-        if (!error && std::filesystem::exists(resolved / "partition"))
+        if (!error && std::filesystem::exists(resolved / "partition")) {
             device.removable = ReadFlag(resolved.parent_path() / "removable");
-        else
+            device.partitionNumber = static_cast<uint32_t>(ReadNumber(resolved / "partition"));
+            device.disk = resolved.parent_path().filename().string();
+            device.startSector = ReadNumber(resolved / "start");
+        } else {
             device.removable = ReadFlag(item.path() / "removable");
+        }
         devices.push_back(std::move(device));
     }
     std::sort(devices.begin(), devices.end(),
@@ -106,7 +112,13 @@ void DriveTable::Build(const std::vector<DriveEntry>& configured,
         if (listed) continue;
         while (next <= u'Z' && Find(next)) ++next;
         if (next > u'Z') break;
-        Register({next, path, 0, device.removable ? DriveKind::Removable : DriveKind::Fixed});
+        DriveEntry entry{next, path, 0, device.removable ? DriveKind::Removable : DriveKind::Fixed};
+        if (device.partitionNumber != 0) {
+            entry.partitionNumber = device.partitionNumber;
+            entry.kernelDisk = "/dev/" + device.disk;
+            entry.kernelStart = device.startSector * 512;  // sysfs counts 512-byte sectors
+        }
+        Register(entry);
     }
 }
 

@@ -4,6 +4,8 @@
 // ([Drives] LETTER=path or LETTER=path,sectorSize) win; the block devices the
 // kernel lists take the free letters from C upward in device-name order, so a
 // device keeps its letter from run to run.
+#include "platform/RawSource.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -20,11 +22,26 @@ struct DriveEntry {
     // Why the configured entry cannot be used (e.g. its sector size), empty
     // when it can; such a drive is listed with the reason but never opened.
     std::string problem{};
+    // A partition of a whole disk: its bytes within `path`, its number as the
+    // partition list numbers it, how it is known and what the table calls it.
+    uint64_t start = 0;
+    uint64_t length = kToSourceEnd;
+    uint32_t partitionNumber = 0;  // 0: the whole source
+    bool found = false;            // found by the lost-partition search, not in the table
+    std::string partitionType{};   // "MBR 0x07", "GPT Microsoft basic data", ...
+    // A partition the kernel lists as a device of its own (sda1): its disk
+    // and where it starts there; `path` is then the partition's own device.
+    std::string kernelDisk{};
+    uint64_t kernelStart = 0;
 };
 
 struct BlockDeviceInfo {
     std::string name;  // kernel name, e.g. "sda1"
     bool removable = false;
+    // A partition: its number, its disk's kernel name and its start in 512-byte sectors.
+    uint32_t partitionNumber = 0;
+    std::string disk{};
+    uint64_t startSector = 0;
 };
 
 class DriveTable {

@@ -2,6 +2,7 @@
 
 #include "platform/DriveTable.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -27,6 +28,11 @@ std::string OpenFailureReason(int error, const std::string& path) {
 
 std::unique_ptr<RawSource> RawSource::Open(const std::string& path, uint32_t configuredSectorSize,
                                            std::string& reason) {
+    return Open(path, configuredSectorSize, SourceWindow{}, reason);
+}
+
+std::unique_ptr<RawSource> RawSource::Open(const std::string& path, uint32_t configuredSectorSize,
+                                           const SourceWindow& window, std::string& reason) {
     // O_RDONLY is the whole of the read-only guarantee: no write path exists.
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
@@ -40,8 +46,20 @@ std::unique_ptr<RawSource> RawSource::Open(const std::string& path, uint32_t con
         reason = OpenFailureReason(error, path);
         return nullptr;
     }
-    return std::unique_ptr<RawSource>(
-        new RawSource(fd, path, configuredSectorSize, S_ISBLK(info.st_mode)));
+    std::unique_ptr<RawSource> source(new RawSource(fd, path, configuredSectorSize, S_ISBLK(info.st_mode)));
+    if (window.start == 0 && window.length == kToSourceEnd) return source;
+    uint64_t sourceBytes = 0;
+    if (!source->QuerySourceSize(sourceBytes)) {
+        reason = path + ": the size of the source cannot be read";
+        return nullptr;
+    }
+    if (window.start >= sourceBytes) {
+        reason = path + ": the partition starts at byte " + std::to_string(window.start) +
+                 ", beyond the end of the source (" + std::to_string(sourceBytes) + " bytes)";
+        return nullptr;
+    }
+    source->m_window = {window.start, std::min(window.length, sourceBytes - window.start)};
+    return source;
 }
 
 std::unique_ptr<RawSource> RawSource::OpenDrive(char16_t letter, std::string& reason) {
@@ -54,7 +72,7 @@ std::unique_ptr<RawSource> RawSource::OpenDrive(char16_t letter, std::string& re
         reason = entry->path + ": " + entry->problem;
         return nullptr;
     }
-    return Open(entry->path, entry->sectorSize, reason);
+    return Open(entry->path, entry->sectorSize, {entry->start, entry->length}, reason);
 }
 
 RawSource::RawSource(int fd, std::string path, uint32_t sectorSize, bool isBlockDevice)
@@ -64,6 +82,11 @@ RawSource::RawSource(int fd, std::string path, uint32_t sectorSize, bool isBlock
 RawSource::~RawSource() { ::close(m_fd); }
 
 bool RawSource::ReadAt(uint64_t offset, void* buffer, size_t length) const {
+    if (offset > m_window.length || length > m_window.length - offset) {
+        m_lastError = EIO;  // as a short read at the end of the source
+        return false;
+    }
+    offset += m_window.start;
     auto* out = static_cast<uint8_t*>(buffer);
     size_t done = 0;
     while (done < length) {
@@ -86,17 +109,12 @@ bool RawSource::ReadAt(uint64_t offset, void* buffer, size_t length) const {
     return true;
 }
 
-bool RawSource::QueryGeometry(Geometry& geometry) const {
+bool RawSource::QuerySourceSize(uint64_t& bytes) const {
     if (m_isBlockDevice) {
-        int sectorSize = 0;
-        uint64_t bytes = 0;
-        if (::ioctl(m_fd, BLKSSZGET, &sectorSize) != 0 || ::ioctl(m_fd, BLKGETSIZE64, &bytes) != 0 ||
-            sectorSize <= 0) {
+        if (::ioctl(m_fd, BLKGETSIZE64, &bytes) != 0) {
             m_lastError = errno;
             return false;
         }
-        geometry.sectorSize = static_cast<uint32_t>(sectorSize);
-        geometry.byteSize = bytes;
         return true;
     }
     struct stat info {};
@@ -104,8 +122,25 @@ bool RawSource::QueryGeometry(Geometry& geometry) const {
         m_lastError = errno;
         return false;
     }
-    geometry.sectorSize = m_configuredSectorSize ? m_configuredSectorSize : 512;
-    geometry.byteSize = static_cast<uint64_t>(info.st_size);
+    bytes = static_cast<uint64_t>(info.st_size);
+    return true;
+}
+
+bool RawSource::QueryGeometry(Geometry& geometry) const {
+    uint64_t sourceBytes = 0;
+    if (!QuerySourceSize(sourceBytes)) return false;
+    if (m_isBlockDevice) {
+        int sectorSize = 0;
+        if (::ioctl(m_fd, BLKSSZGET, &sectorSize) != 0 || sectorSize <= 0) {
+            m_lastError = errno;
+            return false;
+        }
+        geometry.sectorSize = static_cast<uint32_t>(sectorSize);
+    } else {
+        geometry.sectorSize = m_configuredSectorSize ? m_configuredSectorSize : 512;
+    }
+    // An image may have shrunk since the window was opened.
+    geometry.byteSize = m_window.start < sourceBytes ? std::min(m_window.length, sourceBytes - m_window.start) : 0;
     return true;
 }
 

@@ -1,16 +1,27 @@
 #pragma once
-// A raw volume opened read-only: a block device or a disk-image file. Reads
-// are positioned (pread), so no file pointer is shared between readers and
-// nothing can ever be written through this object.
+// A raw volume opened read-only: a block device or a disk-image file, or a
+// window of one (a partition of a whole disk). Reads are positioned (pread),
+// so no file pointer is shared between readers and nothing can ever be
+// written through this object; offsets count from the window's start and a
+// read never leaves the window.
 #include <cstdint>
 #include <memory>
 #include <string>
 
 namespace platform {
 
+// All of a source from `start` on.
+inline constexpr uint64_t kToSourceEnd = UINT64_MAX;
+
+// Bytes [start, start + length) of a device or image.
+struct SourceWindow {
+    uint64_t start = 0;
+    uint64_t length = kToSourceEnd;
+};
+
 struct Geometry {
     uint32_t sectorSize = 0;  // logical bytes per sector
-    uint64_t byteSize = 0;    // bytes of the whole source
+    uint64_t byteSize = 0;    // bytes of the source, or of its window
 };
 
 class RawSource {
@@ -19,6 +30,11 @@ public:
     // ("permission denied: run as root to read /dev/sdb", ...) into `reason`.
     static std::unique_ptr<RawSource> Open(const std::string& path, uint32_t configuredSectorSize,
                                            std::string& reason);
+    // Opens a window of a path. A window that starts at or beyond the end of
+    // the source fails with a reason; one that runs past the end is cut
+    // there, so the geometry reports only what can be read.
+    static std::unique_ptr<RawSource> Open(const std::string& path, uint32_t configuredSectorSize,
+                                           const SourceWindow& window, std::string& reason);
     // Opens the source behind a drive letter of the drive table.
     static std::unique_ptr<RawSource> OpenDrive(char16_t letter, std::string& reason);
 
@@ -26,9 +42,10 @@ public:
     RawSource(const RawSource&) = delete;
     RawSource& operator=(const RawSource&) = delete;
 
-    // Reads exactly `length` bytes at `offset`; false on a read error or a
-    // short read (past the end of the source). errno-style code in LastError().
-    // Virtual so that tests can put a failing disk under the device layer.
+    // Reads exactly `length` bytes at `offset` of the window; false on a read
+    // error or a short read (past the end of the window or the source).
+    // errno-style code in LastError(). Virtual so that tests can put a
+    // failing disk under the device layer.
     virtual bool ReadAt(uint64_t offset, void* buffer, size_t length) const;
 
     // The geometry query: false when the kernel would not tell it.
@@ -36,6 +53,8 @@ public:
 
     const std::string& Path() const { return m_path; }
     bool IsBlockDevice() const { return m_isBlockDevice; }
+    // Byte offset of the window in the device or image.
+    uint64_t WindowStart() const { return m_window.start; }
     int LastError() const { return m_lastError; }
     // The open descriptor, for probes that read through it (never written).
     int Descriptor() const { return m_fd; }
@@ -46,11 +65,14 @@ protected:
     void SetLastError(int error) const { m_lastError = error; }
 
 private:
+    // Bytes of the whole device or image; false when the kernel would not tell.
+    bool QuerySourceSize(uint64_t& bytes) const;
 
     int m_fd;
     std::string m_path;
     uint32_t m_configuredSectorSize;
     bool m_isBlockDevice;
+    SourceWindow m_window;  // length already cut to the source's end
     mutable int m_lastError = 0;
 };
 

@@ -15,10 +15,20 @@ constexpr uint64_t kMaxTicks = 0x7FFFFFFFFFFFFFFFULL;
 uint64_t FileTimeToLocalFileTime(uint64_t utcTicks) {
     if (utcTicks > kMaxTicks) return utcTicks;
     int64_t seconds = static_cast<int64_t>(utcTicks / kTicksPerSecond) - kSecondsFrom1601To1970;
-    time_t unixTime = static_cast<time_t>(seconds);
-    struct tm local {};
-    if (!localtime_r(&unixTime, &local)) return utcTicks;
-    int64_t offset = local.tm_gmtoff;
+    // Files of one volume share their seconds by the thousand; the time-zone
+    // look-up behind each conversion is far dearer than this comparison.
+    thread_local int64_t lastSeconds = 0;
+    thread_local int64_t lastOffset = 0;
+    thread_local bool haveLast = false;
+    if (!haveLast || seconds != lastSeconds) {
+        time_t unixTime = static_cast<time_t>(seconds);
+        struct tm local {};
+        if (!localtime_r(&unixTime, &local)) return utcTicks;
+        lastSeconds = seconds;
+        lastOffset = local.tm_gmtoff;
+        haveLast = true;
+    }
+    const int64_t offset = lastOffset;
     if (offset < 0 && utcTicks < static_cast<uint64_t>(-offset) * kTicksPerSecond) return utcTicks;
     return utcTicks + static_cast<uint64_t>(offset * static_cast<int64_t>(kTicksPerSecond));
 }

@@ -37,12 +37,10 @@ bool NameProbedFileSystem(blkid_probe probe, std::u16string& name) {
 
 }  // namespace
 
-bool ProbeFileSystemName(const std::string& path, std::u16string& name) {
-    blkid_probe probe = blkid_new_probe_from_filename(path.c_str());
-    if (!probe) return false;
-    bool found = NameProbedFileSystem(probe, name);
-    blkid_free_probe(probe);
-    return found;
+bool ProbeFileSystemName(const std::string& path, std::u16string& name, const SourceWindow& window) {
+    std::string reason;
+    auto source = RawSource::Open(path, 0, window, reason);
+    return source && ProbeFileSystemName(*source, name);
 }
 
 bool ProbeFileSystemName(const RawSource& source, std::u16string& name) {
@@ -50,7 +48,8 @@ bool ProbeFileSystemName(const RawSource& source, std::u16string& name) {
     if (!source.QueryGeometry(geometry) || geometry.byteSize == 0) return false;
     blkid_probe probe = blkid_new_probe();
     if (!probe) return false;
-    bool found = blkid_probe_set_device(probe, source.Descriptor(), 0, static_cast<blkid_loff_t>(geometry.byteSize)) == 0 &&
+    bool found = blkid_probe_set_device(probe, source.Descriptor(), static_cast<blkid_loff_t>(source.WindowStart()),
+                                        static_cast<blkid_loff_t>(geometry.byteSize)) == 0 &&
                  NameProbedFileSystem(probe, name);
     blkid_free_probe(probe);
     return found;
@@ -58,7 +57,7 @@ bool ProbeFileSystemName(const RawSource& source, std::u16string& name) {
 
 bool GetFileSystemName(char16_t letter, std::u16string& name) {
     const DriveEntry* entry = Drives().Find(letter);
-    return entry && ProbeFileSystemName(entry->path, name);
+    return entry && ProbeFileSystemName(entry->path, name, {entry->start, entry->length});
 }
 
 bool GetDriveSize(char16_t letter, uint64_t& bytes) {

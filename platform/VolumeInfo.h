@@ -1,6 +1,8 @@
 #pragma once
 // What the operating system would say about a drive: the file-system name by
 // content probing, under the names a Windows volume query reports, and sizes.
+#include "platform/RawSource.h"
+
 #include <cstdint>
 #include <string>
 
@@ -12,9 +14,9 @@ class RawSource;
 // own type in upper case. False when nothing is recognised or the source
 // cannot be opened.
 bool GetFileSystemName(char16_t letter, std::u16string& name);
-bool ProbeFileSystemName(const std::string& path, std::u16string& name);
-// The same through a source that is already open, so that a scan reads its
-// drive through one handle from start to end.
+bool ProbeFileSystemName(const std::string& path, std::u16string& name, const SourceWindow& window = {});
+// The same through a source that is already open (its window), so that a
+// scan reads its drive through one handle from start to end.
 bool ProbeFileSystemName(const RawSource& source, std::u16string& name);
 
 // Total bytes of the drive's source (the drive list shows it).

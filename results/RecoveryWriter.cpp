@@ -40,6 +40,7 @@ RecoveryWriter::~RecoveryWriter() = default;
 
 SaveResult RecoveryWriter::RecoverFoundFile(const std::u16string& path, const DeletedFileItem& item,
                                             const SaveProgress& progress) {
+    if (item.reader) return item.reader->SaveToFile(path, progress);
     if (item.carvedType != 0) {
         if (CBaseFile* carved = m_context.CarvedFileOf(item)) return carved->SaveToFile(path, progress);
         return SaveResult{false, 0, 0, false, "carved file is no longer known"};

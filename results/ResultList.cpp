@@ -64,7 +64,9 @@ ListRow RowForItem(ScanContext& context, DeletedFileItem& item) {
     row.icon = IconForName(item.name);
     row.checked = item.checked != 0;
     row.item = &item;
-    if (CBaseFile* carved = context.CarvedFileOf(item)) {
+    if (item.reader) {
+        row.file = item.reader;
+    } else if (CBaseFile* carved = context.CarvedFileOf(item)) {
         row.file = carved;
     } else if (item.carvedType == 0 && context.recordReader) {
         row.ownedFile = std::make_shared<CMftDelFile>(*context.recordReader, item.recordNumber);

@@ -2,8 +2,8 @@
 """Runs ruvex-cli on damaged copies of the committed test volumes.
 
 From each volume in tests/data a fixed-seed series of damaged copies is made:
-random bytes in the boot sector, in MFT records, in the allocation table and
-in directory clusters, interesting values in boot-sector fields, truncated
+random bytes in the boot sector, in MFT records, in the allocation tables and
+in directory clusters (FAT32 and exFAT), interesting values in boot-sector fields, truncated
 images and zeroed regions. Each copy is recovered with
 `ruvex-cli recover --image COPY --mode deleted|full --to DIR`, and each run
 must
@@ -76,6 +76,18 @@ class Layout:
                     directories.append(at)
             self.regions["directory"] = [(at, unit) for at in directories]
             self.regions["fsinfo"] = [(bps, bps), (6 * bps, bps)]
+        elif image[3:11] == b"EXFAT   ":
+            self.kind = "exfat"
+            sector = 1 << min(image[108], 12)
+            cluster = sector << min(image[109], 16)
+            fat, fat_length, heap = struct.unpack_from("<III", image, 80)
+            self.regions["table"] = [(fat * sector, fat_length * sector)]
+            self.regions["boot-backup"] = [(12 * sector, 12 * sector)]
+            # Clusters that start with a file entry set, in use or deleted:
+            # the root and the folders, live or not.
+            directories = [at for at in range(heap * sector, min(self.size, heap * sector + 16 * 1024 * 1024), cluster)
+                           if image[at] in (0x83, 0x85, 0x05)]
+            self.regions["directory"] = [(at, cluster) for at in directories] or [(heap * sector, cluster)]
         else:
             self.kind = "raw"
             starts = [at for at in range(0, self.size, 512)

@@ -9,15 +9,17 @@
 #   fat32-tree.img.xz   FAT32 made by mkfs.fat with a deleted folder tree three
 #                       levels deep, every name a VFAT long name
 #   ntfs-compressed.img.xz, ntfs-orphan.img.xz  see ntfs-feature-volumes.sh
+#   exfat-small.img.xz  exFAT made by mkfs.exfat, filled and partly emptied
+#                       through exfat-fuse over a loop device
 # Each volume gets a <name>.manifest.tsv beside it (see tests/data/README.md).
 #
 # Run as root (the NTFS volumes are FUSE-mounted). Every run rebuilds the named
 # volumes (all of them without arguments) from scratch in a temporary folder
 # and then replaces their files in tests/data/:
-#   scripts/make-test-volumes.sh [ntfs-small|fat32-small|raw-small|demo|ntfs-large|ntfs-compressed|ntfs-orphan|fat32-tree]...
+#   scripts/make-test-volumes.sh [ntfs-small|fat32-small|raw-small|demo|ntfs-large|ntfs-compressed|ntfs-orphan|fat32-tree|exfat-small]...
 set -euo pipefail
 
-ALL_VOLUMES=(ntfs-small fat32-small raw-small demo ntfs-large ntfs-compressed ntfs-orphan fat32-tree)
+ALL_VOLUMES=(ntfs-small fat32-small raw-small demo ntfs-large ntfs-compressed ntfs-orphan fat32-tree exfat-small)
 VOLUMES=("$@")
 [ "${#VOLUMES[@]}" -gt 0 ] || VOLUMES=("${ALL_VOLUMES[@]}")
 for v in "${VOLUMES[@]}"; do
@@ -39,6 +41,8 @@ command -v mkfs.fat >/dev/null || need_pkgs+=(dosfstools)
 command -v mcopy >/dev/null || need_pkgs+=(mtools)
 command -v fls >/dev/null || need_pkgs+=(sleuthkit)
 command -v setfattr >/dev/null || need_pkgs+=(attr)
+command -v mkfs.exfat >/dev/null || need_pkgs+=(exfatprogs)
+command -v mount.exfat-fuse >/dev/null || need_pkgs+=(exfat-fuse)
 [ -x /usr/bin/convert ] || need_pkgs+=(imagemagick)
 command -v exiftool >/dev/null || need_pkgs+=(libimage-exiftool-perl)
 command -v zip >/dev/null || need_pkgs+=(zip)
@@ -65,9 +69,11 @@ OUT=$REPO/tests/data
 WORK=$(mktemp -d /tmp/ruvex-volumes.XXXXXX)
 MNT=$WORK/mnt
 NTFS_PID=""
+EXFAT_LOOP=""
 
 cleanup() {
   if mountpoint -q "$MNT" 2>/dev/null; then umount "$MNT" || true; fi
+  if [ -n "$EXFAT_LOOP" ]; then losetup -d "$EXFAT_LOOP" || true; fi
   if [ -n "$NTFS_PID" ]; then wait "$NTFS_PID" 2>/dev/null || true; fi
   rm -rf "$WORK"
 }
@@ -84,20 +90,7 @@ die() { printf 'make-test-volumes.sh: %s\n' "$*" >&2; exit 1; }
 # gen_text FILE BYTES LABEL: numbered 256-byte text lines cut at BYTES, so that
 # every sector differs from every other and the result still compresses well.
 gen_text() {
-  python3 - "$1" "$2" "$3" <<'EOF'
-import sys
-out, size, label = sys.argv[1], int(sys.argv[2]), sys.argv[3]
-filler = "The quick brown fox jumps over the lazy dog. " * 8
-parts, n, i = [], 0, 0
-while n < size:
-    head = f"{label} line {i:07d}: "
-    line = (head + filler)[:255] + "\n"
-    parts.append(line)
-    n += len(line)
-    i += 1
-data = "".join(parts).encode("ascii")[:size]
-open(out, "wb").write(data)
-EOF
+  python3 "$REPO/scripts/gen-text.py" "$1" "$2" "$3"
   touch -d "$STAMP" "$1"
 }
 
@@ -797,6 +790,180 @@ build_fat32_tree() {
   finish_volume fat32-tree live
 }
 
+# ---------------------------------------------------------------- exFAT
+
+exfat_put() { # SRC PATH
+  cp "$1" "$MNT$2"
+  touch -d "$STAMP" "$MNT$2"
+  record_file "$1" "$2" -
+}
+
+exfat_dir() { # PATH
+  mkdir "$MNT$1"
+  record dir "$1" 0 - -
+}
+
+exfat_rm() { # PATH (file or whole tree)
+  rm -r "${MNT:?}$1"
+  printf '%s\n' "$1" >> "$DELETED"
+}
+
+# exfat_interleave SRC PATH PARTNER_SRC PARTNER_PATH: both files written 4 KiB
+# (one cluster) at a time in turn, each step synced, so that their clusters
+# alternate and the first file needs its FAT chain.
+exfat_interleave() {
+  python3 - "$1" "$MNT$2" "$3" "$MNT$4" <<'EOF'
+import os, sys
+a_src, a_dst, b_src, b_dst = sys.argv[1:]
+a, b = open(a_src, "rb").read(), open(b_src, "rb").read()
+with open(a_dst, "wb") as fa, open(b_dst, "wb") as fb:
+    for i in range(0, max(len(a), len(b)), 4096):
+        for data, f in ((a, fa), (b, fb)):
+            if i < len(data):
+                f.write(data[i:i + 4096]); f.flush(); os.fsync(f.fileno())
+EOF
+  touch -d "$STAMP" "$MNT$2" "$MNT$4"
+  record_file "$1" "$2" -
+  record_file "$3" "$4" -
+}
+
+# exfat_grow_deleted IMAGE NAME BYTES: gives the deleted entry set named NAME
+# a data length (and valid data length) of BYTES and mends its set checksum,
+# as a volume with a file above 4 GiB would hold it.
+exfat_grow_deleted() {
+  python3 - "$@" <<'EOF'
+import struct, sys
+image, name, size = sys.argv[1], sys.argv[2], int(sys.argv[3])
+data = bytearray(open(image, "rb").read())
+def checksum(s):
+    c = 0
+    for i, b in enumerate(s):
+        if i in (2, 3): continue
+        c = (((c & 1) << 15) + (c >> 1) + b) & 0xFFFF
+    return c
+hits = 0
+for at in range(0, len(data) - 96, 32):
+    if data[at] != 0x05 or data[at + 32] != 0x40 or data[at + 64] != 0x41: continue
+    count = data[at + 1]
+    s = at + 32 * (count + 1)
+    length = data[at + 32 + 3]
+    chars = b"".join(data[at + 32 * (2 + e) + 2: at + 32 * (3 + e)] for e in range(count - 1))
+    if chars[:2 * length].decode("utf-16-le", "replace") != name: continue
+    struct.pack_into("<Q", data, at + 32 + 8, size)
+    struct.pack_into("<Q", data, at + 32 + 24, size)
+    struct.pack_into("<H", data, at + 2, checksum(data[at:s]))
+    hits += 1
+if hits != 1: sys.exit(f"exfat_grow_deleted: {hits} sets named {name}")
+open(image, "wb").write(data)
+EOF
+}
+
+# exfat_restore_chain BEFORE AFTER NAME: copies the table links of the file
+# NAME as BEFORE holds them into AFTER.
+exfat_restore_chain() {
+  python3 - "$@" <<'EOF'
+import struct, sys
+before_path, after_path, name = sys.argv[1:]
+before = open(before_path, "rb").read()
+after = bytearray(open(after_path, "rb").read())
+fat = struct.unpack_from("<I", before, 80)[0] << before[108]
+first = None
+for at in range(0, len(before) - 96, 32):
+    if before[at] != 0x85 or before[at + 32] != 0xC0 or before[at + 64] != 0xC1: continue
+    length = before[at + 35]
+    chars = b"".join(before[at + 32 * (2 + e) + 2: at + 32 * (3 + e)] for e in range(before[at + 1] - 1))
+    if chars[:2 * length].decode("utf-16-le", "replace") == name:
+        first = struct.unpack_from("<I", before, at + 52)[0]
+if first is None: sys.exit(f"exfat_restore_chain: no file {name}")
+cluster, links = first, 0
+while 2 <= cluster < 0xFFFFFFF7:
+    after[fat + 4 * cluster: fat + 4 * cluster + 4] = before[fat + 4 * cluster: fat + 4 * cluster + 4]
+    cluster = struct.unpack_from("<I", before, fat + 4 * cluster)[0]
+    links += 1
+if links < 2: sys.exit(f"exfat_restore_chain: {name} is not fragmented")
+open(after_path, "wb").write(after)
+EOF
+}
+
+build_exfat_small() {
+  log "building exfat-small"
+  local img=$WORK/exfat-small.img e=$WORK/exfat
+  start_volume exfat-small
+  mkdir -p "$e"
+  gen_text "$e/keep.txt" 5000 "exfat keep"
+  gen_text "$e/root-live.txt" 300 "exfat root live"
+  gen_text "$e/root-gone.txt" 1234 "exfat root gone"
+  gen_text "$e/report.txt" 100000 "exfat report"
+  gen_text "$e/holiday.txt" 2000 "exfat holiday"
+  gen_text "$e/keep-cn.txt" 700 "exfat keep cn"
+  gen_text "$e/long.txt" 9000 "exfat long name"
+  gen_text "$e/trip-notes.txt" 3000 "exfat trip notes"
+  gen_text "$e/huge.txt" 8192 "exfat huge"
+  gen_blocks "$e/photo.bin" 40960 "exfat trip photo"
+  jpeg "$e/forest.jpg" 200x150 palegreen-darkgreen hexagons
+  gen_blocks "$e/deep.bin" 12288 "exfat deep"
+  gen_blocks "$e/fragmented.bin" 65536 "exfat fragmented"
+  gen_blocks "$e/partner.bin" 65536 "exfat partner"
+  : > "$e/empty.txt"
+  touch -d "$STAMP" "$e/empty.txt"
+
+  rm -f "$img"
+  truncate -s 8M "$img"
+  EXFAT_LOOP=$(losetup -f --show "$img")
+  mkfs.exfat -c 4K -L RUVEXEXFAT "$EXFAT_LOOP" >/dev/null
+  mount.exfat-fuse "$EXFAT_LOOP" "$MNT"
+
+  exfat_dir /Documents
+  exfat_put "$e/keep.txt" /Documents/keep-report.txt
+  exfat_dir /照片
+  exfat_put "$e/keep-cn.txt" /照片/保留.txt
+  exfat_put "$e/root-live.txt" /live-root.txt
+  exfat_dir /Photos
+  exfat_dir /Photos/2024
+  exfat_dir /Photos/2024/trip
+  exfat_put "$e/photo.bin" /Photos/2024/trip/beach.bin
+  exfat_put "$e/trip-notes.txt" /Photos/2024/trip/notes.txt
+  exfat_put "$e/forest.jpg" /Photos/2024/trip/forest.jpg
+  exfat_dir /Photos/2024/trip/deeper
+  exfat_put "$e/deep.bin" /Photos/2024/trip/deeper/deep.bin
+  exfat_dir /Data
+  exfat_interleave "$e/fragmented.bin" /Data/fragmented.bin "$e/partner.bin" /Data/partner.bin
+  exfat_put "$e/report.txt" /Documents/hundred-k.txt
+  exfat_put "$e/long.txt" "/Documents/A very long exFAT file name that goes well past one hundred characters so that it needs nine name entries - quarterly summary 2024.txt"
+  exfat_put "$e/holiday.txt" /照片/假期记录.txt
+  exfat_put "$e/empty.txt" /empty.txt
+  exfat_put "$e/root-gone.txt" /deleted-root.txt
+  exfat_put "$e/huge.txt" /huge.txt
+
+  # exfat-fuse clears the table links of a file it deletes; Windows leaves
+  # them. Keep the volume as it is now so that the fragmented file's links
+  # can be put back after the deletions, as Windows would have left them.
+  sync
+  umount "$MNT"
+  cp "$img" "$WORK/exfat-before-delete.img"
+  mount.exfat-fuse "$EXFAT_LOOP" "$MNT"
+
+  exfat_rm /Photos
+  exfat_rm /Data/fragmented.bin
+  exfat_rm /Documents/hundred-k.txt
+  exfat_rm "/Documents/A very long exFAT file name that goes well past one hundred characters so that it needs nine name entries - quarterly summary 2024.txt"
+  exfat_rm /照片/假期记录.txt
+  exfat_rm /empty.txt
+  exfat_rm /deleted-root.txt
+  exfat_rm /huge.txt
+
+  sync
+  umount "$MNT"
+  losetup -d "$EXFAT_LOOP"
+  EXFAT_LOOP=""
+  # 5 GiB + 4 KiB: the size field is 64-bit, and the file no longer fits the
+  # volume, so its content cannot come back whole.
+  exfat_grow_deleted "$img" huge.txt 5368713216
+  exfat_restore_chain "$WORK/exfat-before-delete.img" "$img" fragmented.bin
+  sed -i 's#^\(file\t/huge.txt\t\)8192\t[0-9a-f]*#\15368713216\t-#' "$ENTRIES"
+  finish_volume exfat-small live
+}
+
 # ---------------------------------------------------------------- raw
 
 build_raw_small() {
@@ -893,6 +1060,7 @@ if wanted ntfs-large; then build_ntfs_large; fi
 if wanted ntfs-compressed; then build_ntfs_compressed; fi
 if wanted ntfs-orphan; then build_ntfs_orphan; fi
 if wanted fat32-tree; then build_fat32_tree; fi
+if wanted exfat-small; then build_exfat_small; fi
 
 status=0
 # ntfs-orphan is left out: fls can only list its file as an orphan.

@@ -1,5 +1,6 @@
 #include "ui/RuvexApp.h"
 
+#include "partitions/PartitionDrives.h"
 #include "platform/DriveTable.h"
 #include "platform/SpecialFolders.h"
 #include "platform/TextConvert.h"
@@ -18,6 +19,8 @@ CRuvexApp::CRuvexApp(int& argc, char** argv) : QApplication(argc, argv) {
     m_iniFile.SetPath(platform::SettingsFilePath());
     platform::SetCodePage(platform::ToUtf8(m_iniFile.GetString(u"Options", u"CodePage", u"CP936")));
     platform::Drives().Load(m_iniFile.GetPath());
+    // The partitions of whole-disk images in the settings are drives of their own.
+    partitions::AddPartitionDrives(platform::Drives());
 }
 
 CRuvexApp* CRuvexApp::Current() { return qobject_cast<CRuvexApp*>(QCoreApplication::instance()); }

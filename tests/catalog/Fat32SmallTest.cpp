@@ -165,13 +165,7 @@ std::string NameKey(const std::string& name) {
 }
 
 TEST_F(Fat32Small, SleuthKitFindsTheSameDeletedFiles) {
-    FILE* pipe = popen(("fls -r -d -p '" + m_imagePath + "' 2>/dev/null").c_str(), "r");
-    std::string listing;
-    if (pipe) {
-        char buffer[4096];
-        while (size_t n = fread(buffer, 1, sizeof buffer, pipe)) listing.append(buffer, n);
-        if (pclose(pipe) != 0) listing.clear();
-    }
+    const std::string listing = testing_support::CommandOutput("fls -r -d -p '" + m_imagePath + "' 2>/dev/null");
     if (listing.empty()) GTEST_SKIP() << "fls (sleuthkit) is not available";
 
     std::multiset<std::string> theirs;

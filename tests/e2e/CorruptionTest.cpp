@@ -32,8 +32,8 @@ void WriteImage(const std::string& path, const std::vector<uint8_t>& bytes) {
 }
 
 // Where the volume keeps its metadata: the MFT's first records on NTFS, the
-// allocation table and the first directory cluster on FAT32, the first
-// sectors elsewhere.
+// allocation table and the first directory cluster on FAT32, the table and
+// the first clusters on exFAT, the first sectors elsewhere.
 struct Region {
     uint64_t offset = 0;
     uint64_t length = 0;
@@ -47,6 +47,13 @@ Region MetadataRegion(const std::vector<uint8_t>& image) {
     if (boot.Sub(0x52, 8).Size() == 8 && std::equal(image.begin() + 0x52, image.begin() + 0x5A, "FAT32   ")) {
         const uint64_t tables = boot.U16(0x0E) + uint64_t(boot.U8(0x10)) * boot.U32(0x24);
         return {boot.U16(0x0E) * sectorSize, (tables - boot.U16(0x0E)) * sectorSize + 16 * 1024};
+    }
+    if (boot.Sub(3, 8).Size() == 8 && std::equal(image.begin() + 3, image.begin() + 11, "EXFAT   ")) {
+        // exFAT: the table, then the heap's first clusters (bitmap, up-case
+        // table, root directory and the first folders).
+        const uint64_t exfatSector = uint64_t(1) << std::min<uint8_t>(boot.U8(108), 12);
+        const uint64_t table = boot.U32(80) * exfatSector;
+        return {table, boot.U32(88) * exfatSector - table + 64 * 1024};
     }
     return {0, 256 * 1024};
 }
@@ -137,7 +144,8 @@ TEST_P(CorruptedVolume, RecoveryEndsCleanlyAndWritesOnlyItsDestination) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Volumes, CorruptedVolume,
-                         testing::Values("ntfs-small", "fat32-small", "raw-small", "demo", "ntfs-large", "fat32-tree"),
+                         testing::Values("ntfs-small", "fat32-small", "raw-small", "demo", "ntfs-large", "fat32-tree",
+                                         "exfat-small"),
                          [](const testing::TestParamInfo<std::string>& info) {
                              std::string name = info.param;
                              for (char& c : name)

@@ -180,7 +180,7 @@ TEST(NTFSVolume, SweepOverEveryRecordComesFromTheWindow) {
 
 namespace {
 
-// An MFT of 65536 records (four 16 MiB windows) in one run at cluster 16,
+// An MFT of 65536 records (64 MiB, many MFT windows) in one run at cluster 16,
 // each record stamped with its own number.
 TEST(NTFSVolume, MftWindowRefillsKeepEveryRecordInPlace) {
     constexpr uint64_t kRecords = 65536, kCluster = 4096, kFirstCluster = 16;

@@ -82,3 +82,38 @@ TEST(DriveTable, DriveWithAnUnusableSectorSizeIsListedWithItsReason) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(DriveTable, KernelPartitionsKnowTheirDiskAndStart) {
+    // As sysfs lays it out: the class folder links to the device, and a
+    // partition's folder lies inside its disk's.
+    std::string folder = testing_support::MakeTempFolder("sysfs");
+    std::filesystem::create_directories(folder + "/devices/sdb/sdb2");
+    std::ofstream(folder + "/devices/sdb/removable") << "1\n";
+    std::ofstream(folder + "/devices/sdb/sdb2/partition") << "2\n";
+    std::ofstream(folder + "/devices/sdb/sdb2/start") << "206848\n";
+    std::filesystem::create_directories(folder + "/class");
+    std::filesystem::create_directory_symlink(folder + "/devices/sdb", folder + "/class/sdb");
+    std::filesystem::create_directory_symlink(folder + "/devices/sdb/sdb2", folder + "/class/sdb2");
+
+    auto devices = platform::ListBlockDevices(folder + "/class");
+    ASSERT_EQ(devices.size(), 2u);
+    EXPECT_EQ(devices[0].partitionNumber, 0u);
+    EXPECT_EQ(devices[1].partitionNumber, 2u);
+    EXPECT_EQ(devices[1].disk, "sdb");
+    EXPECT_EQ(devices[1].startSector, 206848u);
+    EXPECT_TRUE(devices[1].removable);
+
+    DriveTable table;
+    table.Build({}, devices);
+    const DriveEntry* partition = table.Find(u'D');
+    ASSERT_NE(partition, nullptr);
+    EXPECT_EQ(partition->path, "/dev/sdb2");
+    EXPECT_EQ(partition->kernelDisk, "/dev/sdb");
+    EXPECT_EQ(partition->kernelStart, 206848u * 512);
+    EXPECT_EQ(partition->start, 0u) << "the device is read from its own start";
+    EXPECT_EQ(partition->length, platform::kToSourceEnd);
+}
+
+}  // namespace

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <ctime>
+
 namespace {
 
 TEST(TextConvert, CodePageNamesBecomeUtf16) {
@@ -40,6 +43,21 @@ TEST(TimeConvert, FileTimesBecomeCalendarFields) {
     EXPECT_EQ(platform::FileTimeToLocalFileTime(ticks), ticks) << "tests run with TZ=UTC";
     EXPECT_FALSE(platform::FileTimeToCalendar(~0ULL, time));
     EXPECT_GE(platform::CurrentYear(), 2026);
+}
+
+TEST(TimeConvert, LocalTimeFollowsDaylightSavingBetweenCalls) {
+    // Central European time, without relying on installed zone files.
+    setenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3", 1);
+    tzset();
+    constexpr uint64_t kHour = 36000000000ULL;
+    const uint64_t winter = 133493472000000000ULL;  // 2024-01-10 08:00:00 UTC
+    const uint64_t summer = 133655184000000000ULL;  // 2024-07-15 12:00:00 UTC
+    EXPECT_EQ(platform::FileTimeToLocalFileTime(winter), winter + kHour);
+    EXPECT_EQ(platform::FileTimeToLocalFileTime(winter + 1), winter + 1 + kHour) << "same second";
+    EXPECT_EQ(platform::FileTimeToLocalFileTime(summer), summer + 2 * kHour);
+    EXPECT_EQ(platform::FileTimeToLocalFileTime(winter), winter + kHour);
+    setenv("TZ", "UTC", 1);
+    tzset();
 }
 
 }  // namespace

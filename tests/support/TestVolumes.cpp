@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -110,6 +111,16 @@ std::string DeviceHolding(const std::string& path) {
             return entry.path().string();
     }
     return "";
+}
+
+std::string CommandOutput(const std::string& command) {
+    FILE* pipe = popen(command.c_str(), "r");
+    std::string output;
+    if (!pipe) return output;
+    char buffer[4096];
+    while (size_t n = fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, n);
+    if (pclose(pipe) != 0) output.clear();
+    return output;
 }
 
 }  // namespace testing_support

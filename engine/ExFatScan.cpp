@@ -1,0 +1,54 @@
+#include "engine/ExFatScan.h"
+
+#include "engine/ProgressText.h"
+#include "engine/ScanContext.h"
+#include "engine/ScanHost.h"
+#include "exfat/ExFatCatalog.h"
+#include "exfat/ExFatVolume.h"
+#include "platform/TextConvert.h"
+
+namespace {
+
+uint64_t FolderKeyOfId(uint32_t id) {
+    if (id == CExFatCatalog::kRootId) return kRootFolderKey;
+    if (id == CExFatCatalog::kLostParent) return 0;  // below "找到的文件"
+    return kFirstExFatFolderKey + id;
+}
+
+}  // namespace
+
+void EnterExFatResults(ScanContext& context, CExFatCatalog& catalog) {
+    catalog.MarkUsedFolders();
+    for (uint32_t id = 1; id <= catalog.Folders().size(); ++id) {
+        const ExFatFolderRecord& folder = catalog.Folder(id);
+        if (!folder.used) continue;
+        std::u16string name = folder.name;
+        // A lost folder's own entry is gone with its name.
+        if (name.empty()) name = u"dir" + platform::FromUtf8(std::to_string(++context.lostFolderCounter));
+        context.folderMap[FolderKeyOfId(id)] =
+            FolderItem{static_cast<uint8_t>(folder.deleted ? 1 : 0), FolderKeyOfId(folder.parentId), name, 1};
+    }
+    auto& files = catalog.Files();
+    for (size_t i = 0; i < files.size(); ++i) {
+        CExFatFile& file = *files[i].file;
+        DeletedFileItem item;
+        item.recordNumber = i;
+        item.parentRef = FolderKeyOfId(files[i].parentId);
+        item.name = file.Name();
+        item.modified = file.ModifiedLocal();
+        item.size = file.Size();
+        item.reader = &file;
+        item.contentSource = ContentSourceName(file.ContentSource());
+        context.deletedFiles.push_back(std::move(item));
+    }
+}
+
+CExFatCatalog& ListExFatDeleted(ScanContext& context, ScanHost& host, const CExFatVolume& volume) {
+    context.exfatCatalog = std::make_unique<CExFatCatalog>(volume);
+    CExFatCatalog& catalog = *context.exfatCatalog;
+    host.SetProgressRange(1);
+    catalog.ListDeleted([&host] { return host.StopRequested(); });
+    host.SetProgressPosition(1);
+    host.SetPercentText(FormatPercent1(100.0));
+    return catalog;
+}

@@ -1,0 +1,103 @@
+#include "exfat/ExFatCatalog.h"
+
+#include "catalog/CatalogContext.h"
+#include "exfat/ExFatVolume.h"
+
+#include <algorithm>
+
+CExFatCatalog::CExFatCatalog(const CExFatVolume& volume) : m_volume(volume) {}
+
+uint32_t CExFatCatalog::AddFolder(uint32_t parentId, std::u16string name, bool deleted) {
+    m_folders.push_back(ExFatFolderRecord{parentId, std::move(name), deleted, false});
+    return static_cast<uint32_t>(m_folders.size());
+}
+
+void CExFatCatalog::ListDeleted(const std::function<bool()>& stop) {
+    for (uint32_t cluster : m_volume.RootClusters()) m_seenDirClusters.insert(cluster);
+    ListEntries(m_volume.RootDirectory(), kRootId, false, 0);
+    Drain(stop);
+}
+
+void CExFatCatalog::Drain(const std::function<bool()>& stop) {
+    while (!m_pending.empty()) {
+        if (stop && stop()) return;
+        PendingFolder folder = m_pending.back();
+        m_pending.pop_back();
+        std::vector<uint8_t> data = ReadFolder(folder);
+        ListEntries(data, folder.id, folder.deleted, folder.depth);
+    }
+}
+
+std::vector<uint8_t> CExFatCatalog::ReadFolder(const PendingFolder& folder) {
+    std::vector<uint8_t> data;
+    const uint64_t length = std::min(folder.dataLength, CExFatVolume::kMaxDirectoryBytes);
+    if (length == 0 || !m_volume.Boot().IsCluster(folder.firstCluster)) return data;
+    if (m_seenDirClusters.contains(folder.firstCluster)) return data;
+    CExFatStreamLayout layout =
+        CExFatStreamLayout::Locate(m_volume, folder.firstCluster, length, folder.noFatChain, folder.deleted);
+    const uint32_t clusterSize = m_volume.Boot().ClusterSize();
+    const std::vector<uint32_t> clusters = layout.Clusters(length / clusterSize + (length % clusterSize != 0));
+    for (uint32_t cluster : clusters) {
+        // A deleted folder's cluster given to another file holds that file now.
+        if (folder.deleted && m_volume.Bitmap().IsAllocated(cluster)) break;
+        if (!m_seenDirClusters.insert(cluster).second && cluster != folder.firstCluster) break;
+        const size_t at = data.size();
+        data.resize(at + clusterSize);
+        if (!m_volume.ReadHeap(m_volume.Boot().ClusterOffset(cluster), std::span(data).subspan(at))) {
+            data.resize(at);
+            break;
+        }
+    }
+    m_seenDirClusters.insert(folder.firstCluster);
+    return data;
+}
+
+void CExFatCatalog::ListEntries(std::span<const uint8_t> data, uint32_t folderId, bool inDeleted, size_t depth) {
+    const size_t entries = data.size() / CExFatEntrySet::kEntrySize;
+    for (size_t i = 0; i < entries;) {
+        const uint8_t type = data[i * CExFatEntrySet::kEntrySize];
+        if (type == CExFatEntrySet::kEndOfDirectory) break;
+        CExFatEntrySet set;
+        if (!set.Parse(data, i)) {
+            ++i;
+            continue;
+        }
+        i += set.EntryCount();
+        const bool deleted = inDeleted || !set.IsInUse();
+        if (set.IsDirectory()) {
+            if (depth + 1 >= kMaxFolderDepth) continue;
+            const uint32_t id = AddFolder(folderId, set.Name(), deleted);
+            m_pending.push_back(
+                PendingFolder{id, set.FirstCluster(), set.DataLength(), set.NoFatChain(), deleted, depth + 1});
+        } else if (deleted) {
+            m_files.push_back(ExFatFileRecord{folderId, std::make_unique<CExFatFile>(m_volume, set, true)});
+        }
+    }
+}
+
+bool CExFatCatalog::LostFolderCheck(uint64_t cluster, std::span<const uint8_t> data) {
+    if (!IsDirectoryCluster(m_volume, data)) return false;
+    if (cluster > UINT32_MAX || !m_seenDirClusters.insert(static_cast<uint32_t>(cluster)).second) return true;
+    const uint32_t id = AddFolder(kLostParent, u"", true);
+    ListEntries(data, id, true, 0);
+    Drain({});
+    return true;
+}
+
+void CExFatCatalog::MarkUsedFolders() {
+    for (const ExFatFileRecord& record : m_files) {
+        // Parents were created before their children, so every walk ends.
+        for (uint32_t id = record.parentId; id != kRootId && id != kLostParent;) {
+            ExFatFolderRecord& folder = m_folders[id - 1];
+            if (folder.used) break;
+            folder.used = true;
+            id = folder.parentId;
+        }
+    }
+}
+
+bool IsDirectoryCluster(const CExFatVolume& volume, std::span<const uint8_t> data) {
+    CExFatEntrySet set;
+    if (!set.Parse(data, 0)) return false;
+    return !volume.UpcaseTableValid() || volume.Upcase().NameHash(set.Name()) == set.NameHash();
+}

@@ -1,0 +1,48 @@
+#pragma once
+// A file found in an exFAT directory (deleted, or inside a deleted or lost
+// folder): its name, size and time from its entry set, and its content read
+// through the stream layout the set leads to.
+#include "catalog/DelFile.h"
+#include "exfat/ExFatEntrySet.h"
+#include "exfat/ExFatStream.h"
+
+#include <cstdint>
+#include <string>
+
+class CExFatVolume;
+
+class CExFatFile : public CDelFile {
+public:
+    // `deleted` is the state the file counts as: its own, or that of the
+    // folder it was found in.
+    CExFatFile(const CExFatVolume& volume, const CExFatEntrySet& set, bool deleted);
+
+    SaveResult SaveToFile(const std::u16string& path, const SaveProgress& progress = {}) override;
+    bool ReadContent(std::vector<uint8_t>& content) override;
+
+    const std::u16string& Name() const { return m_name; }
+    uint64_t Size() const { return m_dataLength; }
+    // Last modification as a local FILETIME; 0 when the stamp is damaged.
+    uint64_t ModifiedLocal() const { return m_modifiedLocal; }
+    bool IsDeleted() const { return m_deleted; }
+    ExFatContentSource ContentSource() const { return m_layout.Source(); }
+    uint32_t FirstCluster() const { return m_layout.FirstCluster(); }
+
+    // Reads `buffer.size()` bytes at `offset`; bytes past the valid data
+    // length read as zeros, as exFAT defines them.
+    bool Read(uint64_t offset, std::span<uint8_t> buffer) const;
+
+private:
+    // A size the volume's whole heap could hold.
+    bool FitsVolume() const;
+    // `m_volume`'s sector: the smallest piece whose read fails on its own.
+    uint32_t SectorSize() const;
+
+    const CExFatVolume& m_volume;
+    std::u16string m_name;
+    uint64_t m_dataLength;
+    uint64_t m_validDataLength;
+    uint64_t m_modifiedLocal;
+    bool m_deleted;
+    CExFatStreamLayout m_layout;
+};
