@@ -189,6 +189,18 @@ for line in open(os.path.join(DATA, "carving-mixed.manifest.tsv"), encoding="utf
     lead = b"\x01" if state == "truncated" else b"\x07"
     put("carving", "carving-mixed-" + path.strip("/"), lead + mixed[start:start + length])
 
+# ZIP listing: the archives of raw-small as they were carved, and one with a
+# comment, a UTF-8 name and a Zip64 size.
+for sector, length in ((95, 341), (100, 4151), (113, 4767), (127, 24542)):
+    put("zip_listing", f"raw-small-sector-{sector}", raw[sector * 512: sector * 512 + length])
+def central(name, size, flags=0, extra=b"", comment=b""):
+    return (struct.pack("<IHHHHHHIIIHHHHHII", 0x02014B50, 20, 20, flags, 0, 0, 0, 0, size, size,
+                        len(name), len(extra), len(comment), 0, 0, 0, 0) + name + extra + comment)
+zip64 = struct.pack("<HHQQ", 1, 16, 6 << 30, 5 << 30)
+put("zip_listing", "comment-utf8-zip64", struct.pack("<I26x", 0x04034B50) +
+    central(b"note.txt", 200, comment=b"a comment") + central("照片.jpg".encode(), 1536, flags=1 << 11) +
+    central(b"huge.iso", 0xFFFFFFFF, extra=zip64))
+
 # Settings: profile texts and Base64 values as the program writes them.
 # LZNT1: the stored clusters of each compressed unit of ntfs-compressed, after
 # a first byte that asks for a whole 16-cluster unit of output.

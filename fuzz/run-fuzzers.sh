@@ -9,7 +9,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-targets=(mft_record data_runs attr_list lznt1 fat_directory exfat_volume carving settings markup partitions)
+targets=(mft_record data_runs attr_list lznt1 fat_directory exfat_volume carving settings markup partitions zip_listing)
 mode=timed
 if [[ "${1:-}" == "--smoke" ]]; then
   mode=smoke

@@ -45,9 +45,13 @@ std::u16string LowerAscii(std::u16string text) {
     return text;
 }
 
-int IconForName(const std::u16string& name) {
+std::u16string NameEnding(const std::u16string& name) {
     size_t point = name.rfind(u'.');
-    std::u16string ending = LowerAscii(point == std::u16string::npos ? name : name.substr(point + 1));
+    return LowerAscii(point == std::u16string::npos ? name : name.substr(point + 1));
+}
+
+int IconForName(const std::u16string& name) {
+    std::u16string ending = NameEnding(name);
     if (ending == u"rar" || ending == u"zip") return kIconArchive;
     if (ending == u"jpg") return kIconJpeg;
     if (ending == u"bmp") return kIconBitmap;

@@ -32,6 +32,9 @@ std::u16string SizeText(uint64_t bytes);
 std::u16string FileTimeText(uint64_t localFileTime);
 // The same for a FAT write date and time, printed as stored.
 std::u16string FatTimeText(uint16_t date, uint16_t time);
+// The part of a name after its last point (the whole name without one),
+// ASCII letters lowered: what the icons and the preview go by.
+std::u16string NameEnding(const std::u16string& name);
 // By the name's ending: rar/zip, jpg, bmp, anything else.
 int IconForName(const std::u16string& name);
 // ASCII letters lowered, everything else as it is.

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Renders every widget of the desktop kit and the desktop program's step
-# dialogs (the progress dialog in the middle of a scan) offscreen to PNG files
-# so a person can look at them.
+# Renders every widget of the desktop kit, the desktop program's step
+# dialogs (the progress dialog in the middle of a scan) and the results window
+# (after an NTFS sweep, a FAT32 and a raw full scan, and with each preview
+# page) offscreen to PNG files so a person can look at them.
 #   scripts/screenshots.sh [BUILD_FOLDER [OUTPUT_FOLDER]]
 # Builds the renderer in BUILD_FOLDER (default build), writes the pictures to
 # OUTPUT_FOLDER (default BUILD_FOLDER/screenshots) and prints that folder.
@@ -14,16 +15,17 @@ output=${2:-$build/screenshots}
 if [[ ! -f "$build/CMakeCache.txt" ]]; then
   scripts/build.sh "$build"
 fi
-cmake --build "$build" -j"$(nproc)" --target toolkit-screenshots ui-step-screenshots >/dev/null
+cmake --build "$build" -j"$(nproc)" --target toolkit-screenshots ui-step-screenshots ui-screenshots >/dev/null
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=detect_leaks=0
 
 rm -rf "$output"
 mkdir -p "$output"
 status=0
-for renderer in "$build/tests/toolkit/toolkit-screenshots" "$build/tests/ui/ui-step-screenshots"; do
-  # The step dialogs' scenes scan test volumes, whose diagnostics go to a
-  # log that is shown when the renderer fails.
+for renderer in "$build/tests/toolkit/toolkit-screenshots" "$build/tests/ui/ui-step-screenshots" \
+  "$build/tests/ui/ui-screenshots"; do
+  # The dialogs' scenes scan test volumes, whose diagnostics go to a log that
+  # is shown when the renderer fails.
   log="$build/$(basename "$renderer").log"
   if ! "$renderer" "$output" >"$log" 2>&1; then
     tail -20 "$log" >&2

@@ -9,10 +9,10 @@ jobs=$(nproc)
 
 scripts/build.sh build
 (cd build && ctest --output-on-failure -j"$jobs")
-# The desktop kit's pictures, rendered offscreen; fails when one is missing or blank.
+# The desktop kit and the results window, rendered offscreen; fails when a picture is missing or blank.
 if grep -q '^RUVEX_BUILD_GUI:BOOL=ON' build/CMakeCache.txt; then
   screenshots=$(scripts/screenshots.sh build)
-  echo "Widget screenshots in $screenshots"
+  echo "Screenshots of the widget kit and the results window in $screenshots"
 fi
 
 scripts/build.sh build-sanitize -DRUVEX_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug

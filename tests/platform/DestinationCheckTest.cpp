@@ -11,19 +11,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The /dev node of the block device that holds `path`, or "" when none is visible.
-std::string DeviceHolding(const std::string& path) {
-    struct stat target {};
-    if (::stat(path.c_str(), &target) != 0) return "";
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator("/dev", error)) {
-        struct stat node {};
-        if (::stat(entry.path().c_str(), &node) == 0 && S_ISBLK(node.st_mode) && node.st_rdev == target.st_dev)
-            return entry.path().string();
-    }
-    return "";
-}
-
 TEST(DestinationCheck, AnImageRefusesOnlyItself) {
     std::string folder = testing_support::MakeTempFolder("dest");
     std::string image = folder + "/disk.img";
@@ -36,7 +23,7 @@ TEST(DestinationCheck, AnImageRefusesOnlyItself) {
 
 TEST(DestinationCheck, AFolderOnTheScannedDeviceIsRefused) {
     std::string folder = testing_support::MakeTempFolder("dest-device");
-    std::string device = DeviceHolding(folder);
+    std::string device = testing_support::DeviceHolding(folder);
     if (device.empty()) GTEST_SKIP() << "the temporary folder's device has no visible /dev node";
     EXPECT_TRUE(platform::DestinationIsOnSource(folder, device));
     EXPECT_TRUE(platform::DestinationIsOnSource(folder + "/not/yet/made", device)) << "judged by the nearest parent";

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace testing_support {
@@ -98,6 +99,18 @@ std::string FileSha256(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     return Sha256Hex(bytes);
+}
+
+std::string DeviceHolding(const std::string& path) {
+    struct stat target {};
+    if (::stat(path.c_str(), &target) != 0) return "";
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator("/dev", error)) {
+        struct stat node {};
+        if (::stat(entry.path().c_str(), &node) == 0 && S_ISBLK(node.st_mode) && node.st_rdev == target.st_dev)
+            return entry.path().string();
+    }
+    return "";
 }
 
 std::string CommandOutput(const std::string& command) {

@@ -29,6 +29,9 @@ std::string MakeSparseFile(const std::string& label, uint64_t size);
 
 std::string FileSha256(const std::string& path);
 
+// The /dev node of the block device that holds `path`, or "" when none is visible.
+std::string DeviceHolding(const std::string& path);
+
 // What a shell command printed on its standard output; empty when it failed.
 std::string CommandOutput(const std::string& command);
 

@@ -1,0 +1,29 @@
+#include "results/PreviewPage.h"
+
+#include "results/ResultList.h"
+
+#include <string>
+
+PreviewPage PreviewPageForName(const std::u16string& name) {
+    std::u16string ending = NameEnding(name);
+    if (ending == u"jpg" || ending == u"png" || ending == u"bmp" || ending == u"gif") return PreviewPage::Picture;
+    if (ending == u"zip") return PreviewPage::ZipText;
+    return PreviewPage::Hex;
+}
+
+std::u16string PreviewCaption(PreviewPage page) {
+    switch (page) {
+        case PreviewPage::Picture: return u"图片预览";
+        case PreviewPage::ZipText: return u"文字";
+        case PreviewPage::Hex: break;
+    }
+    return u"十六进制显示";
+}
+
+std::u16string PictureSizeText(int width, int height) {
+    auto number = [](int value) {
+        std::string digits = std::to_string(value);
+        return std::u16string(digits.begin(), digits.end());
+    };
+    return u"原图大小" + number(width) + u"×" + number(height) + u"像素";
+}

@@ -1,0 +1,47 @@
+#include "results/RecoverySummary.h"
+
+#include "platform/TextConvert.h"
+#include "results/RecoveryWriter.h"
+#include "results/ResultList.h"
+
+#include <string>
+
+namespace {
+
+// A message box shows this many files of each kind; the rest are counted.
+constexpr size_t kListedFiles = 10;
+
+std::u16string Number(uint64_t value) { return platform::FromUtf8(std::to_string(value)); }
+
+template <typename Entry, typename Line>
+void AppendList(std::u16string& text, const std::vector<Entry>& entries, Line line) {
+    for (size_t i = 0; i < entries.size() && i < kListedFiles; ++i) text += u"\n" + line(entries[i]);
+    if (entries.size() > kListedFiles) text += u"\n……另有" + Number(entries.size() - kListedFiles) + u"个";
+}
+
+}  // namespace
+
+std::u16string RecoverySummary(const RecoveryReport& report) {
+    if (report.Succeeded()) return kRecoveryCompleteText;
+    std::u16string text;
+    if (report.stopped) {
+        text = u"恢复已停止:已恢复" + Number(report.filesWritten) + u"个文件,共" + Number(report.filesPlanned) + u"个。";
+        if (!report.cutShort.empty())
+            text += u"\n停止时正在写的文件已删除:" + platform::FromUtf8(report.cutShort);
+    } else {
+        text = u"已恢复" + Number(report.filesWritten) + u"个文件,共" + Number(report.filesPlanned) + u"个。";
+    }
+    if (!report.failures.empty()) {
+        text += u"\n\n以下" + Number(report.failures.size()) + u"项未能恢复:";
+        AppendList(text, report.failures, [](const RecoveryFailure& failure) {
+            return platform::FromUtf8(failure.path + ": " + failure.reason);
+        });
+    }
+    if (!report.partialFiles.empty()) {
+        text += u"\n\n以下" + Number(report.partialFiles.size()) + u"个文件只恢复了一部分(读不出的部分以零填充):";
+        AppendList(text, report.partialFiles, [](const PartialFile& partial) {
+            return platform::FromUtf8(partial.path) + u": " + SizeText(partial.unreadableBytes) + u"读不出";
+        });
+    }
+    return text;
+}
