@@ -33,14 +33,7 @@ void DoubleClickMode(QWidget& dialog, int item) {
 // Ticks the tree node at `path` below the root and starts the recovery into `folder`.
 void TickAndRecover(QWidget& window, const QStringList& path, const std::string& folder, QStringList& messages) {
     auto* tree = window.findChild<ResultItemView*>(QStringLiteral("resultTree"));
-    QAbstractItemModel& model = *tree->model();
-    QModelIndex node = model.index(0, 0);
-    for (const QString& text : path) {
-        QModelIndex next;
-        for (int row = 0; row < model.rowCount(node); ++row)
-            if (model.index(row, 0, node).data().toString() == text) next = model.index(row, 0, node);
-        node = next;
-    }
+    const QModelIndex node = NodeAt(*tree->model(), path);
     ASSERT_TRUE(node.isValid()) << path.join('/').toStdString();
     tree->scrollTo(node);
     QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->CheckBoxRect(node).center());
