@@ -4,6 +4,7 @@
 // tick boxes, read the tabs.
 #include "tests/support/TestVolumes.h"
 #include "tests/ui/ScannedVolume.h"
+#include "tests/ui/WindowTestSupport.h"
 #include "toolkit/PageTabWidget.h"
 #include "ui/CRuvexDlg.h"
 #include "ui/ResultItemView.h"
@@ -22,17 +23,7 @@ struct OpenWindow {
     ResultItemView* list = nullptr;
     PageTabWidget* tabs = nullptr;
 
-    QModelIndex Node(const QStringList& path) const {
-        QAbstractItemModel& model = *tree->model();
-        QModelIndex index = model.index(0, 0);
-        for (const QString& text : path) {
-            QModelIndex next;
-            for (int row = 0; row < model.rowCount(index); ++row)
-                if (model.index(row, 0, index).data().toString() == text) next = model.index(row, 0, index);
-            index = next;
-        }
-        return index;
-    }
+    QModelIndex Node(const QStringList& path) const { return NodeAt(*tree->model(), path); }
     QModelIndex Row(const QString& name) const {
         for (int row = 0; row < list->model()->rowCount(); ++row)
             if (list->model()->index(row, 0).data().toString() == name) return list->model()->index(row, 0);

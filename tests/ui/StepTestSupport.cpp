@@ -6,6 +6,7 @@
 #include "ui/MessageBox.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QTableWidget>
 #include <QTest>
 
@@ -31,6 +32,12 @@ void ModalScript::Poll() {
     QWidget* dialog = QApplication::activeModalWidget();
     if (!dialog || dialog == m_current || !dialog->isVisible()) return;
     m_current = dialog;
+    // A dialog that ends and opens again between two polls (the drive dialog
+    // after a scan that fails at once) is a new turn all the same.
+    if (auto* ended = qobject_cast<QDialog*>(dialog))
+        QObject::connect(ended, &QDialog::finished, &m_timer, [this, ended] {
+            if (m_current == ended) m_current = nullptr;
+        });
     seen << dialog->objectName();
     if (m_next < m_steps.size() && m_steps[m_next].dialog == dialog->objectName())
         m_steps[m_next++].action(*dialog);

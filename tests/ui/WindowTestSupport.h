@@ -1,9 +1,11 @@
 #pragma once
 // What the results-window tests share: waiting for the reader thread's
-// answers, and answering the window's choosers and message boxes.
+// answers, finding tree nodes, and answering the window's choosers and
+// message boxes.
 #include "ui/FileChoosers.h"
 #include "ui/MessageBox.h"
 
+#include <QAbstractItemModel>
 #include <QStringList>
 #include <QTest>
 
@@ -14,6 +16,18 @@
 inline bool WaitUntil(const std::function<bool()>& done, int milliseconds = 10000) {
     for (int waited = 0; !done() && waited < milliseconds; waited += 10) QTest::qWait(10);
     return done();
+}
+
+// The node reached from the tree's root by the texts of `path`; invalid when one is missing.
+inline QModelIndex NodeAt(const QAbstractItemModel& model, const QStringList& path) {
+    QModelIndex index = model.index(0, 0);
+    for (const QString& text : path) {
+        QModelIndex next;
+        for (int row = 0; row < model.rowCount(index); ++row)
+            if (model.index(row, 0, index).data().toString() == text) next = model.index(row, 0, index);
+        index = next;
+    }
+    return index;
 }
 
 // Records every message box and answers every chooser with `answer` while it lives.
