@@ -5,6 +5,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 PartitionSearchDlg::PartitionSearchDlg(std::string diskPath, uint32_t sectorSize, QWidget* parent)
     : QDialog(parent), m_diskPath(std::move(diskPath)), m_sectorSize(sectorSize) {
     setObjectName(QStringLiteral("partitionSearchDialog"));
