@@ -1,5 +1,6 @@
 #include "ui/SelectDlg.h"
 
+#include "partitions/PartitionDrives.h"
 #include "platform/DriveTable.h"
 #include "platform/RawSource.h"
 #include "platform/TextConvert.h"
@@ -10,6 +11,7 @@
 #include "toolkit/QtText.h"
 #include "toolkit/StepLook.h"
 #include "ui/MessageBox.h"
+#include "ui/PartitionSearchDlg.h"
 
 #include <QFileDialog>
 #include <QHeaderView>
@@ -24,6 +26,7 @@ namespace {
 constexpr DialogUnitRect kNextButton{215, 14, 50, 48};
 constexpr DialogUnitRect kDriveList{17, 81, 457, 249};
 constexpr DialogUnitRect kAddImageButton{394, 64, 80, 14};
+constexpr DialogUnitRect kSearchButton{304, 64, 86, 14};
 
 enum Column { kLetterColumn, kFileSystemColumn, kSizeColumn, kSourceColumn };
 
@@ -45,6 +48,36 @@ QTableWidgetItem* TextItem(const QString& text) {
 // would read as one (",512").
 std::u16string DriveValue(const std::string& path) {
     return platform::FromUtf8(path.find(',') == std::string::npos ? path : path + ",512");
+}
+
+bool IsPartition(const platform::DriveEntry& drive) {
+    return drive.partitionNumber != 0 || !drive.kernelDisk.empty();
+}
+
+// A partition belongs to the image it is a window of, or to the disk device
+// the kernel lists it under.
+bool BelongsTo(const platform::DriveEntry& partition, const platform::DriveEntry& disk) {
+    if (IsPartition(disk)) return false;
+    if (!partition.kernelDisk.empty()) return disk.path == "/dev/" + partition.kernelDisk;
+    return partition.partitionNumber != 0 && partition.path == disk.path;
+}
+
+uint64_t StartOnDisk(const platform::DriveEntry& partition) {
+    return partition.kernelDisk.empty() ? partition.start : partition.kernelStart;
+}
+
+char16_t FreeLetter() {
+    for (char16_t candidate : u"CDEFGHIJKLMNOPQRSTUVWXYZAB")
+        if (candidate && !platform::Drives().Find(candidate)) return candidate;
+    return 0;
+}
+
+// What the source column says of a partition of a disk image: its number or
+// that the search found it, and its start in sectors.
+QString PartitionSourceText(const platform::DriveEntry& drive) {
+    const uint64_t sector = drive.start / (drive.sectorSize ? drive.sectorSize : 512);
+    if (drive.found) return QStringLiteral("找到的分区  起始扇区 %1").arg(sector);
+    return QStringLiteral("分区 %1  起始扇区 %2").arg(drive.partitionNumber).arg(sector);
 }
 
 }  // namespace
@@ -85,21 +118,49 @@ CSelectDlg::CSelectDlg(char16_t& driveLetter, const CIniFile& settings, QWidget*
     Place(m_btnAddImage, kAddImageButton);
     connect(m_btnAddImage, &QPushButton::clicked, this, &CSelectDlg::ChooseImage);
 
+    m_btnSearch = new QPushButton(QStringLiteral("搜索丢失的分区…"), this);
+    m_btnSearch->setObjectName(QStringLiteral("btnSearchPartitions"));
+    m_btnSearch->setAutoDefault(false);
+    Place(m_btnSearch, kSearchButton);
+    connect(m_btnSearch, &QPushButton::clicked, this, &CSelectDlg::SearchLostPartitions);
+
     AddAnchor(m_btnNext, {1, 0}, {1, 0});
     AddAnchor(m_btnAddImage, {1, 0}, {1, 0});
+    AddAnchor(m_btnSearch, {1, 0}, {1, 0});
     AddAnchor(m_driveList, {0, 0}, {1, 1});
     StepLook::ApplyTheme(this);
 }
 
 void CSelectDlg::FillDriveList() {
-    for (const platform::DriveEntry& drive : platform::Drives().Entries()) AppendDriveRow(drive.letter);
+    m_driveList->setRowCount(0);
+    const std::vector<platform::DriveEntry>& entries = platform::Drives().Entries();
+    std::vector<bool> listed(entries.size(), false);
+    for (size_t disk = 0; disk < entries.size(); ++disk) {
+        if (IsPartition(entries[disk])) continue;
+        AppendDriveRow(entries[disk].letter);
+        listed[disk] = true;
+        std::vector<size_t> parts;
+        for (size_t part = 0; part < entries.size(); ++part)
+            if (BelongsTo(entries[part], entries[disk])) parts.push_back(part);
+        std::stable_sort(parts.begin(), parts.end(),
+                         [&](size_t a, size_t b) { return StartOnDisk(entries[a]) < StartOnDisk(entries[b]); });
+        for (size_t part : parts) {
+            AppendDriveRow(entries[part].letter);
+            listed[part] = true;
+        }
+    }
+    // Partitions whose disk has no letter of its own.
+    for (size_t drive = 0; drive < entries.size(); ++drive)
+        if (!listed[drive]) AppendDriveRow(entries[drive].letter);
 }
 
 int CSelectDlg::AppendDriveRow(char16_t letter) {
     const platform::DriveEntry* drive = platform::Drives().Find(letter);
     const int row = m_driveList->rowCount();
     m_driveList->insertRow(row);
-    auto* letterItem = TextItem(QStringLiteral("%1:").arg(QChar(letter)));
+    // Partitions are indented under the disk they belong to.
+    const QString indent = IsPartition(*drive) ? QStringLiteral("    ") : QString();
+    auto* letterItem = TextItem(indent + QStringLiteral("%1:").arg(QChar(letter)));
     letterItem->setIcon(Pictures::Icon(PictureId::DiskIcon, 32));
     letterItem->setData(Qt::UserRole, int(letter));
     m_driveList->setItem(row, kLetterColumn, letterItem);
@@ -112,9 +173,12 @@ int CSelectDlg::AppendDriveRow(char16_t letter) {
     // A drive that cannot be read is still listed, with the reason instead of its source.
     std::string reason;
     const bool readable = platform::RawSource::OpenDrive(letter, reason) != nullptr;
-    auto* source = TextItem(QString::fromStdString(readable ? drive->path : reason));
+    const bool imagePartition = drive->partitionNumber != 0 && drive->kernelDisk.empty();
+    auto* source = TextItem(!readable           ? QString::fromStdString(reason)
+                            : imagePartition ? PartitionSourceText(*drive)
+                                             : QString::fromStdString(drive->path));
     if (!readable) source->setForeground(Qt::darkRed);
-    source->setToolTip(source->text());
+    source->setToolTip(imagePartition ? QString::fromStdString(drive->path) : source->text());
     m_driveList->setItem(row, kSourceColumn, source);
     m_driveList->setRowHeight(row, 36);
     return row;
@@ -155,12 +219,7 @@ void CSelectDlg::ChooseImage() {
 }
 
 bool CSelectDlg::AddImage(const QString& imagePath) {
-    char16_t letter = 0;
-    for (char16_t candidate : u"CDEFGHIJKLMNOPQRSTUVWXYZAB")
-        if (candidate && !platform::Drives().Find(candidate)) {
-            letter = candidate;
-            break;
-        }
+    const char16_t letter = FreeLetter();
     if (letter == 0) {
         ShowMessage(this, QStringLiteral("没有空闲的盘符,无法添加磁盘映像"), MessageIcon::Exclamation);
         return false;
@@ -177,4 +236,58 @@ bool CSelectDlg::AddImage(const QString& imagePath) {
     m_driveList->clearSelection();
     m_driveList->selectRow(row);
     return true;
+}
+
+const platform::DriveEntry* CSelectDlg::SelectedDisk() const {
+    const QModelIndexList selected = m_driveList->selectionModel()->selectedRows();
+    if (selected.isEmpty()) return nullptr;
+    const auto upper = std::min_element(selected.begin(), selected.end(),
+                                        [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+    const platform::DriveEntry* drive =
+        platform::Drives().Find(char16_t(m_driveList->item(upper->row(), kLetterColumn)->data(Qt::UserRole).toInt()));
+    if (!drive || !IsPartition(*drive)) return drive;
+    for (const platform::DriveEntry& disk : platform::Drives().Entries())
+        if (BelongsTo(*drive, disk)) return &disk;
+    return nullptr;
+}
+
+int CSelectDlg::SearchLostPartitions() {
+    const platform::DriveEntry* selected = SelectedDisk();
+    if (!selected) {
+        ShowMessage(this, QStringLiteral("请先选择要搜索的磁盘!"), MessageIcon::None);
+        return 0;
+    }
+    const platform::DriveEntry disk = *selected;  // the table grows below
+    PartitionSearchDlg search(disk.path, disk.sectorSize, this);
+    search.exec();
+    if (!search.Succeeded()) {
+        ShowMessage(this, QStringLiteral("无法读取 %1: %2").arg(QString::fromStdString(disk.path),
+                                                                QString::fromStdString(search.Reason())),
+                    MessageIcon::Exclamation);
+        return 0;
+    }
+    std::vector<char16_t> added;
+    for (const partitions::PartitionEntry& volume : search.Layout().partitions) {
+        if (volume.origin != partitions::PartitionOrigin::Found || !volume.IsVolume()) continue;
+        const auto& entries = platform::Drives().Entries();
+        const bool known = std::any_of(entries.begin(), entries.end(), [&](const platform::DriveEntry& drive) {
+            return BelongsTo(drive, disk) && StartOnDisk(drive) == volume.start;
+        });
+        const char16_t letter = known ? 0 : FreeLetter();
+        if (letter == 0) continue;
+        // Kept for this session only: the settings file holds whole drives, not windows of them.
+        platform::Drives().Register(partitions::PartitionDrive(disk, volume, letter));
+        added.push_back(letter);
+    }
+    FillDriveList();
+    if (added.empty()) {
+        ShowMessage(this, search.Layout().stopped ? QStringLiteral("搜索已停止,没有找到丢失的分区")
+                                                  : QStringLiteral("没有找到丢失的分区"),
+                    MessageIcon::None);
+        return 0;
+    }
+    for (int row = 0; row < m_driveList->rowCount(); ++row)
+        if (char16_t(m_driveList->item(row, kLetterColumn)->data(Qt::UserRole).toInt()) == added.front())
+            m_driveList->selectRow(row);
+    return int(added.size());
 }

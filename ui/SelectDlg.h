@@ -1,10 +1,14 @@
 #pragma once
 // The second step: the drives of the drive table with their file system,
 // size and source; the chosen letter goes into the application's drive
-// letter. A disk image can be added as a new drive.
+// letter. A disk image can be added as a new drive. The partitions of a
+// whole disk are listed under it, and a disk can be searched for lost ones.
 #include "ui/StepDialog.h"
 
 class CIniFile;
+namespace platform {
+struct DriveEntry;
+}
 class MarkupButton;
 class QPushButton;
 class QTableWidget;
@@ -19,12 +23,18 @@ public:
     QTableWidget& DriveList() { return *m_driveList; }
     MarkupButton& NextButton() { return *m_btnNext; }
     QPushButton& AddImageButton() { return *m_btnAddImage; }
+    QPushButton& SearchButton() { return *m_btnSearch; }
 
     void OnOK();
     // Registers `imagePath` under the first free letter, lists it and selects
     // it; false (after a message) when no letter is free or the settings
     // file cannot be written.
     bool AddImage(const QString& imagePath);
+    // Searches the whole disk behind the selected row (or the disk of the
+    // selected partition) for lost partitions and lists each volume found
+    // that no drive covers yet as a drive of its own, for this session.
+    // Returns how many were added.
+    int SearchLostPartitions();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -32,6 +42,7 @@ protected:
 private:
     void FillDriveList();
     int AppendDriveRow(char16_t letter);
+    const platform::DriveEntry* SelectedDisk() const;
     void ChooseImage();
     void OnDoubleClick(int row, int column);
 
@@ -40,6 +51,7 @@ private:
     QTableWidget* m_driveList = nullptr;
     MarkupButton* m_btnNext = nullptr;
     QPushButton* m_btnAddImage = nullptr;
+    QPushButton* m_btnSearch = nullptr;
 };
 
 // "%.2f" of the bytes in units of 2^30, followed by "G": 465.76G.

@@ -1,5 +1,7 @@
+#include "partitions/PartitionDrives.h"
 #include "platform/DriveTable.h"
 #include "settings/IniFile.h"
+#include "tests/support/DiskImages.h"
 #include "tests/support/TestVolumes.h"
 #include "tests/ui/StepTestSupport.h"
 #include "toolkit/MarkupButton.h"
@@ -21,9 +23,11 @@ struct DriveDialog {
     std::unique_ptr<CSelectDlg> dialog;
     QTableWidget* list = nullptr;
 
-    explicit DriveDialog(const std::vector<std::pair<char16_t, std::string>>& drives) {
+    // `withPartitions`: the partitions of whole-disk images get letters, as at start-up.
+    explicit DriveDialog(const std::vector<std::pair<char16_t, std::string>>& drives, bool withPartitions = false) {
         settings.SetPath(testing_support::MakeTempFolder("select-settings") + "/ruvex/config.ini");
         UseDrives(drives);
+        if (withPartitions) partitions::AddPartitionDrives(platform::Drives());
         dialog = std::make_unique<CSelectDlg>(letter, settings);
         list = &dialog->DriveList();
         dialog->show();
@@ -132,6 +136,61 @@ TEST(SelectDlgTest, NoFreeLetterRefusesTheImage) {
     EXPECT_FALSE(drives.dialog->AddImage(QStringLiteral("/tmp/x.img")));
     EXPECT_EQ(messages.texts.size(), 1);
     EXPECT_EQ(drives.list->rowCount(), 26);
+}
+
+TEST(SelectDlgTest, PartitionsAreListedUnderTheirDiskInTheOrderTheyLieOnIt) {
+    if (!testing_support::VolumeExists("mbr-disk")) GTEST_SKIP();
+    const auto layout = testing_support::LoadLayout("mbr-disk");
+    DriveDialog drives({{u'D', VolumePath("mbr-disk")}, {u'F', VolumePath("fat32-small")}}, true);
+    ASSERT_EQ(drives.list->rowCount(), 4);
+    EXPECT_EQ(drives.Cell(0, 0), QStringLiteral("D:"));
+    EXPECT_EQ(drives.Cell(1, 0).trimmed(), QStringLiteral("C:"));
+    EXPECT_TRUE(drives.Cell(1, 0).startsWith(QLatin1Char(' '))) << "indented under its disk";
+    EXPECT_EQ(drives.Cell(1, 1), QStringLiteral("NTFS"));
+    EXPECT_EQ(drives.Cell(1, 3), QStringLiteral("分区 1  起始扇区 %1").arg(layout[0].startSector));
+    EXPECT_EQ(drives.Cell(2, 0).trimmed(), QStringLiteral("E:"));
+    EXPECT_EQ(drives.Cell(2, 1), QStringLiteral("FAT32"));
+    EXPECT_EQ(drives.Cell(2, 3), QStringLiteral("分区 5  起始扇区 %1").arg(layout.back().startSector));
+    EXPECT_EQ(drives.Cell(3, 0), QStringLiteral("F:"));
+    EXPECT_EQ(drives.Cell(2, 2), DriveSizeText(layout.back().sectors * 512));
+}
+
+TEST(SelectDlgTest, TheSearchListsLostVolumesAtTheirTrueOffsetsAndOneCanBeChosen) {
+    if (!testing_support::VolumeExists("mbr-disk")) GTEST_SKIP();
+    const auto layout = testing_support::LoadLayout("mbr-disk");
+    const std::string image = testing_support::CopyOfDisk("mbr-disk", "select-zeroed");
+    testing_support::ZeroBytes(image, 446, 66);  // the whole MBR table, the extended entry with it
+    MessageRecorder messages;
+    DriveDialog drives({{u'D', image}}, true);
+    ASSERT_EQ(drives.list->rowCount(), 1) << "nothing left in the table";
+    EXPECT_EQ(drives.dialog->SearchLostPartitions(), 0);
+    EXPECT_EQ(messages.texts, QStringList{QStringLiteral("请先选择要搜索的磁盘!")});
+
+    drives.list->selectRow(0);
+    ASSERT_EQ(drives.dialog->SearchLostPartitions(), 2);
+    ASSERT_EQ(drives.list->rowCount(), 3);
+    const QStringList fileSystems = {QStringLiteral("NTFS"), QStringLiteral("FAT32")};
+    for (int row = 1; row <= 2; ++row) {
+        const auto letter = char16_t(drives.list->item(row, 0)->data(Qt::UserRole).toInt());
+        const platform::DriveEntry* found = platform::Drives().Find(letter);
+        ASSERT_NE(found, nullptr);
+        EXPECT_TRUE(found->found);
+        const auto& truth = row == 1 ? layout.front() : layout.back();
+        EXPECT_EQ(found->start, truth.startSector * 512);
+        EXPECT_EQ(found->length, truth.sectors * 512);
+        EXPECT_EQ(drives.Cell(row, 1), fileSystems[row - 1]);
+        EXPECT_EQ(drives.Cell(row, 3), QStringLiteral("找到的分区  起始扇区 %1").arg(truth.startSector));
+    }
+    // The first found one is selected; a second search adds nothing new.
+    EXPECT_EQ(drives.list->selectionModel()->selectedRows().front().row(), 1);
+    drives.list->selectRow(2);
+    EXPECT_EQ(drives.dialog->SearchLostPartitions(), 0);
+    EXPECT_EQ(drives.list->rowCount(), 3);
+
+    drives.list->selectRow(2);
+    drives.dialog->NextButton().click();
+    EXPECT_EQ(drives.dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(drives.letter, char16_t(drives.list->item(2, 0)->data(Qt::UserRole).toInt()));
 }
 
 }  // namespace

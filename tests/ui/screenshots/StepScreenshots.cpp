@@ -1,7 +1,10 @@
 // The step dialogs as the screenshot tool renders them: the mode choice, the
 // drive list and the progress dialog in the middle of a scan.
 #include "engine/ScanContext.h"
+#include "partitions/PartitionDrives.h"
+#include "platform/DriveTable.h"
 #include "settings/IniFile.h"
+#include "tests/support/DiskImages.h"
 #include "tests/support/TestVolumes.h"
 #include "tests/toolkit/screenshots/Scenes.h"
 #include "tests/ui/StepTestSupport.h"
@@ -37,15 +40,22 @@ QImage ModeDialog() {
 }
 
 QImage DriveDialog() {
+    // A whole disk with its partitions, and one whose table was wiped, searched.
+    const std::string wiped = testing_support::CopyOfDisk("mbr-disk", "screenshot-wiped");
+    testing_support::ZeroBytes(wiped, 446, 66);
     UseDrives({{u'C', VolumePath("ntfs-small")},
-               {u'D', VolumePath("fat32-small")},
-               {u'E', "/dev/nonexistent-card-reader"},
+               {u'D', VolumePath("mbr-disk")},
+               {u'K', wiped},
+               {u'L', "/dev/nonexistent-card-reader"},
                {u'Z', VolumePath("demo")}});
+    partitions::AddPartitionDrives(platform::Drives());
     char16_t letter = 0;
     CIniFile settings;
     settings.SetPath(testing_support::MakeTempFolder("screenshot-settings") + "/ruvex/config.ini");
     CSelectDlg dialog(letter, settings);
-    dialog.DriveList().selectRow(3);
+    dialog.show();
+    dialog.DriveList().selectRow(4);
+    dialog.SearchLostPartitions();
     return Shot(dialog);
 }
 
