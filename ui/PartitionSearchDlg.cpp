@@ -50,6 +50,9 @@ void PartitionSearchDlg::showEvent(QShowEvent* event) {
         QMetaObject::invokeMethod(
             this,
             [this, read, layout = std::move(layout), reason = std::move(reason)]() mutable {
+                // The worker's last act was posting this call; joining it makes
+                // everything it wrote visible here before the results are read.
+                if (m_worker.joinable()) m_worker.join();
                 m_succeeded = read;
                 m_layout = std::move(layout);
                 m_reason = std::move(reason);
