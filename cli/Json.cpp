@@ -76,9 +76,11 @@ void JsonWriter::AppendQuoted(std::string_view utf8) {
 }
 
 void JsonWriter::Key(std::string_view key) {
+    // Keys are this program's own plain ASCII names: nothing to escape.
     Separate();
-    AppendQuoted(key);
-    m_text += ':';
+    m_text += '"';
+    m_text += key;
+    m_text += "\":";
     m_afterKey = true;
 }
 
@@ -91,18 +93,40 @@ void JsonWriter::EscapeFrom(size_t start) {
     AppendEscaped(m_text, plain);
 }
 
-void JsonWriter::Value(std::u16string_view text) {
-    Separate();
-    m_text += '"';
+void JsonWriter::AppendUtf16Escaped(std::u16string_view text) {
     size_t start = m_text.size();
     platform::AppendUtf8(m_text, text);
     // Names almost never need escaping; look at the shorter UTF-16 text.
     for (char16_t c : text) {
         if (c < 0x80 && NeedsEscape(static_cast<unsigned char>(c))) {
             EscapeFrom(start);
-            break;
+            return;
         }
     }
+}
+
+std::string JsonWriter::Escaped(std::u16string_view text) {
+    JsonWriter scratch;
+    scratch.AppendUtf16Escaped(text);
+    return std::move(scratch.m_text);
+}
+
+void JsonWriter::Value(std::u16string_view text) {
+    Separate();
+    m_text += '"';
+    AppendUtf16Escaped(text);
+    m_text += '"';
+    m_needComma = true;
+}
+
+void JsonWriter::PathValue(std::string_view escapedFolder, std::u16string_view name) {
+    Separate();
+    m_text += '"';
+    if (!escapedFolder.empty()) {
+        m_text += escapedFolder;
+        m_text += '/';
+    }
+    AppendUtf16Escaped(name);
     m_text += '"';
     m_needComma = true;
 }

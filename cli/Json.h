@@ -24,6 +24,11 @@ public:
     void EndArray() { Close(']'); }
     void Key(std::string_view key);
     void Value(std::u16string_view text);
+    // "folder/name", the folder given as Escaped() made it: a listing writes
+    // the same folder before each of its files.
+    void PathValue(std::string_view escapedFolder, std::u16string_view name);
+    // The UTF-8 of `text` as it stands between a string's quotes.
+    static std::string Escaped(std::u16string_view text);
     void Value(std::string_view text);
     void Value(const char* text) { Value(std::string_view(text)); }
     void Value(uint64_t number);
@@ -44,6 +49,7 @@ private:
     void Raw(std::string_view text);
     void Separate();
     void AppendQuoted(std::string_view utf8);
+    void AppendUtf16Escaped(std::u16string_view text);
     // Escapes the UTF-8 text appended from `start` on, when it needs it.
     void EscapeFrom(size_t start);
 

@@ -12,6 +12,7 @@
 #include "results/ResultsModel.h"
 
 #include <cstdio>
+#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -35,10 +36,6 @@ void AppendFileLine(std::string& out, size_t indent, std::u16string_view name, c
 const char* KindOf(const DeletedFileItem& item) {
     if (item.carvedType != 0) return "carved";
     return item.reader ? "exfat" : "ntfs";
-}
-
-std::u16string JoinPath(const std::u16string& folder, const std::u16string& name) {
-    return folder.empty() ? name : folder + u"/" + name;
 }
 
 }  // namespace
@@ -106,13 +103,27 @@ namespace {
 struct FileFields {
     const char* kind;
     std::u16string_view name;
-    std::u16string path;
+    std::string_view escapedFolder;  // its folder's path, escaped for JSON
     uint64_t size;
     std::u16string_view timeText;
     std::string_view timeIso;
     uint64_t location;  // MFT record, carved file's handle, or FAT32 first cluster
     uint64_t parentRef;
     std::string_view contentSource;  // exFAT: how the content is found
+};
+
+// Folder paths as the document writes them, escaped once per folder rather
+// than once per file.
+class EscapedFolders {
+public:
+    std::string_view Of(const std::u16string& path) {
+        auto [entry, added] = m_texts.try_emplace(&path);
+        if (added) entry->second = JsonWriter::Escaped(path);
+        return entry->second;
+    }
+
+private:
+    std::unordered_map<const std::u16string*, std::string> m_texts;
 };
 
 void WriteTime(JsonWriter& json, std::string_view iso) {
@@ -128,9 +139,10 @@ void WriteFile(JsonWriter& json, const FileFields& file) {
     json.Field("recordNumber", file.location);
     json.Field("parentRef", file.parentRef);
     json.Field("name", file.name);
-    json.Field("path", file.path);
+    json.Key("path");
+    json.PathValue(file.escapedFolder, file.name);
     json.Field("size", file.size);
-    json.Field("sizeText", SizeText(file.size));
+    json.Field("sizeText", SizeTextUtf8(file.size));
     json.Field("modified", file.timeText);
     json.Key("modifiedIso");
     WriteTime(json, file.timeIso);
@@ -176,11 +188,12 @@ void WriteNodeJson(JsonWriter& json, ResultsModel& model, const FoundFiles& foun
 
 void WriteFilesAndTreeJson(JsonWriter& json, ResultsModel& model, const FoundFiles& found) {
     TimeTexts times;
+    EscapedFolders folders;
     json.Key("files");
     json.BeginArray();
     for (const DeletedFileItem& item : model.Context().deletedFiles) {
         const std::u16string& time = times.Display(item.modified);
-        WriteFile(json, {KindOf(item), item.name, JoinPath(found.FolderPathOf(item), item.name), item.size, time,
+        WriteFile(json, {KindOf(item), item.name, folders.Of(found.FolderPathOf(item)), item.size, time,
                          times.Iso(item.modified), item.recordNumber, item.parentRef, item.contentSource});
     }
     for (const TreeNode* node : found.Nodes()) {
@@ -189,7 +202,7 @@ void WriteFilesAndTreeJson(JsonWriter& json, ResultsModel& model, const FoundFil
             std::u16string name = file->GetDisplayName();
             std::u16string time = FatTimeText(file->GetWriteDate(), file->GetWriteTime());
             std::string iso = times.IsoFat(file->GetWriteDate(), file->GetWriteTime());
-            WriteFile(json, {"fat32", name, JoinPath(found.PathOf(*node), name), file->GetFileSize(), time, iso,
+            WriteFile(json, {"fat32", name, folders.Of(found.PathOf(*node)), file->GetFileSize(), time, iso,
                              file->GetFirstCluster(), 0, {}});
         }
     }
