@@ -22,12 +22,14 @@ std::string Utf8(const std::u16string& text) { return platform::ToUtf8(text); }
 constexpr size_t kNameColumn = 40;
 constexpr size_t kSizeColumn = 10;
 
-void AppendFileLine(std::string& out, size_t indent, std::u16string_view name, const std::u16string& size,
+void AppendFileLine(std::string& out, size_t indent, std::u16string_view name, uint64_t bytes,
                     const std::u16string& time) {
     out.append(indent + 2, ' ');
     AppendPadded(out, name, kNameColumn);
     out += ' ';
-    AppendRightAligned(out, size, kSizeColumn);
+    const std::string size = SizeTextUtf8(bytes);  // plain ASCII: one cell a byte
+    if (size.size() < kSizeColumn) out.append(kSizeColumn - size.size(), ' ');
+    out += size;
     out += "  ";
     platform::AppendUtf8(out, time);
     out += '\n';
@@ -60,7 +62,9 @@ void PrintStore(const ScanContext& context) {
 }
 
 void PrintTree(ResultsModel&, const FoundFiles& found) {
+    constexpr size_t kPiece = 1 << 20;  // written out whenever it grows past this
     std::string out;
+    out.reserve(kPiece + 4096);
     TimeTexts times;
     for (const TreeNode* node : found.Nodes()) {
         size_t depth = 0;
@@ -70,12 +74,12 @@ void PrintTree(ResultsModel&, const FoundFiles& found) {
         out += "/\n";
         if (node->fatFolder) {
             for (const auto& file : node->fatFolder->m_files)
-                AppendFileLine(out, depth * 2, file->GetDisplayName(), SizeText(file->GetFileSize()),
+                AppendFileLine(out, depth * 2, file->GetDisplayName(), file->GetFileSize(),
                                FatTimeText(file->GetWriteDate(), file->GetWriteTime()));
         }
         for (const DeletedFileItem* item : found.ItemsOf(*node))
-            AppendFileLine(out, depth * 2, item->name, SizeText(item->size), times.Display(item->modified));
-        if (out.size() > (1 << 20)) {
+            AppendFileLine(out, depth * 2, item->name, item->size, times.Display(item->modified));
+        if (out.size() > kPiece) {
             WriteOut(out);
             out.clear();
         }

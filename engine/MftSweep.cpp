@@ -10,6 +10,7 @@
 #include "platform/LittleEndian.h"
 #include "platform/TextConvert.h"
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -62,7 +63,7 @@ void SweepRecord(ScanContext& context, CFileRecord& record, uint64_t number, std
         nameless.push_back({std::move(item), record.SequenceNumber()});
         return;
     }
-    std::array<char16_t, CFileRecord::kNameBufferLength> nameBuffer{};
+    std::array<char16_t, CFileRecord::kNameBufferLength> nameBuffer;  // filled by FirstLongName
     uint32_t length = record.FirstLongName(nameBuffer);
     if (length == 0) return;
     std::u16string name(nameBuffer.data(), length);
@@ -110,6 +111,12 @@ void SweepMft(ScanContext& context, ScanHost& host, CNTFSVolume& volume) {
     CFileRecord sweepRecord(volume);
     sweepRecord.m_attrMask = CFileRecord::kMaskSweep;
 
+    // Room for a deleted file per record, capped: only the pages the list
+    // fills are ever touched, and growing it would copy it and touch twice
+    // as many.
+    constexpr uint64_t kMostReserved = 1 << 20;
+    context.deletedFiles.reserve(context.deletedFiles.size() +
+                                 static_cast<size_t>(std::min(count - std::min(count, kFirstUserRecord), kMostReserved)));
     std::vector<NamelessFile> nameless;
     MftReadAhead readAhead(volume, kFirstUserRecord, count);
     uint32_t lastPerMille = 0;

@@ -57,6 +57,5 @@ protected:
     uint32_t m_clusterSize;
     uint32_t m_indexBlockSize;
     const platform::RawSource* m_source;  // the volume's source, borrowed
-    uint64_t m_totalClusters;
     CFileRecord* m_fileRecord;
 };

@@ -22,7 +22,7 @@ MftReadAhead::MftReadAhead(const CNTFSVolume& volume, uint64_t first, uint64_t e
         m_extents.push_back({run->startVcn * clusterSize, run->clusters * clusterSize,
                              sparse ? 0 : run->lcn * clusterSize, sparse});
     }
-    m_recordsPerWindow = std::max<uint64_t>(CNTFSVolume::kMftWindowSize / m_recordSize, 1);
+    m_recordsPerWindow = std::max<uint64_t>(kWindowSize / m_recordSize, 1);
     m_windowCount = (end - first + m_recordsPerWindow - 1) / m_recordsPerWindow;
     m_worker = std::thread([this] { Run(); });
 }
@@ -44,14 +44,17 @@ void MftReadAhead::Run() {
         Slot& slot = m_slots[window % 2];
         // The slot still holds the window before last until the caller has
         // moved past it.
-        m_changed.wait(lock, [&] { return m_stop || !slot.ready || m_current > slot.window; });
+        m_workerWaits = true;
+        m_changed.wait(lock, [&] { return m_stop || !slot.ready || (m_current != kNone && m_current > slot.window); });
+        m_workerWaits = false;
         if (m_stop) return;
         slot.bytes.swap(bytes);
         slot.window = window;
         slot.readable = readable;
         slot.ready = true;
+        const bool callerWaits = m_callerWaits;
         lock.unlock();
-        m_changed.notify_all();
+        if (callerWaits) m_changed.notify_all();
     }
 }
 
@@ -83,16 +86,20 @@ bool MftReadAhead::ReadTableBytes(uint64_t start, std::span<uint8_t> out) const 
 std::span<const uint8_t> MftReadAhead::Record(uint64_t number) {
     if (m_windowCount == 0 || number < m_first || number >= m_end) return {};
     const uint64_t window = (number - m_first) / m_recordsPerWindow;
-    Slot& slot = m_slots[window % 2];
     if (window != m_current) {
         std::unique_lock lock(m_mutex);
         m_current = window;
-        m_changed.notify_all();
+        // Waking a worker that is busy reading would cost a system call a window.
+        if (m_workerWaits) m_changed.notify_all();
+        const Slot& slot = m_slots[window % 2];
+        m_callerWaits = true;
         m_changed.wait(lock, [&] { return slot.ready && slot.window >= window; });
-        if (slot.window != window) return {};  // asked out of order: not kept
+        m_callerWaits = false;
+        // A window asked for out of order is gone already.
+        m_held = slot.window == window && slot.readable ? &slot : nullptr;
     }
-    if (!slot.readable) return {};
+    if (!m_held) return {};
     const uint64_t offset = (number - m_first - window * m_recordsPerWindow) * m_recordSize;
-    return std::span<const uint8_t>(slot.bytes).subspan(static_cast<size_t>(offset),
-                                                        static_cast<size_t>(m_recordSize));
+    return std::span<const uint8_t>(m_held->bytes).subspan(static_cast<size_t>(offset),
+                                                           static_cast<size_t>(m_recordSize));
 }

@@ -33,6 +33,7 @@ public:
     std::span<const uint8_t> Record(uint64_t number);
 
 private:
+    static constexpr uint64_t kWindowSize = 1024 * 1024;
     // A stretch of the table: MFT data bytes [start, start + length) at
     // volume byte `volumeOffset`, or zeros for a sparse run.
     struct Extent {
@@ -63,7 +64,13 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_changed;
     Slot m_slots[2];
-    uint64_t m_current = ~0ULL;  // window the caller reads now; its slot is not refilled
+    static constexpr uint64_t kNone = ~0ULL;
+    // The window the caller reads now (kNone before the first): only slots
+    // of earlier windows are refilled.
+    uint64_t m_current = kNone;
+    const Slot* m_held = nullptr;  // the slot holding m_current, null when unreadable
     bool m_stop = false;
+    bool m_workerWaits = false;  // each side wakes the other only when it sleeps
+    bool m_callerWaits = false;
     std::thread m_worker;
 };
