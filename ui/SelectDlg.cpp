@@ -259,7 +259,7 @@ int CSelectDlg::SearchLostPartitions() {
     }
     const platform::DriveEntry disk = *selected;  // the table grows below
     PartitionSearchDlg search(disk.path, disk.sectorSize, this);
-    search.exec();
+    if (search.exec() != QDialog::Accepted) return 0;  // cancelled before it started
     if (!search.Succeeded()) {
         ShowMessage(this, QStringLiteral("无法读取 %1: %2").arg(QString::fromStdString(disk.path),
                                                                 QString::fromStdString(search.Reason())),

@@ -31,8 +31,9 @@ public:
     // file cannot be written.
     bool AddImage(const QString& imagePath);
     // Searches the whole disk behind the selected row (or the disk of the
-    // selected partition) for lost partitions and lists each volume found
-    // that no drive covers yet as a drive of its own, for this session.
+    // selected partition) for lost partitions, at the usual boundaries or
+    // sector by sector as the search dialog is set, and lists each volume
+    // found that no drive covers yet as a drive of its own, for this session.
     // Returns how many were added.
     int SearchLostPartitions();
 

@@ -109,26 +109,12 @@ TEST(DiskImageDrives, PartitionsOfAConfiguredDiskImageAreDrivesOfTheirOwn) {
     EXPECT_NE(scan.out.find("deleted-notes.txt"), std::string::npos);
 }
 
-// A copy of `disk` whose partition table is gone: the MBR's four entries, or
-// both GPT headers with their entry arrays and the protective MBR.
-std::string CopyWithoutTable(const std::string& disk) {
-    const std::string image = testing_support::CopyOfDisk(disk, "zeroed-table");
-    if (disk == "mbr-disk") {
-        testing_support::ZeroBytes(image, 446, 66);
-    } else {
-        const uint64_t size = std::filesystem::file_size(image);
-        testing_support::ZeroBytes(image, 0, 34 * 512);
-        testing_support::ZeroBytes(image, size - 33 * 512, 33 * 512);
-    }
-    return image;
-}
-
 class ZeroedTable : public testing::TestWithParam<std::string> {};
 
 TEST_P(ZeroedTable, VolumesAreFoundAndRecovered) {
     const std::string disk = GetParam();
     if (!testing_support::VolumeExists(disk)) GTEST_SKIP();
-    const std::string image = CopyWithoutTable(disk);
+    const std::string image = testing_support::CopyWithoutTable(disk, "zeroed-table");
     CliResult list = RunCli({"partitions", "--image", image});
     ASSERT_EQ(list.exitCode, 0) << list.err;
     EXPECT_NE(list.out.find("no partition table"), std::string::npos) << list.out;
