@@ -26,9 +26,9 @@ public:
     QPushButton& SearchButton() { return *m_btnSearch; }
 
     void OnOK();
-    // Registers `imagePath` under the first free letter, lists it and selects
-    // it; false (after a message) when no letter is free or the settings
-    // file cannot be written.
+    // Registers `imagePath` under the first free letter, lists it with the
+    // partitions of its table and selects it; false (after a message) when
+    // no letter is free or the settings file cannot be written.
     bool AddImage(const QString& imagePath);
     // Searches the whole disk behind the selected row (or the disk of the
     // selected partition) for lost partitions, at the usual boundaries or
@@ -43,6 +43,7 @@ protected:
 private:
     void FillDriveList();
     int AppendDriveRow(char16_t letter);
+    void SelectLetter(char16_t letter);
     const platform::DriveEntry* SelectedDisk() const;
     void ChooseImage();
     void OnDoubleClick(int row, int column);

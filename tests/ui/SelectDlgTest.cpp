@@ -116,9 +116,10 @@ TEST(SelectDlgTest, AnAddedImageTakesTheFirstFreeLetterIsListedAndStaysInTheSett
     const std::string image = VolumePath("raw-small");
     ASSERT_TRUE(drives.dialog->AddImage(QString::fromStdString(image)));
     ASSERT_EQ(drives.list->rowCount(), 3);
-    EXPECT_EQ(drives.Cell(2, 0), QStringLiteral("D:"));
-    EXPECT_EQ(drives.Cell(2, 3), QString::fromStdString(image));
+    EXPECT_EQ(drives.Cell(1, 0), QStringLiteral("D:")) << "in letter order";
+    EXPECT_EQ(drives.Cell(1, 3), QString::fromStdString(image));
     EXPECT_EQ(drives.list->selectionModel()->selectedRows().size(), 1);
+    EXPECT_EQ(drives.list->selectionModel()->selectedRows().front().row(), 1);
     EXPECT_EQ(drives.settings.GetString(u"Drives", u"D", u""), std::u16string(image.begin(), image.end()));
 
     // A later start finds it in the drive table.
@@ -129,6 +130,32 @@ TEST(SelectDlgTest, AnAddedImageTakesTheFirstFreeLetterIsListedAndStaysInTheSett
 
     drives.dialog->NextButton().click();
     EXPECT_EQ(drives.letter, u'D');
+}
+
+TEST(SelectDlgTest, AnAddedWholeDiskImageBringsItsPartitionsAtOnce) {
+    if (!testing_support::VolumeExists("mbr-disk")) GTEST_SKIP();
+    const auto layout = testing_support::LoadLayout("mbr-disk");
+    DriveDialog drives({{u'C', VolumePath("ntfs-small")}});
+    const std::string image = VolumePath("mbr-disk");
+    ASSERT_TRUE(drives.dialog->AddImage(QString::fromStdString(image)));
+    ASSERT_EQ(drives.list->rowCount(), 4);
+    EXPECT_EQ(drives.Cell(1, 0), QStringLiteral("D:"));
+    EXPECT_EQ(drives.list->selectionModel()->selectedRows().size(), 1);
+    EXPECT_EQ(drives.list->selectionModel()->selectedRows().front().row(), 1) << "the image itself is selected";
+    for (int row = 2; row <= 3; ++row) {
+        const auto& truth = layout[row - 2];
+        EXPECT_TRUE(drives.Cell(row, 0).startsWith(QLatin1Char(' '))) << "indented under its disk";
+        EXPECT_EQ(drives.Cell(row, 1), QString::fromStdString(truth.fileSystem));
+        EXPECT_EQ(drives.Cell(row, 3), QStringLiteral("分区 %1  起始扇区 %2").arg(truth.number).arg(truth.startSector));
+    }
+    // Only the image goes into the settings; its partitions come from its table at each start.
+    EXPECT_EQ(drives.settings.GetString(u"Drives", u"E", u""), u"");
+
+    // A partition can be chosen at once.
+    drives.list->selectRow(3);
+    drives.dialog->NextButton().click();
+    EXPECT_EQ(drives.letter, char16_t(drives.list->item(3, 0)->data(Qt::UserRole).toInt()));
+    EXPECT_EQ(platform::Drives().Find(drives.letter)->start, layout.back().startSector * 512);
 }
 
 TEST(SelectDlgTest, NoFreeLetterRefusesTheImage) {
