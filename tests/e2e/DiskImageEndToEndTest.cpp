@@ -135,6 +135,18 @@ TEST_P(ZeroedTable, VolumesAreFoundAndRecovered) {
 INSTANTIATE_TEST_SUITE_P(Disks, ZeroedTable, testing::Values("mbr-disk", "gpt-disk"),
                          [](const auto& info) { return info.param == "mbr-disk" ? "Mbr" : "Gpt"; });
 
+TEST(DiskImageSearch, AVolumeOnlyTheSearchOfEverySectorFindsIsRecoveredByItsNumber) {
+    if (!testing_support::VolumeExists("mbr-disk")) GTEST_SKIP();
+    const std::string image = testing_support::CopyWithVolumeOffBoundaries("off-boundaries");
+    CliResult list = RunCli({"partitions", "--image", image, "--deep"});
+    ASSERT_EQ(list.exitCode, 0) << list.err;
+    EXPECT_NE(list.out.find("   2 " + std::string(14 - 4, ' ') + std::to_string(testing_support::kOffBoundarySector)),
+              std::string::npos)
+        << list.out;
+    // The NTFS volume, 5 sectors from where its boot sector says it was made.
+    ExpectRecovered(image, 2, "mbr-disk.p1");
+}
+
 TEST(DiskImageSearch, UnreadablePartitionsAreRefusedClearly) {
     // An MBR whose only entry starts far beyond the image's end.
     const std::string image = testing_support::MakeSparseFile("beyond", 4 << 20);
