@@ -29,6 +29,11 @@ std::vector<char16_t> AddPartitionDrivesOf(platform::DriveTable& table, platform
     std::vector<char16_t> added;
     // A drive that is itself a partition, or that cannot be used, holds no table to read.
     if (disk.partitionNumber != 0 || !disk.kernelDisk.empty() || !disk.problem.empty()) return added;
+    // Where the kernel lists the disk's partitions, its devices are the partitions.
+    const auto& entries = table.Entries();
+    if (std::any_of(entries.begin(), entries.end(),
+                    [&](const platform::DriveEntry& drive) { return drive.kernelDisk == disk.path; }))
+        return added;
     DiskLayout layout;
     std::string reason;
     if (!ReadDiskLayout(disk.path, disk.sectorSize, {}, layout, reason)) return added;
@@ -45,12 +50,7 @@ std::vector<char16_t> AddPartitionDrivesOf(platform::DriveTable& table, platform
 
 void AddPartitionDrives(platform::DriveTable& table) {
     const std::vector<platform::DriveEntry> drives = table.Entries();
-    for (const platform::DriveEntry& disk : drives) {
-        const bool kernelListsPartitions =
-            std::any_of(drives.begin(), drives.end(),
-                        [&](const platform::DriveEntry& drive) { return drive.kernelDisk == disk.path; });
-        if (disk.kind == platform::DriveKind::Image || !kernelListsPartitions) AddPartitionDrivesOf(table, disk);
-    }
+    for (const platform::DriveEntry& disk : drives) AddPartitionDrivesOf(table, disk);
 }
 
 }  // namespace partitions
