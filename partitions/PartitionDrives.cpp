@@ -1,6 +1,6 @@
 #include "partitions/PartitionDrives.h"
 
-#include <cstdio>
+#include <algorithm>
 
 namespace partitions {
 namespace {
@@ -25,21 +25,32 @@ platform::DriveEntry PartitionDrive(const platform::DriveEntry& disk, const Part
     return drive;
 }
 
-void AddPartitionDrives(platform::DriveTable& table) {
-    const std::vector<platform::DriveEntry> disks = table.Entries();
+std::vector<char16_t> AddPartitionDrivesOf(platform::DriveTable& table, platform::DriveEntry disk) {
+    std::vector<char16_t> added;
+    // A drive that is itself a partition, or that cannot be used, holds no table to read.
+    if (disk.partitionNumber != 0 || !disk.kernelDisk.empty() || !disk.problem.empty()) return added;
+    // Where the kernel lists the disk's partitions, its devices are the partitions.
+    const auto& entries = table.Entries();
+    if (std::any_of(entries.begin(), entries.end(),
+                    [&](const platform::DriveEntry& drive) { return drive.kernelDisk == disk.path; }))
+        return added;
+    DiskLayout layout;
+    std::string reason;
+    if (!ReadDiskLayout(disk.path, disk.sectorSize, {}, layout, reason)) return added;
     char16_t next = u'C';
-    for (const platform::DriveEntry& disk : disks) {
-        if (disk.kind != platform::DriveKind::Image || disk.partitionNumber != 0) continue;
-        DiskLayout layout;
-        std::string reason;
-        if (!ReadDiskLayout(disk.path, disk.sectorSize, {}, layout, reason)) continue;
-        for (const PartitionEntry& partition : layout.partitions) {
-            if (!partition.IsVolume()) continue;
-            while (next <= u'Z' && table.Find(next)) ++next;
-            if (next > u'Z') return;
-            table.Register(PartitionDrive(disk, partition, next));
-        }
+    for (const PartitionEntry& partition : layout.partitions) {
+        if (!partition.IsVolume()) continue;
+        while (next <= u'Z' && table.Find(next)) ++next;
+        if (next > u'Z') break;
+        table.Register(PartitionDrive(disk, partition, next));
+        added.push_back(next);
     }
+    return added;
+}
+
+void AddPartitionDrives(platform::DriveTable& table) {
+    const std::vector<platform::DriveEntry> drives = table.Entries();
+    for (const platform::DriveEntry& disk : drives) AddPartitionDrivesOf(table, disk);
 }
 
 }  // namespace partitions

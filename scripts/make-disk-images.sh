@@ -125,6 +125,11 @@ copy_live_then_deleted() { # copies the live files first, then the ones to delet
   sync
 }
 
+delete_on_mount() { # deletes the files and the folder SAMPLE_FILES marks deleted
+  rm "$MNT/deleted-root.txt" "$MNT/Docs/deleted-notes.txt"
+  rm -r "$MNT/Old"
+}
+
 inode_of() { stat -c %i "$MNT/$1"; }
 no_location() { echo -; }
 
@@ -136,8 +141,7 @@ make_ntfs() { # VOLUME SECTORS START_SECTOR LABEL MANIFEST
   copy_live_then_deleted
   manifest_start "$5"
   manifest_files "$5" inode_of
-  rm "$MNT/deleted-root.txt" "$MNT/Docs/deleted-notes.txt"
-  rm -r "$MNT/Old"
+  delete_on_mount
   fuse_umount
 }
 
@@ -159,21 +163,16 @@ make_fat32() { # VOLUME SECTORS START_SECTOR LABEL MANIFEST
   mdeltree -i "$1" ::/Old
 }
 
-make_exfat() { # VOLUME SECTORS LABEL MANIFEST: live files only
+make_exfat() { # VOLUME SECTORS LABEL MANIFEST
   truncate -s $(( $2 * 512 )) "$1"
   mkfs.exfat -L "$3" "$1" >/dev/null
   make_samples "$3"
   LOOP=$(losetup -f --show "$1")
   fuse_mount mount.exfat-fuse "$LOOP"
-  local entry state path size
+  copy_live_then_deleted
   manifest_start "$4"
-  for entry in "${SAMPLE_FILES[@]}"; do
-    read -r state path size <<<"$entry"
-    [ "$state" = live ] || continue
-    mkdir -p "$MNT/$(dirname "$path")"
-    cp "$WORK/s/$path" "$MNT/$path"
-    printf 'file\t/%s\t%s\t%s\tlive\t-\n' "$path" "$size" "$(sha256sum "$WORK/s/$path" | cut -d' ' -f1)" >> "$4"
-  done
+  manifest_files "$4" no_location
+  delete_on_mount
   fuse_umount
   losetup -d "$LOOP"
   LOOP=""

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Renders every widget of the desktop kit, the desktop program's step
-# dialogs (the progress dialog in the middle of a scan) and the results window
+# dialogs (the lost-partition search before and during a search, the progress
+# dialog in the middle of a scan) and the results window
 # (after an NTFS sweep, a FAT32 and a raw full scan, and with each preview
 # page) offscreen to PNG files so a person can look at them.
 #   scripts/screenshots.sh [BUILD_FOLDER [OUTPUT_FOLDER]]

@@ -1,5 +1,7 @@
 #include "ui/PartitionSearchDlg.h"
 
+#include <QCheckBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -12,20 +14,31 @@ PartitionSearchDlg::PartitionSearchDlg(std::string diskPath, uint32_t sectorSize
     setObjectName(QStringLiteral("partitionSearchDialog"));
     setWindowTitle(QStringLiteral("搜索丢失的分区"));
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(QStringLiteral("正在搜索 %1 …").arg(QString::fromStdString(m_diskPath)), this));
+    m_label = new QLabel(QStringLiteral("在 %1 中搜索丢失的分区").arg(QString::fromStdString(m_diskPath)), this);
+    layout->addWidget(m_label);
+    m_checkDeep = new QCheckBox(QStringLiteral("逐扇区搜索（较慢）"), this);
+    m_checkDeep->setObjectName(QStringLiteral("checkDeep"));
+    m_checkDeep->setToolTip(QStringLiteral("不只查看常用的分区边界，而是检查每一个扇区"));
+    layout->addWidget(m_checkDeep);
     m_progress = new QProgressBar(this);
     m_progress->setRange(0, 1000);
     m_progress->setValue(0);
     layout->addWidget(m_progress);
-    m_btnStop = new QPushButton(QStringLiteral("停止"), this);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    m_btnStart = new QPushButton(QStringLiteral("开始搜索"), this);
+    m_btnStart->setObjectName(QStringLiteral("btnStart"));
+    m_btnStart->setDefault(true);
+    buttons->addWidget(m_btnStart);
+    m_btnStop = new QPushButton(QStringLiteral("取消"), this);
     m_btnStop->setObjectName(QStringLiteral("btnStop"));
     m_btnStop->setAutoDefault(false);
-    layout->addWidget(m_btnStop, 0, Qt::AlignRight);
-    connect(m_btnStop, &QPushButton::clicked, this, [this] {
-        m_stop = true;
-        m_btnStop->setEnabled(false);
-    });
-    resize(420, sizeHint().height());
+    buttons->addWidget(m_btnStop);
+    layout->addLayout(buttons);
+    connect(m_btnStart, &QPushButton::clicked, this, &PartitionSearchDlg::Start);
+    connect(m_btnStop, &QPushButton::clicked, this, &PartitionSearchDlg::reject);
+    resize(std::max(460, sizeHint().width()), sizeHint().height());
 }
 
 PartitionSearchDlg::~PartitionSearchDlg() {
@@ -33,12 +46,26 @@ PartitionSearchDlg::~PartitionSearchDlg() {
     if (m_worker.joinable()) m_worker.join();
 }
 
-void PartitionSearchDlg::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
+void PartitionSearchDlg::reject() {
+    if (!m_worker.joinable()) {
+        QDialog::reject();
+        return;
+    }
+    m_stop = true;
+    m_btnStop->setEnabled(false);
+}
+
+void PartitionSearchDlg::Start() {
     if (m_worker.joinable()) return;
-    m_worker = std::thread([this] {
+    const bool deep = m_checkDeep->isChecked();
+    m_label->setText(QStringLiteral("正在%1搜索 %2 …")
+                         .arg(deep ? QStringLiteral("逐扇区") : QString(), QString::fromStdString(m_diskPath)));
+    m_checkDeep->setEnabled(false);
+    m_btnStart->setEnabled(false);
+    m_btnStop->setText(QStringLiteral("停止"));
+    m_worker = std::thread([this, deep] {
         partitions::LayoutOptions options;
-        options.search = partitions::SearchDepth::Quick;
+        options.search = deep ? partitions::SearchDepth::Deep : partitions::SearchDepth::Quick;
         options.progress = [this](uint64_t done, uint64_t total) {
             QMetaObject::invokeMethod(this, [this, done, total] { OnProgress(done, total); }, Qt::QueuedConnection);
             return !m_stop.load();

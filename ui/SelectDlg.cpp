@@ -232,10 +232,18 @@ bool CSelectDlg::AddImage(const QString& imagePath) {
     }
     platform::Drives().Register({letter, path, path.find(',') == std::string::npos ? 0u : 512u,
                                  platform::DriveKind::Image});
-    const int row = AppendDriveRow(letter);
-    m_driveList->clearSelection();
-    m_driveList->selectRow(row);
+    // A whole-disk image brings its partitions, as it will at the next start.
+    partitions::AddPartitionDrivesOf(platform::Drives(), *platform::Drives().Find(letter));
+    FillDriveList();
+    SelectLetter(letter);
     return true;
+}
+
+void CSelectDlg::SelectLetter(char16_t letter) {
+    m_driveList->clearSelection();
+    for (int row = 0; row < m_driveList->rowCount(); ++row)
+        if (char16_t(m_driveList->item(row, kLetterColumn)->data(Qt::UserRole).toInt()) == letter)
+            m_driveList->selectRow(row);
 }
 
 const platform::DriveEntry* CSelectDlg::SelectedDisk() const {
@@ -259,7 +267,7 @@ int CSelectDlg::SearchLostPartitions() {
     }
     const platform::DriveEntry disk = *selected;  // the table grows below
     PartitionSearchDlg search(disk.path, disk.sectorSize, this);
-    search.exec();
+    if (search.exec() != QDialog::Accepted) return 0;  // cancelled before it started
     if (!search.Succeeded()) {
         ShowMessage(this, QStringLiteral("无法读取 %1: %2").arg(QString::fromStdString(disk.path),
                                                                 QString::fromStdString(search.Reason())),
@@ -286,8 +294,6 @@ int CSelectDlg::SearchLostPartitions() {
                     MessageIcon::None);
         return 0;
     }
-    for (int row = 0; row < m_driveList->rowCount(); ++row)
-        if (char16_t(m_driveList->item(row, kLetterColumn)->data(Qt::UserRole).toInt()) == added.front())
-            m_driveList->selectRow(row);
+    SelectLetter(added.front());
     return int(added.size());
 }

@@ -26,13 +26,14 @@ public:
     QPushButton& SearchButton() { return *m_btnSearch; }
 
     void OnOK();
-    // Registers `imagePath` under the first free letter, lists it and selects
-    // it; false (after a message) when no letter is free or the settings
-    // file cannot be written.
+    // Registers `imagePath` under the first free letter, lists it with the
+    // partitions of its table and selects it; false (after a message) when
+    // no letter is free or the settings file cannot be written.
     bool AddImage(const QString& imagePath);
     // Searches the whole disk behind the selected row (or the disk of the
-    // selected partition) for lost partitions and lists each volume found
-    // that no drive covers yet as a drive of its own, for this session.
+    // selected partition) for lost partitions, at the usual boundaries or
+    // sector by sector as the search dialog is set, and lists each volume
+    // found that no drive covers yet as a drive of its own, for this session.
     // Returns how many were added.
     int SearchLostPartitions();
 
@@ -42,6 +43,7 @@ protected:
 private:
     void FillDriveList();
     int AppendDriveRow(char16_t letter);
+    void SelectLetter(char16_t letter);
     const platform::DriveEntry* SelectedDisk() const;
     void ChooseImage();
     void OnDoubleClick(int row, int column);

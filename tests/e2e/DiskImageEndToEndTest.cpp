@@ -50,10 +50,8 @@ TEST_P(DiskImage, EachPartitionGivesBackItsDeletedFiles) {
     if (!testing_support::VolumeExists(disk)) GTEST_SKIP() << disk << " not committed";
     const std::string image = testing_support::VolumePath(disk);
     const std::string before = testing_support::FileSha256(image);
-    for (const auto& row : testing_support::LoadLayout(disk)) {
-        if (row.fileSystem == "exFAT") continue;  // listed, not yet recovered from
+    for (const auto& row : testing_support::LoadLayout(disk))
         ExpectRecovered(image, row.number, disk + ".p" + std::to_string(row.number));
-    }
     EXPECT_EQ(testing_support::FileSha256(image), before) << "the image was changed";
 }
 
@@ -111,26 +109,42 @@ TEST(DiskImageDrives, PartitionsOfAConfiguredDiskImageAreDrivesOfTheirOwn) {
     EXPECT_NE(scan.out.find("deleted-notes.txt"), std::string::npos);
 }
 
-TEST(DiskImageSearch, VolumesOfAZeroedTableAreFoundAndRecovered) {
-    if (!testing_support::VolumeExists("mbr-disk")) GTEST_SKIP();
-    const std::string image = testing_support::CopyOfDisk("mbr-disk", "zeroed-table");
-    testing_support::ZeroBytes(image, 446, 66);
+class ZeroedTable : public testing::TestWithParam<std::string> {};
+
+TEST_P(ZeroedTable, VolumesAreFoundAndRecovered) {
+    const std::string disk = GetParam();
+    if (!testing_support::VolumeExists(disk)) GTEST_SKIP();
+    const std::string image = testing_support::CopyWithoutTable(disk, "zeroed-table");
     CliResult list = RunCli({"partitions", "--image", image});
     ASSERT_EQ(list.exitCode, 0) << list.err;
     EXPECT_NE(list.out.find("no partition table"), std::string::npos) << list.out;
-    // Found volumes are numbered by start: the NTFS one, then the FAT32 one.
-    const auto rows = testing_support::LoadLayout("mbr-disk");
-    ASSERT_EQ(rows.size(), 2u);
-    for (uint32_t number : {1u, 2u}) {
+    // Found volumes are numbered by start, as the table had them in order.
+    const auto rows = testing_support::LoadLayout(disk);
+    for (uint32_t number = 1; number <= rows.size(); ++number) {
         const auto& row = rows[number - 1];
         EXPECT_NE(list.out.find(std::to_string(row.startSector) + " " + std::string(12 - std::to_string(row.sectors).size(), ' ') +
                                 std::to_string(row.sectors)),
                   std::string::npos)
             << list.out;
-        ExpectRecovered(image, number, "mbr-disk.p" + std::to_string(row.number));
+        ExpectRecovered(image, number, disk + ".p" + std::to_string(row.number));
     }
     // A whole disk without a table is scanned as one volume, as before.
     EXPECT_EQ(RunCli({"scan", "--image", image, "--json"}).exitCode, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Disks, ZeroedTable, testing::Values("mbr-disk", "gpt-disk"),
+                         [](const auto& info) { return info.param == "mbr-disk" ? "Mbr" : "Gpt"; });
+
+TEST(DiskImageSearch, AVolumeOnlyTheSearchOfEverySectorFindsIsRecoveredByItsNumber) {
+    if (!testing_support::VolumeExists("mbr-disk")) GTEST_SKIP();
+    const std::string image = testing_support::CopyWithVolumeOffBoundaries("off-boundaries");
+    CliResult list = RunCli({"partitions", "--image", image, "--deep"});
+    ASSERT_EQ(list.exitCode, 0) << list.err;
+    EXPECT_NE(list.out.find("   2 " + std::string(14 - 4, ' ') + std::to_string(testing_support::kOffBoundarySector)),
+              std::string::npos)
+        << list.out;
+    // The NTFS volume, 5 sectors from where its boot sector says it was made.
+    ExpectRecovered(image, 2, "mbr-disk.p1");
 }
 
 TEST(DiskImageSearch, UnreadablePartitionsAreRefusedClearly) {

@@ -108,6 +108,27 @@ TEST_P(CommittedDisk, WithoutTheTableTheSearchFindsEveryVolumeAtItsTrueOffset) {
 INSTANTIATE_TEST_SUITE_P(Disks, CommittedDisk, testing::Values("mbr-disk", "gpt-disk"),
                          [](const auto& info) { return info.param == "mbr-disk" ? "Mbr" : "Gpt"; });
 
+TEST(DiskLayout, AVolumeOffTheUsualBoundariesIsFoundOnlySectorBySector) {
+    if (!testing_support::VolumeExists("mbr-disk")) GTEST_SKIP();
+    const std::string image = testing_support::CopyWithVolumeOffBoundaries("off-boundaries");
+    const LayoutRow ntfs = LoadLayout("mbr-disk").front();
+    const LayoutRow fat = LoadLayout("mbr-disk").back();
+    DiskLayout quick = Read(image, SearchDepth::Quick);
+    ASSERT_EQ(quick.partitions.size(), 1u);
+    EXPECT_EQ(quick.partitions[0].start, fat.startSector * 512);
+
+    // The quick search's volume keeps its number; the deep one comes after it.
+    DiskLayout deep = Read(image, SearchDepth::Deep);
+    ASSERT_EQ(deep.partitions.size(), 2u);
+    EXPECT_EQ(deep.partitions[0].start, fat.startSector * 512);
+    const PartitionEntry& moved = deep.partitions[1];
+    EXPECT_EQ(moved.number, 2u);
+    EXPECT_EQ(moved.start, testing_support::kOffBoundarySector * 512);
+    EXPECT_EQ(moved.size, ntfs.sectors * 512);
+    EXPECT_EQ(moved.fileSystem, "NTFS");
+    EXPECT_EQ(moved.problem, "");
+}
+
 TEST(DiskLayout, ADamagedPrimaryGptHeaderFallsBackToTheBackup) {
     if (!testing_support::VolumeExists("gpt-disk")) GTEST_SKIP();
     std::string image = testing_support::CopyOfDisk("gpt-disk", "gpt-header");

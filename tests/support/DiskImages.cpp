@@ -42,6 +42,35 @@ void ZeroBytes(const std::string& path, uint64_t offset, uint64_t length) {
     OverwriteBytes(path, offset, zeros);
 }
 
+std::string CopyWithoutTable(const std::string& disk, const std::string& label) {
+    const std::string image = CopyOfDisk(disk, label);
+    const uint64_t size = std::filesystem::file_size(image);
+    if (disk == "mbr-disk") {
+        ZeroBytes(image, 446, 66);
+    } else {
+        ZeroBytes(image, 0, 34 * 512);
+        ZeroBytes(image, size - 33 * 512, 33 * 512);
+    }
+    return image;
+}
+
+std::string CopyWithVolumeOffBoundaries(const std::string& label) {
+    const std::string image = CopyWithoutTable("mbr-disk", label);
+    const LayoutRow ntfs = LoadLayout("mbr-disk").front();
+    MoveBytes(image, ntfs.startSector * 512, kOffBoundarySector * 512, ntfs.sectors * 512);
+    return image;
+}
+
+void MoveBytes(const std::string& path, uint64_t from, uint64_t to, uint64_t length) {
+    std::vector<uint8_t> bytes(length);
+    std::ifstream in(path, std::ios::binary);
+    in.seekg(static_cast<std::streamoff>(from));
+    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(length));
+    ASSERT_TRUE(in.good()) << path;
+    ZeroBytes(path, from, length);
+    OverwriteBytes(path, to, bytes);
+}
+
 std::vector<std::pair<uint64_t, uint64_t>> MmlsPartitions(const std::string& image) {
     std::vector<std::pair<uint64_t, uint64_t>> found;
     std::string command = "mmls '" + image + "' 2>/dev/null";

@@ -7,7 +7,10 @@
 #include "toolkit/MarkupButton.h"
 #include "ui/SelectDlg.h"
 
+#include <QCheckBox>
 #include <QHeaderView>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
 
@@ -113,9 +116,10 @@ TEST(SelectDlgTest, AnAddedImageTakesTheFirstFreeLetterIsListedAndStaysInTheSett
     const std::string image = VolumePath("raw-small");
     ASSERT_TRUE(drives.dialog->AddImage(QString::fromStdString(image)));
     ASSERT_EQ(drives.list->rowCount(), 3);
-    EXPECT_EQ(drives.Cell(2, 0), QStringLiteral("D:"));
-    EXPECT_EQ(drives.Cell(2, 3), QString::fromStdString(image));
+    EXPECT_EQ(drives.Cell(1, 0), QStringLiteral("D:")) << "in letter order";
+    EXPECT_EQ(drives.Cell(1, 3), QString::fromStdString(image));
     EXPECT_EQ(drives.list->selectionModel()->selectedRows().size(), 1);
+    EXPECT_EQ(drives.list->selectionModel()->selectedRows().front().row(), 1);
     EXPECT_EQ(drives.settings.GetString(u"Drives", u"D", u""), std::u16string(image.begin(), image.end()));
 
     // A later start finds it in the drive table.
@@ -126,6 +130,32 @@ TEST(SelectDlgTest, AnAddedImageTakesTheFirstFreeLetterIsListedAndStaysInTheSett
 
     drives.dialog->NextButton().click();
     EXPECT_EQ(drives.letter, u'D');
+}
+
+TEST(SelectDlgTest, AnAddedWholeDiskImageBringsItsPartitionsAtOnce) {
+    if (!testing_support::VolumeExists("mbr-disk")) GTEST_SKIP();
+    const auto layout = testing_support::LoadLayout("mbr-disk");
+    DriveDialog drives({{u'C', VolumePath("ntfs-small")}});
+    const std::string image = VolumePath("mbr-disk");
+    ASSERT_TRUE(drives.dialog->AddImage(QString::fromStdString(image)));
+    ASSERT_EQ(drives.list->rowCount(), 4);
+    EXPECT_EQ(drives.Cell(1, 0), QStringLiteral("D:"));
+    EXPECT_EQ(drives.list->selectionModel()->selectedRows().size(), 1);
+    EXPECT_EQ(drives.list->selectionModel()->selectedRows().front().row(), 1) << "the image itself is selected";
+    for (int row = 2; row <= 3; ++row) {
+        const auto& truth = layout[row - 2];
+        EXPECT_TRUE(drives.Cell(row, 0).startsWith(QLatin1Char(' '))) << "indented under its disk";
+        EXPECT_EQ(drives.Cell(row, 1), QString::fromStdString(truth.fileSystem));
+        EXPECT_EQ(drives.Cell(row, 3), QStringLiteral("分区 %1  起始扇区 %2").arg(truth.number).arg(truth.startSector));
+    }
+    // Only the image goes into the settings; its partitions come from its table at each start.
+    EXPECT_EQ(drives.settings.GetString(u"Drives", u"E", u""), u"");
+
+    // A partition can be chosen at once.
+    drives.list->selectRow(3);
+    drives.dialog->NextButton().click();
+    EXPECT_EQ(drives.letter, char16_t(drives.list->item(3, 0)->data(Qt::UserRole).toInt()));
+    EXPECT_EQ(platform::Drives().Find(drives.letter)->start, layout.back().startSector * 512);
 }
 
 TEST(SelectDlgTest, NoFreeLetterRefusesTheImage) {
@@ -155,6 +185,18 @@ TEST(SelectDlgTest, PartitionsAreListedUnderTheirDiskInTheOrderTheyLieOnIt) {
     EXPECT_EQ(drives.Cell(2, 2), DriveSizeText(layout.back().sectors * 512));
 }
 
+// Starts the search in the search dialog, ticking "逐扇区搜索（较慢）" first when `deep`.
+ModalScript::Action StartSearch(bool deep) {
+    return [deep](QWidget& dialog) {
+        auto* sectorBySector = dialog.findChild<QCheckBox*>(QStringLiteral("checkDeep"));
+        ASSERT_NE(sectorBySector, nullptr);
+        EXPECT_FALSE(sectorBySector->isChecked()) << "the quick search unless asked";
+        if (deep) QTest::keyClick(sectorBySector, Qt::Key_Space);
+        EXPECT_EQ(sectorBySector->isChecked(), deep);
+        QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("btnStart")), Qt::LeftButton);
+    };
+}
+
 TEST(SelectDlgTest, TheSearchListsLostVolumesAtTheirTrueOffsetsAndOneCanBeChosen) {
     if (!testing_support::VolumeExists("mbr-disk")) GTEST_SKIP();
     const auto layout = testing_support::LoadLayout("mbr-disk");
@@ -167,6 +209,8 @@ TEST(SelectDlgTest, TheSearchListsLostVolumesAtTheirTrueOffsetsAndOneCanBeChosen
     EXPECT_EQ(messages.texts, QStringList{QStringLiteral("请先选择要搜索的磁盘!")});
 
     drives.list->selectRow(0);
+    ModalScript script({{QStringLiteral("partitionSearchDialog"), StartSearch(false)},
+                        {QStringLiteral("partitionSearchDialog"), StartSearch(false)}});
     ASSERT_EQ(drives.dialog->SearchLostPartitions(), 2);
     ASSERT_EQ(drives.list->rowCount(), 3);
     const QStringList fileSystems = {QStringLiteral("NTFS"), QStringLiteral("FAT32")};
@@ -191,6 +235,71 @@ TEST(SelectDlgTest, TheSearchListsLostVolumesAtTheirTrueOffsetsAndOneCanBeChosen
     drives.dialog->NextButton().click();
     EXPECT_EQ(drives.dialog->result(), QDialog::Accepted);
     EXPECT_EQ(drives.letter, char16_t(drives.list->item(2, 0)->data(Qt::UserRole).toInt()));
+}
+
+TEST(SelectDlgTest, SearchingEverySectorFindsAVolumeOffTheUsualBoundaries) {
+    if (!testing_support::VolumeExists("mbr-disk")) GTEST_SKIP();
+    const std::string image = testing_support::CopyWithVolumeOffBoundaries("select-deep");
+    MessageRecorder messages;
+    DriveDialog drives({{u'D', image}}, true);
+    drives.list->selectRow(0);
+    {
+        ModalScript quick({{QStringLiteral("partitionSearchDialog"), StartSearch(false)}});
+        ASSERT_EQ(drives.dialog->SearchLostPartitions(), 1) << "the usual boundaries hold the FAT32 volume only";
+    }
+    drives.list->selectRow(0);
+    ModalScript deep({{QStringLiteral("partitionSearchDialog"), StartSearch(true)}});
+    ASSERT_EQ(drives.dialog->SearchLostPartitions(), 1) << "the FAT32 volume is a drive already";
+    ASSERT_EQ(drives.list->rowCount(), 3);
+    // Listed under the disk by start, and selected.
+    const auto letter = char16_t(drives.list->item(1, 0)->data(Qt::UserRole).toInt());
+    const platform::DriveEntry* moved = platform::Drives().Find(letter);
+    ASSERT_NE(moved, nullptr);
+    EXPECT_TRUE(moved->found);
+    EXPECT_EQ(moved->start, testing_support::kOffBoundarySector * 512);
+    EXPECT_EQ(drives.Cell(1, 1), QStringLiteral("NTFS"));
+    EXPECT_EQ(drives.Cell(1, 3), QStringLiteral("找到的分区  起始扇区 %1").arg(testing_support::kOffBoundarySector));
+    EXPECT_EQ(drives.list->selectionModel()->selectedRows().front().row(), 1);
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join('|').toStdString();
+}
+
+TEST(SelectDlgTest, CancelEndsTheSearchDialogBeforeItStartsAndStopEndsASearchMidway) {
+    // A blank disk large enough that a search of every sector takes seconds.
+    const std::string blank = testing_support::MakeSparseFile("search-blank", 16ULL << 30);
+    MessageRecorder messages;
+    DriveDialog drives({{u'B', blank}});
+    drives.list->selectRow(0);
+    {
+        ModalScript cancel({{QStringLiteral("partitionSearchDialog"), [](QWidget& dialog) {
+                                 auto* cancelButton = dialog.findChild<QPushButton*>(QStringLiteral("btnStop"));
+                                 EXPECT_EQ(cancelButton->text(), QStringLiteral("取消"));
+                                 QTest::mouseClick(cancelButton, Qt::LeftButton);
+                             }}});
+        EXPECT_EQ(drives.dialog->SearchLostPartitions(), 0);
+        EXPECT_TRUE(messages.texts.isEmpty()) << "nothing was searched, nothing to say";
+    }
+    QString stopCaption;
+    int progressAtStop = 0;
+    ModalScript stop({{QStringLiteral("partitionSearchDialog"), [&](QWidget& dialog) {
+                           StartSearch(true)(dialog);
+                           auto* stopButton = dialog.findChild<QPushButton*>(QStringLiteral("btnStop"));
+                           auto* bar = dialog.findChild<QProgressBar*>();
+                           stopCaption = stopButton->text();
+                           // Stop once the bar has moved.
+                           auto* watch = new QTimer(&dialog);
+                           QObject::connect(watch, &QTimer::timeout, [&progressAtStop, stopButton, bar] {
+                               if (bar->value() == 0 || !stopButton->isEnabled()) return;
+                               progressAtStop = bar->value();
+                               QTest::mouseClick(stopButton, Qt::LeftButton);
+                           });
+                           watch->start(5);
+                       }}});
+    EXPECT_EQ(drives.dialog->SearchLostPartitions(), 0);
+    EXPECT_EQ(stopCaption, QStringLiteral("停止"));
+    EXPECT_GT(progressAtStop, 0);
+    EXPECT_LT(progressAtStop, 1000) << "stopped before the end";
+    EXPECT_EQ(messages.texts, QStringList{QStringLiteral("搜索已停止,没有找到丢失的分区")});
+    EXPECT_EQ(drives.list->rowCount(), 1);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The step dialogs as the screenshot tool renders them: the mode choice, the
-// drive list and the progress dialog in the middle of a scan.
+// drive list, the lost-partition search before and during a search, and the
+// progress dialog in the middle of a scan.
 #include "engine/ScanContext.h"
 #include "partitions/PartitionDrives.h"
 #include "platform/DriveTable.h"
@@ -10,11 +11,14 @@
 #include "tests/ui/StepTestSupport.h"
 #include "toolkit/CHTMLListCtrl.h"
 #include "toolkit/MarkupButton.h"
+#include "ui/PartitionSearchDlg.h"
 #include "ui/ProgressDlg.h"
 #include "ui/SelOneDlg.h"
 #include "ui/SelectDlg.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QPushButton>
 #include <QElapsedTimer>
 #include <QTableWidget>
 #include <QTest>
@@ -55,8 +59,29 @@ QImage DriveDialog() {
     CSelectDlg dialog(letter, settings);
     dialog.show();
     dialog.DriveList().selectRow(4);
+    ModalScript search({{QStringLiteral("partitionSearchDialog"),
+                         [](QWidget& searchDialog) { static_cast<PartitionSearchDlg&>(searchDialog).Start(); }}});
     dialog.SearchLostPartitions();
     return Shot(dialog);
+}
+
+QImage PartitionSearchReady() {
+    PartitionSearchDlg dialog(VolumePath("mbr-disk"), 0);
+    return Shot(dialog);
+}
+
+// A search of every sector of a large blank disk, caught after a second.
+QImage PartitionSearchRunning() {
+    PartitionSearchDlg dialog(testing_support::MakeSparseFile("screenshot-search", 4ULL << 30), 0);
+    dialog.show();
+    dialog.DeepCheck().setChecked(true);
+    dialog.Start();
+    QElapsedTimer running;
+    running.start();
+    while (running.elapsed() < 1000) QApplication::processEvents(QEventLoop::AllEvents, 10);
+    const QImage image = Shot(dialog);
+    dialog.StopButton().click();
+    return image;
 }
 
 // A full scan of a large blank disk, caught after a few seconds.
@@ -79,5 +104,7 @@ QImage ProgressDialog() {
 std::vector<Scene> AllScenes() {
     return {{QStringLiteral("step1-mode.png"), ModeDialog},
             {QStringLiteral("step2-drives.png"), DriveDialog},
+            {QStringLiteral("step2-search-ready.png"), PartitionSearchReady},
+            {QStringLiteral("step2-search-running.png"), PartitionSearchRunning},
             {QStringLiteral("step3-progress.png"), ProgressDialog}};
 }
