@@ -4,6 +4,7 @@
 // volume's listing can run to hundreds of thousands of strings.
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -24,9 +25,6 @@ public:
     void EndArray() { Close(']'); }
     void Key(std::string_view key);
     void Value(std::u16string_view text);
-    // "folder/name", the folder given as Escaped() made it: a listing writes
-    // the same folder before each of its files.
-    void PathValue(std::string_view escapedFolder, std::u16string_view name);
     // The UTF-8 of `text` as it stands between a string's quotes.
     static std::string Escaped(std::u16string_view text);
     void Value(std::string_view text);
@@ -43,13 +41,24 @@ public:
     }
     const std::string& Text() const { return m_text; }
 
+    // Room at the end of the document for one value of at most `bound`
+    // bytes, to be written with a JsonCursor; EndRawValue(cursor.End())
+    // keeps what the cursor wrote.
+    char* BeginRawValue(size_t bound);
+    void EndRawValue(char* end);
+
+    // For a list written in two pieces: this writer's values follow earlier
+    // elements, so its first one takes a comma.
+    void ContinueList() { m_needComma = true; }
+    // Appends the values another writer made with ContinueList().
+    void Splice(const JsonWriter& piece);
+
 private:
     void Open(char bracket);
     void Close(char bracket);
     void Raw(std::string_view text);
     void Separate();
     void AppendQuoted(std::string_view utf8);
-    void AppendUtf16Escaped(std::u16string_view text);
     // Escapes the UTF-8 text appended from `start` on, when it needs it.
     void EscapeFrom(size_t start);
 
@@ -57,4 +66,30 @@ private:
     std::string m_text;
     bool m_needComma = false;
     bool m_afterKey = false;
+};
+
+// Writes JSON text straight into room a JsonWriter reserved. A listing writes
+// hundreds of thousands of entries, and the checks and calls of one string
+// append per piece cost more than the text itself.
+class JsonCursor {
+public:
+    explicit JsonCursor(char* at) : m_at(at) {}
+    // Bytes the pieces below take at most.
+    static size_t StringBound(std::u16string_view text) { return 6 * text.size() + 2; }
+    static size_t StringBound(std::string_view utf8) { return 6 * utf8.size() + 2; }
+    static constexpr size_t kNumberBound = 20;
+
+    // Text that is JSON already: keys, punctuation, escaped text.
+    void Raw(std::string_view json) {
+        std::memcpy(m_at, json.data(), json.size());
+        m_at += json.size();
+    }
+    void Number(uint64_t number);
+    void String(std::u16string_view text);  // quoted and escaped
+    void String(std::string_view utf8);
+    void Escaped(std::u16string_view text);  // escaped, without quotes
+    char* End() const { return m_at; }
+
+private:
+    char* m_at;
 };

@@ -12,6 +12,8 @@
 #include "results/ResultsModel.h"
 
 #include <cstdio>
+#include <cstring>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -130,28 +132,45 @@ private:
     std::unordered_map<const std::u16string*, std::string> m_texts;
 };
 
-void WriteTime(JsonWriter& json, std::string_view iso) {
-    if (iso.empty())
-        json.Null();
-    else
-        json.Value(iso);
-}
-
 void WriteFile(JsonWriter& json, const FileFields& file) {
-    json.BeginObject();
-    json.Field("kind", file.kind);
-    json.Field("recordNumber", file.location);
-    json.Field("parentRef", file.parentRef);
-    json.Field("name", file.name);
-    json.Key("path");
-    json.PathValue(file.escapedFolder, file.name);
-    json.Field("size", file.size);
-    json.Field("sizeText", SizeTextUtf8(file.size));
-    json.Field("modified", file.timeText);
-    json.Key("modifiedIso");
-    WriteTime(json, file.timeIso);
-    if (!file.contentSource.empty()) json.Field("content", file.contentSource);
-    json.EndObject();
+    const std::string sizeText = SizeTextUtf8(file.size);
+    constexpr size_t kKeysAndPunctuation = 160;
+    const size_t bound = kKeysAndPunctuation + std::strlen(file.kind) + 3 * JsonCursor::kNumberBound +
+                         2 * JsonCursor::StringBound(file.name) + file.escapedFolder.size() + sizeText.size() +
+                         JsonCursor::StringBound(file.timeText) + JsonCursor::StringBound(file.timeIso) +
+                         JsonCursor::StringBound(file.contentSource);
+    JsonCursor out(json.BeginRawValue(bound));
+    out.Raw("{\"kind\":\"");
+    out.Raw(file.kind);
+    out.Raw("\",\"recordNumber\":");
+    out.Number(file.location);
+    out.Raw(",\"parentRef\":");
+    out.Number(file.parentRef);
+    out.Raw(",\"name\":");
+    out.String(file.name);
+    out.Raw(",\"path\":\"");
+    if (!file.escapedFolder.empty()) {
+        out.Raw(file.escapedFolder);
+        out.Raw("/");
+    }
+    out.Escaped(file.name);
+    out.Raw("\",\"size\":");
+    out.Number(file.size);
+    out.Raw(",\"sizeText\":\"");
+    out.Raw(sizeText);
+    out.Raw("\",\"modified\":");
+    out.String(file.timeText);
+    out.Raw(",\"modifiedIso\":");
+    if (file.timeIso.empty())
+        out.Raw("null");
+    else
+        out.String(file.timeIso);
+    if (!file.contentSource.empty()) {
+        out.Raw(",\"content\":");
+        out.String(file.contentSource);
+    }
+    out.Raw("}");
+    json.EndRawValue(out.End());
 }
 
 // The tree's nodes, each with its path and its files as indexes into
@@ -190,16 +209,42 @@ void WriteNodeJson(JsonWriter& json, ResultsModel& model, const FoundFiles& foun
 
 }  // namespace
 
-void WriteFilesAndTreeJson(JsonWriter& json, ResultsModel& model, const FoundFiles& found) {
+namespace {
+
+void WriteStoreFiles(JsonWriter& json, const std::vector<DeletedFileItem>& items, size_t begin, size_t end,
+                     const FoundFiles& found) {
     TimeTexts times;
     EscapedFolders folders;
-    json.Key("files");
-    json.BeginArray();
-    for (const DeletedFileItem& item : model.Context().deletedFiles) {
+    for (size_t i = begin; i < end; ++i) {
+        const DeletedFileItem& item = items[i];
         const std::u16string& time = times.Display(item.modified);
         WriteFile(json, {KindOf(item), item.name, folders.Of(found.FolderPathOf(item)), item.size, time,
                          times.Iso(item.modified), item.recordNumber, item.parentRef, item.contentSource});
     }
+}
+
+}  // namespace
+
+void WriteFilesAndTreeJson(JsonWriter& json, ResultsModel& model, const FoundFiles& found) {
+    json.Key("files");
+    json.BeginArray();
+    // A large listing is formatted in two halves at once, the second on a
+    // thread of its own; both only read the scan's results, which no longer
+    // change.
+    constexpr size_t kWorthASecondThread = 8192;
+    const std::vector<DeletedFileItem>& items = model.Context().deletedFiles;
+    const size_t half = items.size() >= kWorthASecondThread ? items.size() / 2 : items.size();
+    JsonWriter secondHalf;
+    secondHalf.ContinueList();
+    std::thread helper;
+    if (half < items.size())
+        helper = std::thread([&] { WriteStoreFiles(secondHalf, items, half, items.size(), found); });
+    WriteStoreFiles(json, items, 0, half, found);
+    if (helper.joinable()) helper.join();
+    json.Splice(secondHalf);
+
+    TimeTexts times;
+    EscapedFolders folders;
     for (const TreeNode* node : found.Nodes()) {
         if (!node->fatFolder) continue;
         for (const auto& file : node->fatFolder->m_files) {

@@ -12,6 +12,8 @@ namespace platform {
 class RawSource;
 }
 class CFileRecord;
+class CAttr_FileName;
+class CAttr_StdInfo;
 
 class CAttrBase {
 public:
@@ -36,6 +38,11 @@ public:
     // Copies up to buffer.size() bytes of data from `offset`; `got` receives
     // the bytes copied. False past the end of the data or on a short read.
     virtual bool ReadBytes(uint64_t offset, std::span<uint8_t> buffer, size_t& got) = 0;
+    // This attribute as its own kind, or null: asked several times a record
+    // by the sweep, where dynamic_cast through the file name's two bases
+    // costs string compares.
+    virtual const CAttr_FileName* AsFileName() const { return nullptr; }
+    virtual const CAttr_StdInfo* AsStdInfo() const { return nullptr; }
 
     uint32_t Type() const { return m_header.U32(0x00); }
     bool IsNonResident() const { return m_header.U8(0x08) != 0; }

@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-MftReadAhead::MftReadAhead(const CNTFSVolume& volume, uint64_t first, uint64_t end)
+MftReadAhead::MftReadAhead(const CNTFSVolume& volume, uint64_t first, uint64_t end, uint64_t windowBytes)
     : m_source(volume.Source()), m_recordSize(volume.m_fileRecordSize), m_first(first), m_end(end) {
     const auto* data = dynamic_cast<const CAttrNonResident*>(volume.m_mftData);
     const uint64_t clusterSize = volume.m_clusterSize;
@@ -22,7 +22,7 @@ MftReadAhead::MftReadAhead(const CNTFSVolume& volume, uint64_t first, uint64_t e
         m_extents.push_back({run->startVcn * clusterSize, run->clusters * clusterSize,
                              sparse ? 0 : run->lcn * clusterSize, sparse});
     }
-    m_recordsPerWindow = std::max<uint64_t>(kWindowSize / m_recordSize, 1);
+    m_recordsPerWindow = std::max<uint64_t>(windowBytes / m_recordSize, 1);
     m_windowCount = (end - first + m_recordsPerWindow - 1) / m_recordsPerWindow;
     m_worker = std::thread([this] { Run(); });
 }

@@ -20,9 +20,14 @@ class CNTFSVolume;
 
 class MftReadAhead {
 public:
-    // Records [first, end) of `volume`. Without a non-resident MFT data
-    // attribute nothing is read and every Record() answers empty.
-    MftReadAhead(const CNTFSVolume& volume, uint64_t first, uint64_t end);
+    // Windows of 1 MiB: big enough that the two threads seldom wait for each
+    // other, small enough to stay in the CPU's caches.
+    static constexpr uint64_t kWindowSize = 1024 * 1024;
+
+    // Records [first, end) of `volume`, in windows of about `windowBytes`.
+    // Without a non-resident MFT data attribute nothing is read and every
+    // Record() answers empty.
+    MftReadAhead(const CNTFSVolume& volume, uint64_t first, uint64_t end, uint64_t windowBytes = kWindowSize);
     ~MftReadAhead();  // stops the worker and waits for it
     MftReadAhead(const MftReadAhead&) = delete;
     MftReadAhead& operator=(const MftReadAhead&) = delete;
@@ -33,7 +38,6 @@ public:
     std::span<const uint8_t> Record(uint64_t number);
 
 private:
-    static constexpr uint64_t kWindowSize = 1024 * 1024;
     // A stretch of the table: MFT data bytes [start, start + length) at
     // volume byte `volumeOffset`, or zeros for a sparse run.
     struct Extent {

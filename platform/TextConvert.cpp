@@ -33,6 +33,33 @@ std::string ToUtf8(std::u16string_view text) {
     return out;
 }
 
+char* PutUtf8(std::u16string_view text, size_t& i, char* out) {
+    auto* p = reinterpret_cast<unsigned char*>(out);
+    uint32_t c = text[i++];
+    if (c < 0x80) {
+        *p++ = static_cast<unsigned char>(c);
+        return reinterpret_cast<char*>(p);
+    }
+    if (c >= 0xD800 && c <= 0xDBFF && i < text.size() && text[i] >= 0xDC00 && text[i] <= 0xDFFF) {
+        c = 0x10000 + ((c - 0xD800) << 10) + (text[i] - 0xDC00);
+        ++i;
+    } else if (c >= 0xD800 && c <= 0xDFFF) {
+        c = kReplacement;
+    }
+    if (c < 0x800) {
+        *p++ = static_cast<unsigned char>(0xC0 | (c >> 6));
+    } else if (c < 0x10000) {
+        *p++ = static_cast<unsigned char>(0xE0 | (c >> 12));
+        *p++ = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
+    } else {
+        *p++ = static_cast<unsigned char>(0xF0 | (c >> 18));
+        *p++ = static_cast<unsigned char>(0x80 | ((c >> 12) & 0x3F));
+        *p++ = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
+    }
+    *p++ = static_cast<unsigned char>(0x80 | (c & 0x3F));
+    return reinterpret_cast<char*>(p);
+}
+
 void AppendUtf8(std::string& out, std::u16string_view text) {
     // Encoded straight into the string's own storage, sized exactly first:
     // listings convert hundreds of thousands of names.
@@ -40,33 +67,14 @@ void AppendUtf8(std::string& out, std::u16string_view text) {
     for (char16_t unit : text) bytes += unit < 0x80 ? 1 : unit < 0x800 ? 2 : 3;
     const size_t start = out.size();
     out.resize(start + bytes);
-    auto* p = reinterpret_cast<unsigned char*>(out.data() + start);
-    for (size_t i = 0; i < text.size(); ++i) {
-        uint32_t c = text[i];
-        if (c < 0x80) {
-            *p++ = static_cast<unsigned char>(c);
-            continue;
-        }
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] <= 0xDFFF) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-            ++i;
-        } else if (c >= 0xD800 && c <= 0xDFFF) {
-            c = kReplacement;
-        }
-        if (c < 0x800) {
-            *p++ = static_cast<unsigned char>(0xC0 | (c >> 6));
-        } else if (c < 0x10000) {
-            *p++ = static_cast<unsigned char>(0xE0 | (c >> 12));
-            *p++ = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
-        } else {
-            *p++ = static_cast<unsigned char>(0xF0 | (c >> 18));
-            *p++ = static_cast<unsigned char>(0x80 | ((c >> 12) & 0x3F));
-            *p++ = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
-        }
-        *p++ = static_cast<unsigned char>(0x80 | (c & 0x3F));
+    char* p = out.data() + start;
+    for (size_t i = 0; i < text.size();) {
+        if (text[i] < 0x80)
+            *p++ = static_cast<char>(text[i++]);
+        else
+            p = PutUtf8(text, i, p);
     }
-    out.resize(static_cast<size_t>(reinterpret_cast<char*>(p) - out.data()));
+    out.resize(static_cast<size_t>(p - out.data()));
 }
 
 std::u16string FromUtf8(std::string_view text) {
