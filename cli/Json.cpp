@@ -70,23 +70,40 @@ void JsonWriter::Close(char bracket) {
     m_text += bracket;
     m_needComma = true;
     // Pieces of about a megabyte: the buffer is reused, never grown.
-    if (m_out && m_text.size() > (1 << 20)) Flush();
+    if (m_text.size() > kPieceSize) Flush();
 }
 
-void JsonWriter::Splice(const JsonWriter& piece) {
-    if (piece.m_text.empty()) return;
+JsonWriter JsonWriter::ListContinuation() {
+    JsonWriter writer;
+    writer.m_needComma = true;
+    writer.m_keepPieces = true;
+    writer.m_text.reserve(kPieceSize + (64 << 10));
+    return writer;
+}
+
+void JsonWriter::Splice(const JsonWriter& continuation) {
     Flush();
-    if (m_out)
-        std::fwrite(piece.m_text.data(), 1, piece.m_text.size(), m_out);
-    else
-        m_text += piece.m_text;
-    m_needComma = true;
+    auto add = [&](const std::string& piece) {
+        if (m_out)
+            std::fwrite(piece.data(), 1, piece.size(), m_out);
+        else
+            m_text += piece;
+    };
+    for (const std::string& piece : continuation.m_pieces) add(piece);
+    add(continuation.m_text);
+    if (!continuation.m_pieces.empty() || !continuation.m_text.empty()) m_needComma = true;
 }
 
 void JsonWriter::Flush() {
-    if (!m_out || m_text.empty()) return;
-    std::fwrite(m_text.data(), 1, m_text.size(), m_out);
-    m_text.clear();
+    if (m_text.empty()) return;
+    if (m_out) {
+        std::fwrite(m_text.data(), 1, m_text.size(), m_out);
+        m_text.clear();
+    } else if (m_keepPieces) {
+        m_pieces.push_back(std::move(m_text));
+        m_text = std::string();
+        m_text.reserve(kPieceSize + (64 << 10));
+    }
 }
 
 void JsonWriter::AppendQuoted(std::string_view utf8) {
@@ -139,7 +156,7 @@ char* JsonWriter::BeginRawValue(size_t bound) {
 void JsonWriter::EndRawValue(char* end) {
     m_text.resize(static_cast<size_t>(end - m_text.data()));
     m_needComma = true;
-    if (m_out && m_text.size() > (1 << 20)) Flush();
+    if (m_text.size() > kPieceSize) Flush();
 }
 
 void JsonWriter::Value(std::string_view text) {

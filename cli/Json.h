@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
 std::string JsonString(std::u16string_view text);
 std::string JsonString(std::string_view utf8);
@@ -16,7 +17,11 @@ public:
     // Without `out` the document is kept whole (Text()); with it, written
     // out in pieces as it grows, so a large listing never sits in memory.
     explicit JsonWriter(std::FILE* out = nullptr) : m_out(out) {}
-    ~JsonWriter() { Flush(); }
+    ~JsonWriter() {
+        if (m_out) Flush();
+    }
+    JsonWriter(JsonWriter&&) = default;
+    JsonWriter& operator=(JsonWriter&&) = default;
     void Flush();
 
     void BeginObject() { Open('{'); }
@@ -47,11 +52,12 @@ public:
     char* BeginRawValue(size_t bound);
     void EndRawValue(char* end);
 
-    // For a list written in two pieces: this writer's values follow earlier
-    // elements, so its first one takes a comma.
-    void ContinueList() { m_needComma = true; }
-    // Appends the values another writer made with ContinueList().
-    void Splice(const JsonWriter& piece);
+    // A writer for the later part of a list that another writer began: its
+    // first value takes a comma, and its text is kept in pieces of about a
+    // megabyte until Splice() hands them on, never copied to grow.
+    static JsonWriter ListContinuation();
+    // Appends what a ListContinuation() writer made.
+    void Splice(const JsonWriter& continuation);
 
 private:
     void Open(char bracket);
@@ -62,7 +68,11 @@ private:
     // Escapes the UTF-8 text appended from `start` on, when it needs it.
     void EscapeFrom(size_t start);
 
+    static constexpr size_t kPieceSize = 1 << 20;
+
     std::FILE* m_out;
+    bool m_keepPieces = false;
+    std::vector<std::string> m_pieces;  // full pieces of a ListContinuation()
     std::string m_text;
     bool m_needComma = false;
     bool m_afterKey = false;

@@ -234,8 +234,7 @@ void WriteFilesAndTreeJson(JsonWriter& json, ResultsModel& model, const FoundFil
     constexpr size_t kWorthASecondThread = 8192;
     const std::vector<DeletedFileItem>& items = model.Context().deletedFiles;
     const size_t half = items.size() >= kWorthASecondThread ? items.size() / 2 : items.size();
-    JsonWriter secondHalf;
-    secondHalf.ContinueList();
+    JsonWriter secondHalf = JsonWriter::ListContinuation();
     std::thread helper;
     if (half < items.size())
         helper = std::thread([&] { WriteStoreFiles(secondHalf, items, half, items.size(), found); });
