@@ -2,6 +2,7 @@
 // The common part of every attribute of a file record: its header inside the
 // record buffer and the volume geometry it needs to read its data, copied at
 // creation so that reads do not go back to the volume object.
+#include "ntfs/AttrRecycler.h"
 #include "platform/LittleEndian.h"
 
 #include <cstddef>
@@ -29,6 +30,9 @@ public:
     virtual ~CAttrBase() = default;
     CAttrBase(const CAttrBase&) = delete;
     CAttrBase& operator=(const CAttrBase&) = delete;
+    // Attribute objects live in per-thread recycled storage (AttrRecycler.h).
+    static void* operator new(std::size_t size) { return attr_recycler::Allocate(size); }
+    static void operator delete(void* block, std::size_t size) { attr_recycler::Release(block, size); }
 
     // 1 when the data can be read: always for resident attributes, the result
     // of decoding the runs for non-resident ones.

@@ -61,20 +61,26 @@ char* PutUtf8(std::u16string_view text, size_t& i, char* out) {
 }
 
 void AppendUtf8(std::string& out, std::u16string_view text) {
-    // Encoded straight into the string's own storage, sized exactly first:
-    // listings convert hundreds of thousands of names.
-    size_t bytes = 0;
-    for (char16_t unit : text) bytes += unit < 0x80 ? 1 : unit < 0x800 ? 2 : 3;
+    // Listings convert hundreds of thousands of names: a short one is
+    // encoded on the stack and appended in one piece, a long one straight
+    // into the string's storage, sized for the worst case first.
+    constexpr size_t kShort = 128;
+    char shortText[kShort * 3];
+    const bool isShort = text.size() <= kShort;
     const size_t start = out.size();
-    out.resize(start + bytes);
-    char* p = out.data() + start;
+    if (!isShort) out.resize(start + text.size() * 3);
+    char* const begin = isShort ? shortText : out.data() + start;
+    char* p = begin;
     for (size_t i = 0; i < text.size();) {
         if (text[i] < 0x80)
             *p++ = static_cast<char>(text[i++]);
         else
             p = PutUtf8(text, i, p);
     }
-    out.resize(static_cast<size_t>(p - out.data()));
+    if (isShort)
+        out.append(shortText, static_cast<size_t>(p - shortText));
+    else
+        out.resize(start + static_cast<size_t>(p - begin));
 }
 
 std::u16string FromUtf8(std::string_view text) {
