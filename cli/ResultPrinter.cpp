@@ -2,6 +2,7 @@
 
 #include "catalog/FileEntry.h"
 #include "catalog/FolderEntry.h"
+#include "cli/FileEntryJson.h"
 #include "cli/FoundFiles.h"
 #include "cli/Json.h"
 #include "cli/TextColumns.h"
@@ -12,9 +13,7 @@
 #include "results/ResultsModel.h"
 
 #include <cstdio>
-#include <cstring>
 #include <thread>
-#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -105,74 +104,6 @@ void WriteStoreFoldersJson(JsonWriter& json, const ScanContext& context) {
 
 namespace {
 
-// The fields every found file has, whatever found it.
-struct FileFields {
-    const char* kind;
-    std::u16string_view name;
-    std::string_view escapedFolder;  // its folder's path, escaped for JSON
-    uint64_t size;
-    std::u16string_view timeText;
-    std::string_view timeIso;
-    uint64_t location;  // MFT record, carved file's handle, or FAT32 first cluster
-    uint64_t parentRef;
-    std::string_view contentSource;  // exFAT: how the content is found
-};
-
-// Folder paths as the document writes them, escaped once per folder rather
-// than once per file.
-class EscapedFolders {
-public:
-    std::string_view Of(const std::u16string& path) {
-        auto [entry, added] = m_texts.try_emplace(&path);
-        if (added) entry->second = JsonWriter::Escaped(path);
-        return entry->second;
-    }
-
-private:
-    std::unordered_map<const std::u16string*, std::string> m_texts;
-};
-
-void WriteFile(JsonWriter& json, const FileFields& file) {
-    const std::string sizeText = SizeTextUtf8(file.size);
-    constexpr size_t kKeysAndPunctuation = 160;
-    const size_t bound = kKeysAndPunctuation + std::strlen(file.kind) + 3 * JsonCursor::kNumberBound +
-                         2 * JsonCursor::StringBound(file.name) + file.escapedFolder.size() + sizeText.size() +
-                         JsonCursor::StringBound(file.timeText) + JsonCursor::StringBound(file.timeIso) +
-                         JsonCursor::StringBound(file.contentSource);
-    JsonCursor out(json.BeginRawValue(bound));
-    out.Raw("{\"kind\":\"");
-    out.Raw(file.kind);
-    out.Raw("\",\"recordNumber\":");
-    out.Number(file.location);
-    out.Raw(",\"parentRef\":");
-    out.Number(file.parentRef);
-    out.Raw(",\"name\":");
-    out.String(file.name);
-    out.Raw(",\"path\":\"");
-    if (!file.escapedFolder.empty()) {
-        out.Raw(file.escapedFolder);
-        out.Raw("/");
-    }
-    out.Escaped(file.name);
-    out.Raw("\",\"size\":");
-    out.Number(file.size);
-    out.Raw(",\"sizeText\":\"");
-    out.Raw(sizeText);
-    out.Raw("\",\"modified\":");
-    out.String(file.timeText);
-    out.Raw(",\"modifiedIso\":");
-    if (file.timeIso.empty())
-        out.Raw("null");
-    else
-        out.String(file.timeIso);
-    if (!file.contentSource.empty()) {
-        out.Raw(",\"content\":");
-        out.String(file.contentSource);
-    }
-    out.Raw("}");
-    json.EndRawValue(out.End());
-}
-
 // The tree's nodes, each with its path and its files as indexes into
 // "files": store files by their place in the store, FAT32 files numbered on
 // from there in the same node order as "files" lists them.
@@ -214,12 +145,11 @@ namespace {
 void WriteStoreFiles(JsonWriter& json, const std::vector<DeletedFileItem>& items, size_t begin, size_t end,
                      const FoundFiles& found) {
     TimeTexts times;
-    EscapedFolders folders;
+    FileEntryWriter entries;
     for (size_t i = begin; i < end; ++i) {
         const DeletedFileItem& item = items[i];
-        const std::u16string& time = times.Display(item.modified);
-        WriteFile(json, {KindOf(item), item.name, folders.Of(found.FolderPathOf(item)), item.size, time,
-                         times.Iso(item.modified), item.recordNumber, item.parentRef, item.contentSource});
+        entries.Write(json, {KindOf(item), item.name, &found.FolderPathOf(item), item.size, times.Display(item.modified),
+                             times.Iso(item.modified), item.recordNumber, item.parentRef, item.contentSource});
     }
 }
 
@@ -243,15 +173,15 @@ void WriteFilesAndTreeJson(JsonWriter& json, ResultsModel& model, const FoundFil
     json.Splice(secondHalf);
 
     TimeTexts times;
-    EscapedFolders folders;
+    FileEntryWriter entries;
     for (const TreeNode* node : found.Nodes()) {
         if (!node->fatFolder) continue;
         for (const auto& file : node->fatFolder->m_files) {
             std::u16string name = file->GetDisplayName();
             std::u16string time = FatTimeText(file->GetWriteDate(), file->GetWriteTime());
             std::string iso = times.IsoFat(file->GetWriteDate(), file->GetWriteTime());
-            WriteFile(json, {"fat32", name, folders.Of(found.PathOf(*node)), file->GetFileSize(), time, iso,
-                             file->GetFirstCluster(), 0, {}});
+            entries.Write(json, {"fat32", name, &found.PathOf(*node), file->GetFileSize(), time, iso,
+                                 file->GetFirstCluster(), 0, {}});
         }
     }
     json.EndArray();
