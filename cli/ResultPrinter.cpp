@@ -2,6 +2,7 @@
 
 #include "catalog/FileEntry.h"
 #include "catalog/FolderEntry.h"
+#include "cli/FileEntryJson.h"
 #include "cli/FoundFiles.h"
 #include "cli/Json.h"
 #include "cli/TextColumns.h"
@@ -12,6 +13,7 @@
 #include "results/ResultsModel.h"
 
 #include <cstdio>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -21,12 +23,14 @@ std::string Utf8(const std::u16string& text) { return platform::ToUtf8(text); }
 constexpr size_t kNameColumn = 40;
 constexpr size_t kSizeColumn = 10;
 
-void AppendFileLine(std::string& out, size_t indent, std::u16string_view name, const std::u16string& size,
+void AppendFileLine(std::string& out, size_t indent, std::u16string_view name, uint64_t bytes,
                     const std::u16string& time) {
     out.append(indent + 2, ' ');
     AppendPadded(out, name, kNameColumn);
     out += ' ';
-    AppendRightAligned(out, size, kSizeColumn);
+    const std::string size = SizeTextUtf8(bytes);  // plain ASCII: one cell a byte
+    if (size.size() < kSizeColumn) out.append(kSizeColumn - size.size(), ' ');
+    out += size;
     out += "  ";
     platform::AppendUtf8(out, time);
     out += '\n';
@@ -35,10 +39,6 @@ void AppendFileLine(std::string& out, size_t indent, std::u16string_view name, c
 const char* KindOf(const DeletedFileItem& item) {
     if (item.carvedType != 0) return "carved";
     return item.reader ? "exfat" : "ntfs";
-}
-
-std::u16string JoinPath(const std::u16string& folder, const std::u16string& name) {
-    return folder.empty() ? name : folder + u"/" + name;
 }
 
 }  // namespace
@@ -63,7 +63,9 @@ void PrintStore(const ScanContext& context) {
 }
 
 void PrintTree(ResultsModel&, const FoundFiles& found) {
+    constexpr size_t kPiece = 1 << 20;  // written out whenever it grows past this
     std::string out;
+    out.reserve(kPiece + 4096);
     TimeTexts times;
     for (const TreeNode* node : found.Nodes()) {
         size_t depth = 0;
@@ -73,12 +75,12 @@ void PrintTree(ResultsModel&, const FoundFiles& found) {
         out += "/\n";
         if (node->fatFolder) {
             for (const auto& file : node->fatFolder->m_files)
-                AppendFileLine(out, depth * 2, file->GetDisplayName(), SizeText(file->GetFileSize()),
+                AppendFileLine(out, depth * 2, file->GetDisplayName(), file->GetFileSize(),
                                FatTimeText(file->GetWriteDate(), file->GetWriteTime()));
         }
         for (const DeletedFileItem* item : found.ItemsOf(*node))
-            AppendFileLine(out, depth * 2, item->name, SizeText(item->size), times.Display(item->modified));
-        if (out.size() > (1 << 20)) {
+            AppendFileLine(out, depth * 2, item->name, item->size, times.Display(item->modified));
+        if (out.size() > kPiece) {
             WriteOut(out);
             out.clear();
         }
@@ -101,42 +103,6 @@ void WriteStoreFoldersJson(JsonWriter& json, const ScanContext& context) {
 }
 
 namespace {
-
-// The fields every found file has, whatever found it.
-struct FileFields {
-    const char* kind;
-    std::u16string_view name;
-    std::u16string path;
-    uint64_t size;
-    std::u16string_view timeText;
-    std::string_view timeIso;
-    uint64_t location;  // MFT record, carved file's handle, or FAT32 first cluster
-    uint64_t parentRef;
-    std::string_view contentSource;  // exFAT: how the content is found
-};
-
-void WriteTime(JsonWriter& json, std::string_view iso) {
-    if (iso.empty())
-        json.Null();
-    else
-        json.Value(iso);
-}
-
-void WriteFile(JsonWriter& json, const FileFields& file) {
-    json.BeginObject();
-    json.Field("kind", file.kind);
-    json.Field("recordNumber", file.location);
-    json.Field("parentRef", file.parentRef);
-    json.Field("name", file.name);
-    json.Field("path", file.path);
-    json.Field("size", file.size);
-    json.Field("sizeText", SizeText(file.size));
-    json.Field("modified", file.timeText);
-    json.Key("modifiedIso");
-    WriteTime(json, file.timeIso);
-    if (!file.contentSource.empty()) json.Field("content", file.contentSource);
-    json.EndObject();
-}
 
 // The tree's nodes, each with its path and its files as indexes into
 // "files": store files by their place in the store, FAT32 files numbered on
@@ -174,23 +140,48 @@ void WriteNodeJson(JsonWriter& json, ResultsModel& model, const FoundFiles& foun
 
 }  // namespace
 
-void WriteFilesAndTreeJson(JsonWriter& json, ResultsModel& model, const FoundFiles& found) {
+namespace {
+
+void WriteStoreFiles(JsonWriter& json, const std::vector<DeletedFileItem>& items, size_t begin, size_t end,
+                     const FoundFiles& found) {
     TimeTexts times;
+    FileEntryWriter entries;
+    for (size_t i = begin; i < end; ++i) {
+        const DeletedFileItem& item = items[i];
+        entries.Write(json, {KindOf(item), item.name, &found.FolderPathOf(item), item.size, times.Display(item.modified),
+                             times.Iso(item.modified), item.recordNumber, item.parentRef, item.contentSource});
+    }
+}
+
+}  // namespace
+
+void WriteFilesAndTreeJson(JsonWriter& json, ResultsModel& model, const FoundFiles& found) {
     json.Key("files");
     json.BeginArray();
-    for (const DeletedFileItem& item : model.Context().deletedFiles) {
-        const std::u16string& time = times.Display(item.modified);
-        WriteFile(json, {KindOf(item), item.name, JoinPath(found.FolderPathOf(item), item.name), item.size, time,
-                         times.Iso(item.modified), item.recordNumber, item.parentRef, item.contentSource});
-    }
+    // A large listing is formatted in two halves at once, the second on a
+    // thread of its own; both only read the scan's results, which no longer
+    // change.
+    constexpr size_t kWorthASecondThread = 8192;
+    const std::vector<DeletedFileItem>& items = model.Context().deletedFiles;
+    const size_t half = items.size() >= kWorthASecondThread ? items.size() / 2 : items.size();
+    JsonWriter secondHalf = JsonWriter::ListContinuation();
+    std::thread helper;
+    if (half < items.size())
+        helper = std::thread([&] { WriteStoreFiles(secondHalf, items, half, items.size(), found); });
+    WriteStoreFiles(json, items, 0, half, found);
+    if (helper.joinable()) helper.join();
+    json.Splice(secondHalf);
+
+    TimeTexts times;
+    FileEntryWriter entries;
     for (const TreeNode* node : found.Nodes()) {
         if (!node->fatFolder) continue;
         for (const auto& file : node->fatFolder->m_files) {
             std::u16string name = file->GetDisplayName();
             std::u16string time = FatTimeText(file->GetWriteDate(), file->GetWriteTime());
             std::string iso = times.IsoFat(file->GetWriteDate(), file->GetWriteTime());
-            WriteFile(json, {"fat32", name, JoinPath(found.PathOf(*node), name), file->GetFileSize(), time, iso,
-                             file->GetFirstCluster(), 0, {}});
+            entries.Write(json, {"fat32", name, &found.PathOf(*node), file->GetFileSize(), time, iso,
+                                 file->GetFirstCluster(), 0, {}});
         }
     }
     json.EndArray();

@@ -37,8 +37,10 @@ size_t DisplayWidth(std::u16string_view text) {
 }
 
 void AppendPadded(std::string& out, std::u16string_view text, size_t width) {
+    const size_t start = out.size();
     platform::AppendUtf8(out, text);
-    size_t used = DisplayWidth(text);
+    // As many bytes as characters: plain ASCII, a cell each.
+    size_t used = out.size() - start == text.size() ? text.size() : DisplayWidth(text);
     if (used < width) out.append(width - used, ' ');
 }
 

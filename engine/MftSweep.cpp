@@ -1,13 +1,16 @@
 #include "engine/MftSweep.h"
 
 #include "engine/ProgressText.h"
-#include "platform/TextConvert.h"
 #include "engine/ScanContext.h"
 #include "engine/ScanHost.h"
 #include "ntfs/AttrBase.h"
 #include "ntfs/FileRecord.h"
+#include "ntfs/MftReadAhead.h"
 #include "ntfs/NTFSVolume.h"
+#include "platform/LittleEndian.h"
+#include "platform/TextConvert.h"
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -22,10 +25,25 @@ struct NamelessFile {
     uint16_t sequence = 0;
 };
 
-void SweepRecord(ScanContext& context, CFileRecord& record, uint64_t number, std::vector<NamelessFile>& nameless) {
+// True for a record in use that is a file or an extension record: the sweep
+// passes over those, and their header says so before any repair (the fields
+// lie ahead of the first sector's update-sequence slot).
+bool InUseAndNotFolder(std::span<const uint8_t> bytes) {
+    const platform::LeBytes header(bytes);
+    if (!header.Has(0, 0x28) || header.U32(0) != CFileRecord::kSignature) return false;
+    const uint16_t flags = header.U16(0x16);
+    return (flags & CFileRecord::kFlagInUse) != 0 &&
+           ((flags & CFileRecord::kFlagDirectory) == 0 || header.U64(0x20) != 0);
+}
+
+// `bytes` is the record as read ahead, or empty when it must be read now.
+void SweepRecord(ScanContext& context, CFileRecord& record, uint64_t number, std::span<const uint8_t> bytes,
+                 std::vector<NamelessFile>& nameless) {
+    if (!bytes.empty() && InUseAndNotFolder(bytes)) return;
+    const bool loaded = bytes.empty() ? record.LoadRecord(number) : record.LoadRecordBytes(bytes, number);
     // Extension records hold attributes of another file, which is found
     // through its own base record.
-    if (!record.LoadRecord(number) || record.BaseReference() != 0) return;
+    if (!loaded || record.BaseReference() != 0) return;
     // Files still in use are not what we look for; folders are kept whatever
     // their state, since they carry the paths of the deleted files below them.
     bool inUse = record.IsInUse();
@@ -45,7 +63,7 @@ void SweepRecord(ScanContext& context, CFileRecord& record, uint64_t number, std
         nameless.push_back({std::move(item), record.SequenceNumber()});
         return;
     }
-    std::array<char16_t, CFileRecord::kNameBufferLength> nameBuffer{};
+    std::array<char16_t, CFileRecord::kNameBufferLength> nameBuffer;  // filled by FirstLongName
     uint32_t length = record.FirstLongName(nameBuffer);
     if (length == 0) return;
     std::u16string name(nameBuffer.data(), length);
@@ -93,7 +111,14 @@ void SweepMft(ScanContext& context, ScanHost& host, CNTFSVolume& volume) {
     CFileRecord sweepRecord(volume);
     sweepRecord.m_attrMask = CFileRecord::kMaskSweep;
 
+    // Room for a deleted file per record, capped: only the pages the list
+    // fills are ever touched, and growing it would copy it and touch twice
+    // as many.
+    constexpr uint64_t kMostReserved = 1 << 20;
+    context.deletedFiles.reserve(context.deletedFiles.size() +
+                                 static_cast<size_t>(std::min(count - std::min(count, kFirstUserRecord), kMostReserved)));
     std::vector<NamelessFile> nameless;
+    MftReadAhead readAhead(volume, kFirstUserRecord, count);
     uint32_t lastPerMille = 0;
     for (uint64_t i = kFirstUserRecord; i < count; ++i) {
         if (host.StopRequested()) break;
@@ -103,7 +128,7 @@ void SweepMft(ScanContext& context, ScanHost& host, CNTFSVolume& volume) {
             host.SetPercentText(FormatPercent1(perMille / 10.0));
             host.SetProgressPosition(i + 1);
         }
-        SweepRecord(context, sweepRecord, i, nameless);
+        SweepRecord(context, sweepRecord, i, readAhead.Record(i), nameless);
     }
     ListNamelessFiles(context, volume, nameless);
 

@@ -9,7 +9,6 @@ CAttrBase::CAttrBase(platform::LeBytes attribute, CFileRecord& owner)
       m_clusterSize(owner.Volume().m_clusterSize),
       m_indexBlockSize(owner.Volume().m_indexBlockSize),
       m_source(owner.Volume().Source().get()),
-      m_totalClusters(owner.Volume().TotalClusters()),
       m_fileRecord(&owner) {}
 
 bool CAttrBase::HeaderFits(const platform::LeBytes& attribute) {

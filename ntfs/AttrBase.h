@@ -2,6 +2,7 @@
 // The common part of every attribute of a file record: its header inside the
 // record buffer and the volume geometry it needs to read its data, copied at
 // creation so that reads do not go back to the volume object.
+#include "ntfs/AttrRecycler.h"
 #include "platform/LittleEndian.h"
 
 #include <cstddef>
@@ -12,6 +13,8 @@ namespace platform {
 class RawSource;
 }
 class CFileRecord;
+class CAttr_FileName;
+class CAttr_StdInfo;
 
 class CAttrBase {
 public:
@@ -27,6 +30,9 @@ public:
     virtual ~CAttrBase() = default;
     CAttrBase(const CAttrBase&) = delete;
     CAttrBase& operator=(const CAttrBase&) = delete;
+    // Attribute objects live in per-thread recycled storage (AttrRecycler.h).
+    static void* operator new(std::size_t size) { return attr_recycler::Allocate(size); }
+    static void operator delete(void* block, std::size_t size) { attr_recycler::Release(block, size); }
 
     // 1 when the data can be read: always for resident attributes, the result
     // of decoding the runs for non-resident ones.
@@ -36,6 +42,11 @@ public:
     // Copies up to buffer.size() bytes of data from `offset`; `got` receives
     // the bytes copied. False past the end of the data or on a short read.
     virtual bool ReadBytes(uint64_t offset, std::span<uint8_t> buffer, size_t& got) = 0;
+    // This attribute as its own kind, or null: asked several times a record
+    // by the sweep, where dynamic_cast through the file name's two bases
+    // costs string compares.
+    virtual const CAttr_FileName* AsFileName() const { return nullptr; }
+    virtual const CAttr_StdInfo* AsStdInfo() const { return nullptr; }
 
     uint32_t Type() const { return m_header.U32(0x00); }
     bool IsNonResident() const { return m_header.U8(0x08) != 0; }
@@ -57,6 +68,5 @@ protected:
     uint32_t m_clusterSize;
     uint32_t m_indexBlockSize;
     const platform::RawSource* m_source;  // the volume's source, borrowed
-    uint64_t m_totalClusters;
     CFileRecord* m_fileRecord;
 };

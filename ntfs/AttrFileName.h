@@ -5,6 +5,7 @@
 
 class CAttr_FileName : public CAttrResident, public CFileName {
 public:
+    const CAttr_FileName* AsFileName() const override { return this; }
     CAttr_FileName(platform::LeBytes attribute, CFileRecord& owner)
         : CAttrResident(attribute, owner), CFileName(Body()) {}
 };

@@ -1,5 +1,7 @@
 #include "ntfs/AttrNonResident.h"
 
+#include "ntfs/FileRecord.h"
+#include "ntfs/NTFSVolume.h"
 #include "platform/RawSource.h"
 
 #include <algorithm>
@@ -11,7 +13,7 @@ uint64_t RunListOffset(const platform::LeBytes& attribute) { return attribute.U1
 }  // namespace
 
 CAttrNonResident::CAttrNonResident(platform::LeBytes attribute, CFileRecord& owner)
-    : CAttrBase(attribute, owner) {
+    : CAttrBase(attribute, owner), m_totalClusters(owner.Volume().TotalClusters()) {
     const uint64_t runOffset = RunListOffset(m_header);
     const platform::LeBytes runs = m_header.Sub(runOffset, m_header.Size() - std::min(runOffset, m_header.Size()));
     m_runsValid = m_clusterSize != 0 && ParseDataRuns(runs, VcnCount(), m_runs) ? 1 : 0;

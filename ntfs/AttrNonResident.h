@@ -33,6 +33,9 @@ public:
 protected:
     CSList<tagDataRun_Entry> m_runs;
     uint32_t m_runsValid = 0;
+    // Asked here rather than for every attribute: it costs two divisions,
+    // and a sweep builds attributes by the hundred thousand.
+    uint64_t m_totalClusters;
 
 private:
     bool ReadClusters(uint64_t lcn, uint64_t count, std::span<uint8_t> buffer) const;

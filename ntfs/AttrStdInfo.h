@@ -4,6 +4,7 @@
 
 class CAttr_StdInfo : public CAttrResident {
 public:
+    const CAttr_StdInfo* AsStdInfo() const override { return this; }
     static constexpr uint64_t kMinBodySize = 0x24;  // through the file-attribute flags
     static constexpr uint32_t kFlagCompressed = 0x0800;
     static constexpr uint32_t kFlagEncrypted = 0x4000;

@@ -1,6 +1,8 @@
 #include "ntfs/FileName.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 
 CFileName::CFileName(platform::LeBytes body)
     : m_nameBody(BodyFits(body) ? body : platform::LeBytes()), m_nameLength(m_nameBody.U8(0x40)) {}
@@ -11,7 +13,13 @@ bool CFileName::BodyFits(const platform::LeBytes& body) {
 
 uint32_t CFileName::CopyName(std::span<char16_t> buffer) const {
     const uint32_t count = std::min<uint32_t>(m_nameLength, static_cast<uint32_t>(buffer.size()));
-    for (uint32_t i = 0; i < count; ++i) buffer[i] = static_cast<char16_t>(m_nameBody.U16(kNameOffset + 2 * i));
+    if (count == 0) return 0;
+    // The constructor checked that the whole name lies in the body.
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(buffer.data(), m_nameBody.Data() + kNameOffset, size_t{count} * 2);
+    } else {
+        for (uint32_t i = 0; i < count; ++i) buffer[i] = static_cast<char16_t>(m_nameBody.U16(kNameOffset + 2 * i));
+    }
     return count;
 }
 

@@ -16,6 +16,9 @@ constexpr size_t kFileNameList = 2;
 constexpr size_t kDataList = 7;
 constexpr uint64_t kAttributeHeaderSize = 0x10;
 
+const CAttr_FileName* AsFileName(const CAttrBase* attribute) { return attribute ? attribute->AsFileName() : nullptr; }
+const CAttr_StdInfo* AsStdInfo(const CAttrBase* attribute) { return attribute ? attribute->AsStdInfo() : nullptr; }
+
 }  // namespace
 
 CFileRecord::CFileRecord(CNTFSVolume& volume) : m_volume(&volume) {}
@@ -108,7 +111,7 @@ uint16_t CFileRecord::SequenceNumber() const {
 }
 
 bool CFileRecord::IsEncrypted() const {
-    const auto* info = dynamic_cast<const CAttr_StdInfo*>(m_attrLists[kStdInfoList].Front());
+    const auto* info = AsStdInfo(m_attrLists[kStdInfoList].Front());
     if (info && (info->FileAttributes() & CAttr_StdInfo::kFlagEncrypted) != 0) return true;
     for (const auto& attribute : m_attrLists[kDataList].Elements())
         if (attribute->AttributeNameLength() == 0 && attribute->IsEncrypted()) return true;
@@ -121,7 +124,7 @@ std::span<const uint8_t> CFileRecord::Bytes() const {
 
 uint32_t CFileRecord::FirstLongName(std::span<char16_t> buffer) const {
     for (const auto& attribute : m_attrLists[kFileNameList].Elements()) {
-        const auto* name = dynamic_cast<const CAttr_FileName*>(attribute.get());
+        const auto* name = attribute->AsFileName();
         if (!name || !name->HasBody() || name->NameLength() == 0 || name->NameSpace() == CFileName::kDos)
             continue;
         if (buffer.size() <= name->NameLength()) return 0;
@@ -138,17 +141,17 @@ std::u16string CFileRecord::FirstLongName() const {
 }
 
 uint64_t CFileRecord::NameFileSize() const {
-    const auto* name = dynamic_cast<const CAttr_FileName*>(m_attrLists[kFileNameList].Front());
+    const auto* name = AsFileName(m_attrLists[kFileNameList].Front());
     return name ? name->RealSize() : 0;
 }
 
 uint64_t CFileRecord::ParentReference() const {
-    const auto* name = dynamic_cast<const CAttr_FileName*>(m_attrLists[kFileNameList].Front());
+    const auto* name = AsFileName(m_attrLists[kFileNameList].Front());
     return name ? name->ParentReference() : 0;
 }
 
 uint64_t CFileRecord::ModifiedTimeLocal() const {
-    const auto* info = dynamic_cast<const CAttr_StdInfo*>(m_attrLists[kStdInfoList].Front());
+    const auto* info = AsStdInfo(m_attrLists[kStdInfoList].Front());
     return info ? platform::FileTimeToLocalFileTime(info->ModifiedTime()) : 0;
 }
 

@@ -83,7 +83,7 @@ RawSource::~RawSource() { ::close(m_fd); }
 
 bool RawSource::ReadAt(uint64_t offset, void* buffer, size_t length) const {
     if (offset > m_window.length || length > m_window.length - offset) {
-        m_lastError = EIO;  // as a short read at the end of the source
+        SetLastError(EIO);  // as a short read at the end of the source
         return false;
     }
     offset += m_window.start;
@@ -91,17 +91,17 @@ bool RawSource::ReadAt(uint64_t offset, void* buffer, size_t length) const {
     size_t done = 0;
     while (done < length) {
         if (offset + done > static_cast<uint64_t>(INT64_MAX)) {
-            m_lastError = EINVAL;
+            SetLastError(EINVAL);
             return false;
         }
         ssize_t got = ::pread(m_fd, out + done, length - done, static_cast<off_t>(offset + done));
         if (got < 0) {
             if (errno == EINTR) continue;
-            m_lastError = errno;
+            SetLastError(errno);
             return false;
         }
         if (got == 0) {  // end of the source
-            m_lastError = EIO;
+            SetLastError(EIO);
             return false;
         }
         done += static_cast<size_t>(got);
@@ -112,14 +112,14 @@ bool RawSource::ReadAt(uint64_t offset, void* buffer, size_t length) const {
 bool RawSource::QuerySourceSize(uint64_t& bytes) const {
     if (m_isBlockDevice) {
         if (::ioctl(m_fd, BLKGETSIZE64, &bytes) != 0) {
-            m_lastError = errno;
+            SetLastError(errno);
             return false;
         }
         return true;
     }
     struct stat info {};
     if (::fstat(m_fd, &info) != 0) {
-        m_lastError = errno;
+        SetLastError(errno);
         return false;
     }
     bytes = static_cast<uint64_t>(info.st_size);
@@ -132,7 +132,7 @@ bool RawSource::QueryGeometry(Geometry& geometry) const {
     if (m_isBlockDevice) {
         int sectorSize = 0;
         if (::ioctl(m_fd, BLKSSZGET, &sectorSize) != 0 || sectorSize <= 0) {
-            m_lastError = errno;
+            SetLastError(errno);
             return false;
         }
         geometry.sectorSize = static_cast<uint32_t>(sectorSize);

@@ -4,6 +4,7 @@
 // so no file pointer is shared between readers and nothing can ever be
 // written through this object; offsets count from the window's start and a
 // read never leaves the window.
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -55,14 +56,14 @@ public:
     bool IsBlockDevice() const { return m_isBlockDevice; }
     // Byte offset of the window in the device or image.
     uint64_t WindowStart() const { return m_window.start; }
-    int LastError() const { return m_lastError; }
+    int LastError() const { return m_lastError.load(std::memory_order_relaxed); }
     // The open descriptor, for probes that read through it (never written).
     int Descriptor() const { return m_fd; }
 
 protected:
     // Takes over an open descriptor.
     RawSource(int fd, std::string path, uint32_t sectorSize, bool isBlockDevice);
-    void SetLastError(int error) const { m_lastError = error; }
+    void SetLastError(int error) const { m_lastError.store(error, std::memory_order_relaxed); }
 
 private:
     // Bytes of the whole device or image; false when the kernel would not tell.
@@ -73,7 +74,8 @@ private:
     uint32_t m_configuredSectorSize;
     bool m_isBlockDevice;
     SourceWindow m_window;  // length already cut to the source's end
-    mutable int m_lastError = 0;
+    // Reads may come from two threads at once (a read-ahead beside its user).
+    mutable std::atomic<int> m_lastError = 0;
 };
 
 // Reason text for an errno value met while opening `path`.

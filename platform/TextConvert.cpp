@@ -33,40 +33,54 @@ std::string ToUtf8(std::u16string_view text) {
     return out;
 }
 
-void AppendUtf8(std::string& out, std::u16string_view text) {
-    // Encoded straight into the string's own storage, sized exactly first:
-    // listings convert hundreds of thousands of names.
-    size_t bytes = 0;
-    for (char16_t unit : text) bytes += unit < 0x80 ? 1 : unit < 0x800 ? 2 : 3;
-    const size_t start = out.size();
-    out.resize(start + bytes);
-    auto* p = reinterpret_cast<unsigned char*>(out.data() + start);
-    for (size_t i = 0; i < text.size(); ++i) {
-        uint32_t c = text[i];
-        if (c < 0x80) {
-            *p++ = static_cast<unsigned char>(c);
-            continue;
-        }
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] <= 0xDFFF) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-            ++i;
-        } else if (c >= 0xD800 && c <= 0xDFFF) {
-            c = kReplacement;
-        }
-        if (c < 0x800) {
-            *p++ = static_cast<unsigned char>(0xC0 | (c >> 6));
-        } else if (c < 0x10000) {
-            *p++ = static_cast<unsigned char>(0xE0 | (c >> 12));
-            *p++ = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
-        } else {
-            *p++ = static_cast<unsigned char>(0xF0 | (c >> 18));
-            *p++ = static_cast<unsigned char>(0x80 | ((c >> 12) & 0x3F));
-            *p++ = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
-        }
-        *p++ = static_cast<unsigned char>(0x80 | (c & 0x3F));
+char* PutUtf8(std::u16string_view text, size_t& i, char* out) {
+    auto* p = reinterpret_cast<unsigned char*>(out);
+    uint32_t c = text[i++];
+    if (c < 0x80) {
+        *p++ = static_cast<unsigned char>(c);
+        return reinterpret_cast<char*>(p);
     }
-    out.resize(static_cast<size_t>(reinterpret_cast<char*>(p) - out.data()));
+    if (c >= 0xD800 && c <= 0xDBFF && i < text.size() && text[i] >= 0xDC00 && text[i] <= 0xDFFF) {
+        c = 0x10000 + ((c - 0xD800) << 10) + (text[i] - 0xDC00);
+        ++i;
+    } else if (c >= 0xD800 && c <= 0xDFFF) {
+        c = kReplacement;
+    }
+    if (c < 0x800) {
+        *p++ = static_cast<unsigned char>(0xC0 | (c >> 6));
+    } else if (c < 0x10000) {
+        *p++ = static_cast<unsigned char>(0xE0 | (c >> 12));
+        *p++ = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
+    } else {
+        *p++ = static_cast<unsigned char>(0xF0 | (c >> 18));
+        *p++ = static_cast<unsigned char>(0x80 | ((c >> 12) & 0x3F));
+        *p++ = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
+    }
+    *p++ = static_cast<unsigned char>(0x80 | (c & 0x3F));
+    return reinterpret_cast<char*>(p);
+}
+
+void AppendUtf8(std::string& out, std::u16string_view text) {
+    // Listings convert hundreds of thousands of names: a short one is
+    // encoded on the stack and appended in one piece, a long one straight
+    // into the string's storage, sized for the worst case first.
+    constexpr size_t kShort = 128;
+    char shortText[kShort * 3];
+    const bool isShort = text.size() <= kShort;
+    const size_t start = out.size();
+    if (!isShort) out.resize(start + text.size() * 3);
+    char* const begin = isShort ? shortText : out.data() + start;
+    char* p = begin;
+    for (size_t i = 0; i < text.size();) {
+        if (text[i] < 0x80)
+            *p++ = static_cast<char>(text[i++]);
+        else
+            p = PutUtf8(text, i, p);
+    }
+    if (isShort)
+        out.append(shortText, static_cast<size_t>(p - shortText));
+    else
+        out.resize(start + static_cast<size_t>(p - begin));
 }
 
 std::u16string FromUtf8(std::string_view text) {

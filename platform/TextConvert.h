@@ -11,6 +11,9 @@ namespace platform {
 
 std::string ToUtf8(std::u16string_view text);          // invalid UTF-16 becomes U+FFFD
 void AppendUtf8(std::string& out, std::u16string_view text);  // the same, appended to `out`
+// Writes the UTF-8 of the character at text[i] (at most 4 bytes; U+FFFD for
+// a lone surrogate) and moves `i` past it: a pair takes two units.
+char* PutUtf8(std::u16string_view text, size_t& i, char* out);
 std::u16string FromUtf8(std::string_view text);        // invalid UTF-8 becomes U+FFFD
 
 // 8-bit text in the configured code page (default CP936) to UTF-16. Bytes that

@@ -10,13 +10,20 @@
 #include "platform/TimeConvert.h"
 #include "results/ResultTree.h"
 
+#include <charconv>
 #include <cstdio>
 
-std::u16string SizeText(uint64_t bytes) {
-    if (bytes <= 1024) return platform::FromUtf8(std::to_string(bytes)) + u"byte";
-    if (bytes <= 1048576) return platform::FromUtf8(std::to_string(bytes >> 10)) + u"KB";
-    return platform::FromUtf8(std::to_string(bytes >> 20)) + u"M";
+std::string SizeTextUtf8(uint64_t bytes) {
+    // Short enough for the string's own storage: listings make one per file.
+    char text[32];
+    const char* unit = bytes <= 1024 ? "byte" : bytes <= 1048576 ? "KB" : "M";
+    const uint64_t amount = bytes <= 1024 ? bytes : bytes <= 1048576 ? bytes >> 10 : bytes >> 20;
+    char* end = std::to_chars(text, text + 20, amount).ptr;
+    while (*unit) *end++ = *unit++;
+    return std::string(text, end);
 }
+
+std::u16string SizeText(uint64_t bytes) { return platform::FromUtf8(SizeTextUtf8(bytes)); }
 
 namespace {
 

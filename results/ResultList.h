@@ -28,6 +28,7 @@ struct ListRow {
 
 // "%I64ubyte" up to 1024, "%I64uKB" up to 1048576, "%I64uM" above.
 std::u16string SizeText(uint64_t bytes);
+std::string SizeTextUtf8(uint64_t bytes);  // the same in UTF-8
 // "%04d-%02d-%02d  %02d:%02d" of a local FILETIME; empty when its high half is 0.
 std::u16string FileTimeText(uint64_t localFileTime);
 // The same for a FAT write date and time, printed as stored.
