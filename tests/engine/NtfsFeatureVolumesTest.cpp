@@ -6,10 +6,10 @@
 #include "engine/MftSweep.h"
 #include "engine/ScanContext.h"
 #include "ntfs/NTFSVolume.h"
-#include "platform/LittleEndian.h"
 #include "platform/TextConvert.h"
 #include "tests/engine/RecordingHost.h"
 #include "tests/engine/StorePath.h"
+#include "tests/support/EncryptedVolume.h"
 #include "tests/support/Sha256.h"
 #include "tests/support/TestVolumes.h"
 
@@ -139,30 +139,14 @@ TEST(NtfsFeatureVolumes, FileWithoutAnyNameLeftIsAnOrphanNamedAfterItsRecord) {
 }
 
 TEST(NtfsFeatureVolumes, EncryptedFilesAreListedButNeverWrittenAsCiphertext) {
-    if (!VolumeExists("ntfs-compressed")) GTEST_SKIP();
-    const auto manifest = LoadManifest("ntfs-compressed");
-    const auto entry = std::ranges::find_if(manifest, [](const auto& e) { return e.path == "/Compressed/random.bin"; });
-    ASSERT_NE(entry, manifest.end());
-    const uint64_t record = std::stoull(entry->location);
-
-    // Mark the file encrypted in its standard information, as EFS would.
-    std::string copy = ImageCopy("ntfs-compressed");
-    std::vector<uint8_t> bytes = ReadAll(copy);
-    const platform::LeBytes boot(bytes);
-    const uint64_t mftOffset = boot.U64(0x30) * boot.U16(0x0B) * boot.U8(0x0D);
-    const uint64_t at = mftOffset + record * 1024;
-    const platform::LeBytes raw(bytes.data() + at, 1024);
-    ASSERT_EQ(raw.U32(0), 0x454C4946u);
-    const uint64_t stdInfo = raw.U16(0x14);
-    ASSERT_EQ(raw.U32(stdInfo), 0x10u);
-    bytes[at + stdInfo + raw.U16(stdInfo + 0x14) + 0x21] |= 0x40;  // flag 0x4000
-    WriteAll(copy, bytes);
-
-    Sweep sweep(copy);
+    auto encrypted = testing_support::MakeEncryptedVolume();
+    if (!encrypted) GTEST_SKIP();
+    const uint64_t record = encrypted->record;
+    Sweep sweep(encrypted->image);
     const DeletedFileItem* item = sweep.ByRecord(record);
     ASSERT_NE(item, nullptr);
     EXPECT_TRUE(item->encrypted);
-    EXPECT_EQ(StorePath(sweep.context, *item), entry->path);
+    EXPECT_EQ(StorePath(sweep.context, *item), encrypted->path);
     std::string target = testing_support::MakeTempFolder("encrypted") + "/random.bin";
     SaveResult saved = RecoverMftFile(*sweep.context.recordReader, record, platform::FromUtf8(target));
     EXPECT_FALSE(saved.ok);
