@@ -6,6 +6,7 @@
 #include "tests/toolkit/screenshots/Scenes.h"
 #include "tests/ui/OpenWindow.h"
 #include "tests/ui/WindowTestSupport.h"
+#include "toolkit/KitFonts.h"
 #include "ui/AboutDialog.h"
 #include "ui/PreviewContent.h"
 #include "ui/RecoveryProgressDialog.h"
@@ -14,6 +15,7 @@
 #include <QDir>
 #include <QHelpEvent>
 #include <QPainter>
+#include <QToolTip>
 #include <QTest>
 
 #include <functional>
@@ -71,6 +73,7 @@ QImage RenderEncryptedRow() {
     open->ClickRow("text.txt");
     const QModelIndex row = open->Row(QString::fromStdString(volume->path).section('/', -1));
     const QPoint at = open->list->visualRect(row).center();
+    QToolTip::setFont(KitFonts::ListFont());  // as the program's application object sets it
     QHelpEvent hover(QEvent::ToolTip, at, open->list->viewport()->mapToGlobal(at));
     QApplication::sendEvent(open->list->viewport(), &hover);
     QTest::qWait(300);
