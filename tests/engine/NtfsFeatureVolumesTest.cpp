@@ -1,15 +1,15 @@
 // Deleted files that need more than the plain record: files that ntfs-3g
-// compressed, and a fragmented file whose name record was cleared on
-// deletion. Each must come back byte-identical, at its path where one is
+// compressed or encrypted, and a fragmented file whose name record was
+// cleared on deletion. Each must come back byte-identical, at its path where one is
 // left; The Sleuth Kit's tsk_recover must agree on the compressed ones.
 #include "catalog/MftDelFile.h"
 #include "engine/MftSweep.h"
 #include "engine/ScanContext.h"
 #include "ntfs/NTFSVolume.h"
+#include "platform/LittleEndian.h"
 #include "platform/TextConvert.h"
 #include "tests/engine/RecordingHost.h"
 #include "tests/engine/StorePath.h"
-#include "tests/support/EncryptedVolume.h"
 #include "tests/support/Sha256.h"
 #include "tests/support/TestVolumes.h"
 
@@ -139,14 +139,30 @@ TEST(NtfsFeatureVolumes, FileWithoutAnyNameLeftIsAnOrphanNamedAfterItsRecord) {
 }
 
 TEST(NtfsFeatureVolumes, EncryptedFilesAreListedButNeverWrittenAsCiphertext) {
-    auto encrypted = testing_support::MakeEncryptedVolume();
-    if (!encrypted) GTEST_SKIP();
-    const uint64_t record = encrypted->record;
-    Sweep sweep(encrypted->image);
+    if (!VolumeExists("ntfs-compressed")) GTEST_SKIP();
+    const auto manifest = LoadManifest("ntfs-compressed");
+    const auto entry = std::ranges::find_if(manifest, [](const auto& e) { return e.path == "/Compressed/random.bin"; });
+    ASSERT_NE(entry, manifest.end());
+    const uint64_t record = std::stoull(entry->location);
+
+    // Mark the file encrypted in its standard information, as EFS would.
+    std::string copy = ImageCopy("ntfs-compressed");
+    std::vector<uint8_t> bytes = ReadAll(copy);
+    const platform::LeBytes boot(bytes);
+    const uint64_t mftOffset = boot.U64(0x30) * boot.U16(0x0B) * boot.U8(0x0D);
+    const uint64_t at = mftOffset + record * 1024;
+    const platform::LeBytes raw(bytes.data() + at, 1024);
+    ASSERT_EQ(raw.U32(0), 0x454C4946u);
+    const uint64_t stdInfo = raw.U16(0x14);
+    ASSERT_EQ(raw.U32(stdInfo), 0x10u);
+    bytes[at + stdInfo + raw.U16(stdInfo + 0x14) + 0x21] |= 0x40;  // flag 0x4000
+    WriteAll(copy, bytes);
+
+    Sweep sweep(copy);
     const DeletedFileItem* item = sweep.ByRecord(record);
     ASSERT_NE(item, nullptr);
     EXPECT_TRUE(item->encrypted);
-    EXPECT_EQ(StorePath(sweep.context, *item), encrypted->path);
+    EXPECT_EQ(StorePath(sweep.context, *item), entry->path);
     std::string target = testing_support::MakeTempFolder("encrypted") + "/random.bin";
     SaveResult saved = RecoverMftFile(*sweep.context.recordReader, record, platform::FromUtf8(target));
     EXPECT_FALSE(saved.ok);
@@ -154,6 +170,32 @@ TEST(NtfsFeatureVolumes, EncryptedFilesAreListedButNeverWrittenAsCiphertext) {
     EXPECT_FALSE(std::filesystem::exists(target));
     std::vector<uint8_t> head;
     EXPECT_FALSE(ReadMftFileHead(*sweep.context.recordReader, record, head));
+}
+
+TEST(NtfsFeatureVolumes, FilesEncryptedWithEfsAreListedAsSuchAndOnlyThePlainOnesWritten) {
+    if (!VolumeExists("ntfs-encrypted")) GTEST_SKIP();
+    Sweep sweep(VolumePath("ntfs-encrypted"));
+    size_t encrypted = 0;
+    for (const auto& entry : LoadManifest("ntfs-encrypted")) {
+        if (entry.state != "deleted") continue;
+        const DeletedFileItem* item = sweep.ByRecord(std::stoull(entry.location));
+        ASSERT_NE(item, nullptr) << entry.path << " is not listed";
+        EXPECT_EQ(StorePath(sweep.context, *item), entry.path);
+        EXPECT_EQ(item->size, entry.size) << entry.path;
+        // The generator encrypts only the files under /Secret whose data is random.
+        const bool expected = entry.path == "/Secret/cipher.bin" || entry.path == "/Secret/short.txt";
+        EXPECT_EQ(item->encrypted, expected) << entry.path;
+        if (!expected) {
+            ExpectRecovered(*sweep.context.recordReader, item->recordNumber, entry);
+            continue;
+        }
+        ++encrypted;
+        std::string target = testing_support::MakeTempFolder("efs") + "/file";
+        SaveResult saved = RecoverMftFile(*sweep.context.recordReader, item->recordNumber, platform::FromUtf8(target));
+        EXPECT_FALSE(saved.ok) << entry.path;
+        EXPECT_FALSE(std::filesystem::exists(target)) << entry.path;
+    }
+    EXPECT_EQ(encrypted, 2u);
 }
 
 }  // namespace

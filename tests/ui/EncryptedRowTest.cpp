@@ -1,7 +1,6 @@
-// An encrypted NTFS file in the results window: listed, greyed with the
-// reason as its tooltip, and a recovery of it says why nothing was written.
+// Files encrypted with EFS in the results window: listed, greyed with the
+// reason as their tooltip, and a recovery of them says why nothing was written.
 #include "tests/e2e/CliRunner.h"
-#include "tests/support/EncryptedVolume.h"
 #include "tests/ui/OpenWindow.h"
 #include "tests/ui/UiTestSupport.h"
 #include "tests/ui/WindowTestSupport.h"
@@ -13,27 +12,20 @@
 
 namespace {
 
-const QStringList kFolder{"删除的文件", "Compressed"};
+const QStringList kFolder{"删除的文件", "Secret"};
+const QStringList kEncrypted{"cipher.bin", "short.txt"};
 
-struct EncryptedWindow {
-    std::optional<testing_support::EncryptedVolume> volume = testing_support::MakeEncryptedVolume();
-    std::unique_ptr<OpenWindow> open = volume ? OpenScanned(ScanImage(volume->image, 1, u'D', false)) : nullptr;
-    QString name = volume ? QString::fromStdString(volume->path).section('/', -1) : QString();
-};
-
-TEST(EncryptedRow, IsGreyedWithTheReasonWhileTheOthersLookAsBefore) {
-    EncryptedWindow encrypted;
-    if (!encrypted.open) GTEST_SKIP();
-    OpenWindow& open = *encrypted.open;
-    open.ClickNode(kFolder);
-    QStringList rows = open.Rows();
-    ASSERT_TRUE(rows.contains(encrypted.name)) << rows.join(',').toStdString();
-    ASSERT_GT(rows.size(), 1);
+TEST(EncryptedRow, IsGreyedWithTheReasonWhileThePlainOnesLookAsBefore) {
+    auto open = Open("ntfs-encrypted", 1);
+    if (!open) GTEST_SKIP();
+    open->ClickNode(kFolder);
+    const QStringList rows = open->Rows();
+    ASSERT_EQ(rows, (QStringList{"plain.txt", "cipher.bin", "short.txt"}));
     for (const QString& name : rows) {
-        const QModelIndex row = open.Row(name);
-        for (int column = 0; column < open.list->model()->columnCount(); ++column) {
+        const QModelIndex row = open->Row(name);
+        for (int column = 0; column < open->list->model()->columnCount(); ++column) {
             const QModelIndex cell = row.siblingAtColumn(column);
-            if (name == encrypted.name) {
+            if (kEncrypted.contains(name)) {
                 EXPECT_EQ(cell.data(Qt::ToolTipRole).toString(), "文件已加密,无法恢复") << column;
                 EXPECT_EQ(cell.data(Qt::ForegroundRole).value<QBrush>().color(), QColor(Qt::gray)) << column;
             } else {
@@ -44,33 +36,49 @@ TEST(EncryptedRow, IsGreyedWithTheReasonWhileTheOthersLookAsBefore) {
     }
 }
 
-TEST(EncryptedRow, RecoveringOnlyItSaysWhyNothingWasWritten) {
-    EncryptedWindow encrypted;
-    if (!encrypted.open) GTEST_SKIP();
-    OpenWindow& open = *encrypted.open;
-    open.ClickNode(kFolder);
-    const QModelIndex row = open.Row(encrypted.name);
-    QTest::mouseClick(open.list->viewport(), Qt::LeftButton, {}, open.list->CheckBoxRect(row).center());
-    ASSERT_EQ(row.data(Qt::CheckStateRole).value<Qt::CheckState>(), Qt::Checked);
+TEST(EncryptedRow, RecoveringOnlyEncryptedFilesSaysWhyNothingWasWritten) {
+    auto open = Open("ntfs-encrypted", 1);
+    if (!open) GTEST_SKIP();
+    open->ClickNode(kFolder);
+    for (const QString& name : kEncrypted) {
+        const QModelIndex row = open->Row(name);
+        QTest::mouseClick(open->list->viewport(), Qt::LeftButton, {}, open->list->CheckBoxRect(row).center());
+        ASSERT_EQ(row.data(Qt::CheckStateRole).value<Qt::CheckState>(), Qt::Checked) << name.toStdString();
+    }
 
     const std::string folder = testing_support::MakeTempFolder("encrypted-window");
     {
         ScriptedUser user(QString::fromStdString(folder));
-        open.window->OnStartRecovery();
-        const QString path = QString::fromStdString(folder + "/D盘恢复的文件/删除的文件" + encrypted.volume->path);
-        EXPECT_EQ(user.messages, QStringList{"已恢复0个文件,共1个。\n\n以下1项未能恢复:\n" + path + ": 文件已加密,无法恢复"});
+        open->window->OnStartRecovery();
+        const QString secret = QString::fromStdString(folder + "/D盘恢复的文件/删除的文件/Secret/");
+        EXPECT_EQ(user.messages, QStringList{"已恢复0个文件,共2个。\n\n以下2项未能恢复:\n" + secret +
+                                             "cipher.bin: 文件已加密,无法恢复\n" + secret + "short.txt: 文件已加密,无法恢复"});
     }
     EXPECT_TRUE(HashTree(folder).empty()) << "no file is written";
 
-    // Saving the row alone is refused before a file name is asked for.
-    open.ClickRow(encrypted.name);
+    // Saving one alone is refused before a file name is asked for.
+    open->ClickRow("cipher.bin");
     {
         ScriptedUser user(QString::fromStdString(folder + "/one.bin"));
-        open.window->findChild<QMenu*>("listMenu")->actions().front()->trigger();
+        open->window->findChild<QMenu*>("listMenu")->actions().front()->trigger();
         EXPECT_TRUE(user.proposals.isEmpty());
         EXPECT_EQ(user.messages, QStringList{"无法保存此文件:文件已加密,无法恢复"});
     }
     EXPECT_TRUE(HashTree(folder).empty());
+
+    // A plain file ticked with them is written, and the summary still names them.
+    QTest::mouseClick(open->list->viewport(), Qt::LeftButton, {}, open->list->CheckBoxRect(open->Row("plain.txt")).center());
+    const std::string mixed = testing_support::MakeTempFolder("encrypted-mixed");
+    {
+        ScriptedUser user(QString::fromStdString(mixed));
+        open->window->OnStartRecovery();
+        ASSERT_EQ(user.messages.size(), 1);
+        EXPECT_TRUE(user.messages[0].startsWith("已恢复1个文件,共3个。")) << user.messages[0].toStdString();
+    }
+    auto written = HashTree(mixed);
+    ASSERT_EQ(written.size(), 1u);
+    EXPECT_EQ(written[0].first, "D盘恢复的文件/删除的文件/Secret/plain.txt");
+    EXPECT_EQ(written[0].second, Manifest("ntfs-encrypted").at("/Secret/plain.txt"));
 }
 
 }  // namespace

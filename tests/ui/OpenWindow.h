@@ -52,11 +52,10 @@ struct OpenWindow {
     QString TabCaption() const { return tabs->count() == 1 ? tabs->tabText(0) : QString("%1 tabs").arg(tabs->count()); }
 };
 
-// The results window over `scanned`; null when there is nothing to show.
-inline std::unique_ptr<OpenWindow> OpenScanned(std::unique_ptr<ScannedVolume> scanned) {
-    if (!scanned) return nullptr;
+inline std::unique_ptr<OpenWindow> Open(const std::string& volume, int mode) {
     auto open = std::make_unique<OpenWindow>();
-    open->scanned = std::move(scanned);
+    open->scanned = ScanTestVolume(volume, mode, u'D', false);
+    if (!open->scanned) return nullptr;
     open->window = std::make_unique<CRuvexDlg>(open->scanned->context, open->scanned->letter);
     open->window->show();
     if (!QTest::qWaitForWindowExposed(open->window.get())) return nullptr;
@@ -64,10 +63,6 @@ inline std::unique_ptr<OpenWindow> OpenScanned(std::unique_ptr<ScannedVolume> sc
     open->list = open->window->findChild<ResultItemView*>("resultList");
     open->tabs = open->window->findChild<PageTabWidget*>("previewTabs");
     return open;
-}
-
-inline std::unique_ptr<OpenWindow> Open(const std::string& volume, int mode) {
-    return OpenScanned(ScanTestVolume(volume, mode, u'D', false));
 }
 
 inline std::map<std::string, std::string> Manifest(const std::string& volume) {

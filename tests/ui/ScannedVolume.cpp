@@ -7,11 +7,7 @@
 
 std::unique_ptr<ScannedVolume> ScanTestVolume(const std::string& name, int mode, char16_t letter, bool withModel) {
     if (!testing_support::VolumeExists(name)) return nullptr;
-    return ScanImage(testing_support::VolumePath(name), mode, letter, withModel);
-}
-
-std::unique_ptr<ScannedVolume> ScanImage(const std::string& path, int mode, char16_t letter, bool withModel) {
-    platform::Drives().Register({letter, path, 0, platform::DriveKind::Image});
+    platform::Drives().Register({letter, testing_support::VolumePath(name), 0, platform::DriveKind::Image});
     auto scanned = std::make_unique<ScannedVolume>();
     scanned->letter = letter;
     scanned->context.recoveryMode = mode;

@@ -19,6 +19,3 @@ struct ScannedVolume {
 // take a new number each time a tree shows them.
 std::unique_ptr<ScannedVolume> ScanTestVolume(const std::string& name, int mode, char16_t letter = u'D',
                                               bool withModel = true);
-// The same for the image at `path` (a private, altered copy).
-std::unique_ptr<ScannedVolume> ScanImage(const std::string& path, int mode, char16_t letter = u'D',
-                                         bool withModel = true);

@@ -1,8 +1,7 @@
 // The scenes of the results window for the screenshot tool: after an NTFS
 // sweep, a FAT32 full scan and a raw full scan, with each preview page, a
-// folder holding an encrypted file, and the recovery's progress dialog and
+// folder holding encrypted files, and the recovery's progress dialog and
 // the About box.
-#include "tests/support/EncryptedVolume.h"
 #include "tests/toolkit/screenshots/Scenes.h"
 #include "tests/ui/OpenWindow.h"
 #include "tests/ui/WindowTestSupport.h"
@@ -58,21 +57,18 @@ std::function<QImage()> WindowShot(const char* volume, int mode, std::function<v
     };
 }
 
-// A folder holding an encrypted file, with the tooltip its row shows under
-// the mouse. A tooltip is a window of its own, so it is painted onto the
-// picture where it stands.
-QImage RenderEncryptedRow() {
-    auto volume = testing_support::MakeEncryptedVolume();
-    if (!volume) return {};
-    auto open = OpenScanned(ScanImage(volume->image, 1, u'D', false));
+// A folder holding encrypted files, with the tooltip of one under the mouse.
+// A tooltip is a window of its own, so it is painted onto the picture where
+// it stands.
+QImage RenderEncryptedRows() {
+    auto open = Open("ntfs-encrypted", 1);
     if (!open) return {};
     open->window->setWindowState(Qt::WindowNoState);
     open->window->resize(1100, 780);
     QTest::qWait(20);
-    open->ClickNode({"删除的文件", "Compressed"});
-    open->ClickRow("text.txt");
-    const QModelIndex row = open->Row(QString::fromStdString(volume->path).section('/', -1));
-    const QPoint at = open->list->visualRect(row).center();
+    open->ClickNode({"删除的文件", "Secret"});
+    open->ClickRow("plain.txt");
+    const QPoint at = open->list->visualRect(open->Row("cipher.bin")).center();
     QToolTip::setFont(KitFonts::ListFont());  // as the program's application object sets it
     QHelpEvent hover(QEvent::ToolTip, at, open->list->viewport()->mapToGlobal(at));
     QApplication::sendEvent(open->list->viewport(), &hover);
@@ -119,7 +115,7 @@ std::vector<Scene> AllScenes() {
                                                        open.window->ShowPreview(PreviewFromBytes(
                                                            u"broken.jpg", {0xFF, 0xD8, 0xFF, 0xE0, 1, 2}));
                                                    })},
-        {"results-encrypted.png", RenderEncryptedRow},
+        {"results-encrypted.png", RenderEncryptedRows},
         {"recovery-progress.png", RenderRecoveryProgress},
         {"about-dialog.png",
          [] {
