@@ -8,6 +8,15 @@
 #   ntfs-encrypted   files EFS-encrypted through ntfs-3g's efs_raw interface
 #                    next to plain ones, deleted
 
+# ntfs_start_mounted NAME SIZE_MIB LABEL SERIAL MOUNT_OPTIONS: starts volume
+# NAME as a fresh NTFS image in $WORK, mounted with the ntfs-3g options given.
+ntfs_start_mounted() {
+  log "building $1"
+  start_volume "$1"
+  ntfs_new "$WORK/$1.img" "$2" "$3" "$4"
+  NTFS_OPTIONS=$5 ntfs_mount "$WORK/$1.img"
+}
+
 # ntfs_put_bytes PATH PYTHON-EXPRESSION: writes the bytes of the expression
 # (with `random` seeded, so runs repeat) to the volume and to the samples.
 ntfs_put_bytes() {
@@ -31,11 +40,7 @@ ntfs_mark_compressed() {
 }
 
 build_ntfs_compressed() {
-  log "building ntfs-compressed"
-  local img=$WORK/ntfs-compressed.img
-  start_volume ntfs-compressed
-  ntfs_new "$img" 16 RUVEX-COMPR 52555645584e4350
-  NTFS_OPTIONS=compression ntfs_mount "$img"
+  ntfs_start_mounted ntfs-compressed 16 RUVEX-COMPR 52555645584e4350 compression
 
   ntfs_dir /Compressed
   ntfs_mark_compressed /Compressed
@@ -127,11 +132,7 @@ ntfs_encrypt() {
 }
 
 build_ntfs_encrypted() {
-  log "building ntfs-encrypted"
-  local img=$WORK/ntfs-encrypted.img
-  start_volume ntfs-encrypted
-  ntfs_new "$img" 8 RUVEX-ENCRYPT 52555645584e4543
-  NTFS_OPTIONS=efs_raw ntfs_mount "$img"
+  ntfs_start_mounted ntfs-encrypted 8 RUVEX-ENCRYPT 52555645584e4543 efs_raw
 
   ntfs_dir /Secret
   ntfs_put_bytes /Secret/keep.txt 'text(40, "keep")'
