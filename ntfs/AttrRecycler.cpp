@@ -31,7 +31,7 @@ public:
         for (std::size_t c = 0; c < kClasses; ++c) {
             while (FreeBlock* block = m_heads[c]) {
                 m_heads[c] = block->next;
-                ::operator delete(block, (c + 1) * kGrain);
+                ::operator delete(block);
             }
         }
     }
@@ -62,11 +62,11 @@ void* Allocate(std::size_t size) {
 void Release(void* block, std::size_t size) {
     const std::size_t sizeClass = ClassOf(size);
     if (!kRecycle || size == 0 || sizeClass >= kClasses) {
-        ::operator delete(block, size);
+        ::operator delete(block);
         return;
     }
     if (t_listsGone) {
-        ::operator delete(block, (sizeClass + 1) * kGrain);
+        ::operator delete(block);
         return;
     }
     auto* freed = static_cast<FreeBlock*>(block);
