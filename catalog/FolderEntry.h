@@ -18,9 +18,6 @@ public:
                  uint64_t parentCluster, const DirEntryBytes& dirEntry, bool inDeletedFolder);
 
     virtual uint64_t GetFirstCluster() const;
-    // The name a tree node takes for this folder. Its display name, except
-    // for lost folders, which are numbered as they are shown.
-    virtual std::u16string TakeDisplayName() { return GetDisplayName(); }
     // Fills the subfolders and files from the volume; true when anything was
     // kept. A deleted folder is read from its first cluster alone and must
     // look like a real directory first.

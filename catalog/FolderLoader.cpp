@@ -162,6 +162,9 @@ bool LostFolderCheck(CatalogContext& context, uint64_t unit, std::span<const uin
     if (context.seenDirClusters.contains(unit)) return true;
     context.seenDirClusters.insert(unit);
     auto folder = std::make_shared<CRawFolder>(context, data, unit);
-    if (folder->LoadChildren()) context.lostFatFolders.push_back(std::move(folder));
+    if (!folder->LoadChildren()) return true;
+    // Numbered in the order the scan meets them, ascending clusters.
+    folder->TakeNumber();
+    context.lostFatFolders.push_back(std::move(folder));
     return true;
 }

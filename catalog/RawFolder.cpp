@@ -22,11 +22,11 @@ std::u16string CRawFolder::GetDisplayName() const {
     return name;
 }
 
-std::u16string CRawFolder::TakeDisplayName() {
+void CRawFolder::TakeNumber() {
+    if (m_number != 0) return;
     int32_t& counter = Context().rawFolderCounter;
     counter = counter == INT32_MAX ? 1 : counter + 1;
     m_number = counter;
-    return GetDisplayName();
 }
 
 bool CRawFolder::LoadChildren() {

@@ -1,6 +1,6 @@
 #include "engine/ExFatScan.h"
 
-#include "engine/ProgressText.h"
+#include "engine/PhaseProgress.h"
 #include "engine/ScanContext.h"
 #include "engine/ScanHost.h"
 #include "exfat/ExFatCatalog.h"
@@ -46,9 +46,8 @@ void EnterExFatResults(ScanContext& context, CExFatCatalog& catalog) {
 CExFatCatalog& ListExFatDeleted(ScanContext& context, ScanHost& host, const CExFatVolume& volume) {
     context.exfatCatalog = std::make_unique<CExFatCatalog>(volume);
     CExFatCatalog& catalog = *context.exfatCatalog;
-    host.SetProgressRange(1);
-    catalog.ListDeleted([&host] { return host.StopRequested(); });
-    host.SetProgressPosition(1);
-    host.SetPercentText(FormatPercent1(100.0));
+    // The bar moves as the walk goes, not only at its end.
+    PhaseProgress progress(host);
+    catalog.ListDeleted(progress.Callback());
     return catalog;
 }

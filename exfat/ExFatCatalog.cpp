@@ -12,20 +12,36 @@ uint32_t CExFatCatalog::AddFolder(uint32_t parentId, std::u16string name, bool d
     return static_cast<uint32_t>(m_folders.size());
 }
 
-void CExFatCatalog::ListDeleted(const std::function<bool()>& stop) {
+void CExFatCatalog::ListDeleted(const LoadProgress& progress) {
     for (uint32_t cluster : m_volume.RootClusters()) m_seenDirClusters.insert(cluster);
+    m_walkDone = 0;
+    const size_t firstChild = m_pending.size();
     ListEntries(m_volume.RootDirectory(), kRootId, false, 0);
-    Drain(stop);
+    ShareOut(firstChild, kWalkTotal);
+    Drain(progress);
+    if (m_pending.empty() && progress) progress(m_walkDone, kWalkTotal);
 }
 
-void CExFatCatalog::Drain(const std::function<bool()>& stop) {
+void CExFatCatalog::Drain(const LoadProgress& progress) {
     while (!m_pending.empty()) {
-        if (stop && stop()) return;
+        if (progress && !progress(m_walkDone, kWalkTotal)) return;
         PendingFolder folder = m_pending.back();
         m_pending.pop_back();
         std::vector<uint8_t> data = ReadFolder(folder);
+        const size_t firstChild = m_pending.size();
         ListEntries(data, folder.id, folder.deleted, folder.depth);
+        ShareOut(firstChild, folder.share);
     }
+}
+
+void CExFatCatalog::ShareOut(size_t firstChild, uint64_t share) {
+    const uint64_t children = m_pending.size() - firstChild;
+    if (children == 0) {
+        m_walkDone += share;
+        return;
+    }
+    for (size_t i = firstChild; i < m_pending.size(); ++i) m_pending[i].share = share / children;
+    m_walkDone += share % children;
 }
 
 std::vector<uint8_t> CExFatCatalog::ReadFolder(const PendingFolder& folder) {
@@ -68,7 +84,7 @@ void CExFatCatalog::ListEntries(std::span<const uint8_t> data, uint32_t folderId
             if (depth + 1 >= kMaxFolderDepth) continue;
             const uint32_t id = AddFolder(folderId, set.Name(), deleted);
             m_pending.push_back(
-                PendingFolder{id, set.FirstCluster(), set.DataLength(), set.NoFatChain(), deleted, depth + 1});
+                PendingFolder{id, set.FirstCluster(), set.DataLength(), set.NoFatChain(), deleted, depth + 1, 0});
         } else if (deleted) {
             m_files.push_back(ExFatFileRecord{folderId, std::make_unique<CExFatFile>(m_volume, set, true)});
         }

@@ -4,6 +4,7 @@
 // times, deleted folders read from their clusters while these are free, and
 // lost folders: directory clusters the full scan meets in free space. Only
 // what leads to something deleted is kept; live files are never listed.
+#include "device/LoadProgress.h"
 #include "exfat/ExFatFile.h"
 
 #include <cstdint>
@@ -36,8 +37,15 @@ public:
 
     explicit CExFatCatalog(const CExFatVolume& volume);
 
-    // Walks the tree from the root. `stop` is polled between folders.
-    void ListDeleted(const std::function<bool()>& stop = {});
+    // Walks the tree from the root. `progress` hears, between folders, how
+    // much of kWalkTotal is done, never less than before and all of it once
+    // the walk ends; its false stops the walk.
+    void ListDeleted(const LoadProgress& progress = {});
+    // The whole walk, shared out among the folders still to list: the root
+    // has all of it, a listed folder hands its share on to its subfolders in
+    // equal parts, and a folder without subfolders adds its share to what is
+    // done. The size of the tree is not known up front; this is.
+    static constexpr uint64_t kWalkTotal = uint64_t(1) << 40;
     // The full scan's test of a free cluster: true when it holds directory
     // entries (already listed, or listed now as a lost folder), so that it is
     // not carved.
@@ -59,9 +67,13 @@ private:
         bool noFatChain;
         bool deleted;
         size_t depth;
+        uint64_t share;  // of kWalkTotal; 0 for the folders below a lost folder
     };
 
-    void Drain(const std::function<bool()>& stop);
+    void Drain(const LoadProgress& progress);
+    // Hands `share` on to the folders pushed from `firstChild` on, or counts
+    // it as done when there are none.
+    void ShareOut(size_t firstChild, uint64_t share);
     void ListEntries(std::span<const uint8_t> data, uint32_t folderId, bool inDeleted, size_t depth);
     // The folder's directory data: all of it for a live folder, the leading
     // free clusters for a deleted one. Empty when its first cluster was read
@@ -74,6 +86,7 @@ private:
     std::vector<ExFatFileRecord> m_files;
     std::vector<PendingFolder> m_pending;
     std::unordered_set<uint32_t> m_seenDirClusters;
+    uint64_t m_walkDone = 0;  // of kWalkTotal
 };
 
 // True when the cluster's first entry starts an entry set whose checksum

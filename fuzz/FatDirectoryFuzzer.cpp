@@ -58,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             LostFolderCheck(context, unit, cluster);
         }
         for (const auto& lost : context.lostFatFolders) {
-            (void)lost->TakeDisplayName();
+            (void)lost->GetDisplayName();
             Walk(*lost, 0);
         }
         if (!context.loadingPath.empty()) std::abort();

@@ -59,8 +59,12 @@ std::u16string NameEnding(const std::u16string& name) {
 
 int IconForName(const std::u16string& name) {
     std::u16string ending = NameEnding(name);
-    if (ending == u"rar" || ending == u"zip") return kIconArchive;
-    if (ending == u"jpg") return kIconJpeg;
+    // Every archive and picture type the scans carve or list, not only the
+    // rar/zip/jpg of old; the FAT 8.3 names arrive in capitals.
+    for (const char16_t* archive : {u"rar", u"zip", u"7z", u"gz", u"tar"})
+        if (ending == archive) return kIconArchive;
+    for (const char16_t* picture : {u"jpg", u"jpeg", u"png", u"gif", u"tif", u"tiff"})
+        if (ending == picture) return kIconJpeg;
     if (ending == u"bmp") return kIconBitmap;
     return kIconFile;
 }

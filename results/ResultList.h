@@ -36,7 +36,8 @@ std::u16string FatTimeText(uint16_t date, uint16_t time);
 // The part of a name after its last point (the whole name without one),
 // ASCII letters lowered: what the icons and the preview go by.
 std::u16string NameEnding(const std::u16string& name);
-// By the name's ending: rar/zip, jpg, bmp, anything else.
+// By the name's ending, in any case: archives (rar, zip, 7z, gz, tar),
+// pictures (jpg, jpeg, png, gif, tif, tiff), bmp, anything else.
 int IconForName(const std::u16string& name);
 // ASCII letters lowered, everything else as it is.
 std::u16string LowerAscii(std::u16string text);

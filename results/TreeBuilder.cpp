@@ -70,7 +70,7 @@ void AddFatSubtree(TreeNode& parent, CFolderEntry& folder) {
             bool onPath = false;
             for (const TreeNode* up = node; up && !onPath; up = up->parent) onPath = up->fatFolder == sub.get();
             if (onPath) continue;
-            auto child = MakeNode(sub->TakeDisplayName(), 0, NodeKind::FatFolder);
+            auto child = MakeNode(sub->GetDisplayName(), 0, NodeKind::FatFolder);
             child->fatFolder = sub.get();
             added.emplace_back(&node->Append(std::move(child)), sub.get());
         }
@@ -102,7 +102,7 @@ std::unique_ptr<TreeNode> BuildTree(const ScanContext& context, char16_t driveLe
     TreeNode& found = root->Append(MakeNode(u"找到的文件", 0, NodeKind::FoundFiles));
     if (context.resultKind == 1) {
         for (const auto& lost : context.catalog.lostFatFolders) {
-            auto node = MakeNode(lost->TakeDisplayName(), 0, NodeKind::FatFolder);
+            auto node = MakeNode(lost->GetDisplayName(), 0, NodeKind::FatFolder);
             node->fatFolder = lost.get();
             AddFatSubtree(found.Append(std::move(node)), *lost);
         }

@@ -8,6 +8,5 @@ class ScanContext;
 
 // The drive node with "删除的文件", "找到的文件" and, when carved files or a
 // FAT32 scan exist, "按类型分类的文件" below it. The result store is left as
-// it is, so trees can be built as often as needed; only lost FAT32 folders
-// take new numbers each time they are shown.
+// it is, so trees can be built as often as needed, each with the same names.
 std::unique_ptr<TreeNode> BuildTree(const ScanContext& context, char16_t driveLetter);

@@ -56,15 +56,17 @@ TEST(Entry, FirstClusterJoinsHighAndLowWords) {
     EXPECT_EQ(file.GetFileSize(), 10u);
 }
 
-TEST(Entry, LostFolderTakesANewNumberAtEveryNamingAndShowsItsLastName) {
+TEST(Entry, LostFolderIsNumberedOnceAndKeepsItsName) {
     CatalogContext context;
     std::vector<uint8_t> cluster(512);
-    CRawFolder folder(context, cluster, 40);
-    EXPECT_EQ(folder.GetDisplayName(), u"dir") << "not named yet";
-    EXPECT_EQ(folder.TakeDisplayName(), u"dir1");
-    EXPECT_EQ(folder.TakeDisplayName(), u"dir2");
-    EXPECT_EQ(folder.GetDisplayName(), u"dir2") << "showing the name does not change it";
-    EXPECT_EQ(folder.GetDisplayName(), u"dir2");
+    CRawFolder folder(context, cluster, 40), next(context, cluster, 41);
+    EXPECT_EQ(folder.GetDisplayName(), u"dir") << "not numbered yet";
+    folder.TakeNumber();
+    EXPECT_EQ(folder.GetDisplayName(), u"dir1");
+    folder.TakeNumber();
+    EXPECT_EQ(folder.GetDisplayName(), u"dir1") << "a number once given stays";
+    next.TakeNumber();
+    EXPECT_EQ(next.GetDisplayName(), u"dir2");
     EXPECT_EQ(folder.GetFirstCluster(), 40u);
     EXPECT_TRUE(folder.IsDeleted());
 }

@@ -154,6 +154,8 @@ TEST_F(CraftedVolume, LostFolderNamedLaterIsListedInBothPlacesAndLoadedOnce) {
     ASSERT_EQ(parent.m_subFolders.size(), 1u);
     EXPECT_EQ(parent.m_subFolders[0].get(), lost.get());
     EXPECT_EQ(lost->m_files.size(), 1u) << "not loaded a second time";
+    EXPECT_EQ(lost->GetDisplayName(), u"dir1") << "one name in both places, numbered as found";
+    EXPECT_EQ(parent.GetDisplayName(), u"dir2");
     EXPECT_FALSE(LostFolderCheck(m_context, 60, ReadCluster(60)));
 }
 

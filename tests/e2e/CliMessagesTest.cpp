@@ -155,7 +155,7 @@ TEST(CliMessages, NothingFoundIsSaidAndRecoversNothing) {
     }
 }
 
-TEST(CliMessages, AStoppedScanHasItsOwnExitCode) {
+TEST(CliMessages, AStoppedScanHasItsOwnExitCodeAndSaysSoOnce) {
     // A sparse raw volume large enough that the full scan is still reading
     // its sectors when Ctrl+C arrives.
     std::string image = testing_support::MakeSparseFile("stopped", 64ULL << 30);
@@ -165,6 +165,10 @@ TEST(CliMessages, AStoppedScanHasItsOwnExitCode) {
     int status = std::system(command.c_str());
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 3);
+    // The full scan says "扫描终止" itself; the end of the run does not repeat it.
+    std::stringstream err;
+    err << std::ifstream(folder + "/err").rdbuf();
+    EXPECT_EQ(Count(err.str(), "扫描终止"), 1u) << err.str();
 }
 
 TEST(CliMessages, FileIsFoundWithoutItsTopFolderOrTheClosestPathsAreShown) {

@@ -76,6 +76,30 @@ TEST(ExFatScan, DeletedModeListsTheCatalogWithoutCarving) {
     }
 }
 
+TEST(ExFatScan, DeletedModeMovesTheBarAsTheTreeIsWalked) {
+    if (!testing_support::VolumeExists("exfat-small")) GTEST_SKIP();
+    auto scan = ScanExFat(1);
+    const RecordingHost& host = scan->host;
+    ASSERT_EQ(host.outcome.end, ScanEnd::Finished);
+    const auto ranges = host.Of("range");
+    ASSERT_EQ(ranges.size(), 1u);
+    EXPECT_GT(ranges[0].number, 1u);
+    const auto positions = host.Of("position");
+    ASSERT_FALSE(positions.empty());
+    std::set<uint64_t> steps;
+    for (size_t i = 0; i < positions.size(); ++i) {
+        if (i > 0) EXPECT_GE(positions[i].number, positions[i - 1].number) << "never backwards";
+        EXPECT_LE(positions[i].number, ranges[0].number);
+        steps.insert(positions[i].number);
+    }
+    // Four folders in the root, one of them a deleted tree three deep: the
+    // bar stops at least at one of the quarters on its way.
+    EXPECT_GE(steps.size(), 3u) << "moves while walking, not only at the end";
+    EXPECT_EQ(positions.back().number, ranges[0].number);
+    ASSERT_FALSE(host.Of("percent").empty());
+    EXPECT_EQ(host.Of("percent").back().text, "100.0%");
+}
+
 TEST(ExFatScan, FullModeAlsoCarvesTheFreeClusters) {
     if (!testing_support::VolumeExists("exfat-small")) GTEST_SKIP();
     auto scan = ScanExFat(2);

@@ -1,6 +1,7 @@
 #include "results/ResultsModel.h"
 
 #include "engine/ScanContext.h"
+#include "platform/TextConvert.h"
 #include "results/ResultList.h"
 
 #include <gtest/gtest.h>
@@ -185,9 +186,21 @@ TEST(ResultList, SizeTimeAndIconTexts) {
     EXPECT_EQ(FatTimeText(0x58C1, 0x6000), u"2024-06-01  12:00");
 
     EXPECT_EQ(IconForName(u"PHOTO.JPG"), kIconJpeg);
-    EXPECT_EQ(IconForName(u"archive.tar"), kIconFile);
     EXPECT_EQ(IconForName(u"zip"), kIconArchive) << "a name without a point is its own ending";
     EXPECT_EQ(IconForName(u"a.RAR"), kIconArchive);
+}
+
+TEST(ResultList, IconsForEveryCarvedAndListedType) {
+    struct IconCase {
+        const char16_t* name;
+        int icon;
+    } cases[] = {{u"archive.tar", kIconArchive}, {u"backup.7Z", kIconArchive},  {u"log.tar.gz", kIconArchive},
+                 {u"scan.jpeg", kIconJpeg},      {u"IMG_0001.PNG", kIconJpeg},  {u"anim.gif", kIconJpeg},
+                 {u"PAGE.TIF", kIconJpeg},       {u"page.Tiff", kIconJpeg},     {u"paint.BMP", kIconBitmap},
+                 {u"report.pdf", kIconFile},     {u"movie.mp4", kIconFile},     {u"notes.targz", kIconFile},
+                 {u"x.jpegs", kIconFile},        {u"png.txt", kIconFile}};
+    for (const IconCase& c : cases)
+        EXPECT_EQ(IconForName(c.name), c.icon) << platform::ToUtf8(c.name);
 }
 
 }  // namespace
