@@ -34,7 +34,7 @@ void FileEntryWriter::Write(JsonWriter& json, const FileFields& file) {
     const std::string_view name(m_name.data(), static_cast<size_t>(nameCursor.End() - m_name.data()));
     const std::string sizeText = SizeTextUtf8(file.size);
 
-    constexpr size_t kKeysAndPunctuation = 160;
+    constexpr size_t kKeysAndPunctuation = 180;
     const size_t bound = kKeysAndPunctuation + std::strlen(file.kind) + 3 * JsonCursor::kNumberBound +
                          2 * name.size() + folder.size() + sizeText.size() + time.size() + iso.size() +
                          JsonCursor::StringBound(file.contentSource);
@@ -61,6 +61,7 @@ void FileEntryWriter::Write(JsonWriter& json, const FileFields& file) {
     out.Raw(time);
     out.Raw(",\"modifiedIso\":");
     out.Raw(iso);
+    out.Raw(file.encrypted ? ",\"encrypted\":true" : ",\"encrypted\":false");
     if (!file.contentSource.empty()) {
         out.Raw(",\"content\":");
         out.String(file.contentSource);

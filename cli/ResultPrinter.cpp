@@ -23,8 +23,11 @@ std::string Utf8(const std::u16string& text) { return platform::ToUtf8(text); }
 constexpr size_t kNameColumn = 40;
 constexpr size_t kSizeColumn = 10;
 
+// Said on the line of a file whose data is encrypted: recovery refuses it.
+constexpr std::string_view kEncryptedMark = "  (encrypted, cannot be recovered)";
+
 void AppendFileLine(std::string& out, size_t indent, std::u16string_view name, uint64_t bytes,
-                    const std::u16string& time) {
+                    const std::u16string& time, bool encrypted = false) {
     out.append(indent + 2, ' ');
     AppendPadded(out, name, kNameColumn);
     out += ' ';
@@ -33,6 +36,7 @@ void AppendFileLine(std::string& out, size_t indent, std::u16string_view name, u
     out += size;
     out += "  ";
     platform::AppendUtf8(out, time);
+    if (encrypted) out += kEncryptedMark;
     out += '\n';
 }
 
@@ -56,10 +60,11 @@ void PrintStore(const ScanContext& context) {
                     folder.deleted ? "\t(deleted)" : "");
     std::printf("files:\n");
     for (const DeletedFileItem& item : context.deletedFiles)
-        std::printf("  %llu\tparent %llu\t%s\t%s\t%s%s%s\n", static_cast<unsigned long long>(item.recordNumber),
+        std::printf("  %llu\tparent %llu\t%s\t%s\t%s%s%s%s\n", static_cast<unsigned long long>(item.recordNumber),
                     static_cast<unsigned long long>(item.parentRef), Utf8(item.name).c_str(),
                     Utf8(SizeText(item.size)).c_str(), Utf8(FileTimeText(item.modified)).c_str(),
-                    item.contentSource.empty() ? "" : "\t", item.contentSource.c_str());
+                    item.contentSource.empty() ? "" : "\t", item.contentSource.c_str(),
+                    item.encrypted ? "\t(encrypted)" : "");
 }
 
 void PrintTree(ResultsModel&, const FoundFiles& found) {
@@ -79,7 +84,7 @@ void PrintTree(ResultsModel&, const FoundFiles& found) {
                                FatTimeText(file->GetWriteDate(), file->GetWriteTime()));
         }
         for (const DeletedFileItem* item : found.ItemsOf(*node))
-            AppendFileLine(out, depth * 2, item->name, item->size, times.Display(item->modified));
+            AppendFileLine(out, depth * 2, item->name, item->size, times.Display(item->modified), item->encrypted);
         if (out.size() > kPiece) {
             WriteOut(out);
             out.clear();
@@ -149,7 +154,8 @@ void WriteStoreFiles(JsonWriter& json, const std::vector<DeletedFileItem>& items
     for (size_t i = begin; i < end; ++i) {
         const DeletedFileItem& item = items[i];
         entries.Write(json, {KindOf(item), item.name, &found.FolderPathOf(item), item.size, times.Display(item.modified),
-                             times.Iso(item.modified), item.recordNumber, item.parentRef, item.contentSource});
+                             times.Iso(item.modified), item.recordNumber, item.parentRef, item.contentSource,
+                             item.encrypted});
     }
 }
 
@@ -181,7 +187,7 @@ void WriteFilesAndTreeJson(JsonWriter& json, ResultsModel& model, const FoundFil
             std::u16string time = FatTimeText(file->GetWriteDate(), file->GetWriteTime());
             std::string iso = times.IsoFat(file->GetWriteDate(), file->GetWriteTime());
             entries.Write(json, {"fat32", name, &found.PathOf(*node), file->GetFileSize(), time, iso,
-                                 file->GetFirstCluster(), 0, {}});
+                                 file->GetFirstCluster(), 0, {}, false});
         }
     }
     json.EndArray();

@@ -57,7 +57,7 @@ def attributes(rec):
         offset += length
 
 records = {}
-for volume in [v for v in ("ntfs-small", "demo", "ntfs-large", "ntfs-compressed", "ntfs-orphan") if os.path.exists(os.path.join(DATA, v + ".img.xz"))]:
+for volume in [v for v in ("ntfs-small", "demo", "ntfs-large", "ntfs-compressed", "ntfs-orphan", "ntfs-encrypted") if os.path.exists(os.path.join(DATA, v + ".img.xz"))]:
     for n, raw in mft_records(image(volume)):
         records[(volume, n)] = raw
 wanted = [0, 1, 3, 5, 6, 9, 11, 64, 65, 66, 67, 68, 70, 71, 72, 73, 75, 80]

@@ -34,7 +34,8 @@ std::u16string RecoverySummary(const RecoveryReport& report) {
     if (!report.failures.empty()) {
         text += u"\n\n以下" + Number(report.failures.size()) + u"项未能恢复:";
         AppendList(text, report.failures, [](const RecoveryFailure& failure) {
-            return platform::FromUtf8(failure.path + ": " + failure.reason);
+            return platform::FromUtf8(failure.path) + u": " +
+                   (failure.encrypted ? std::u16string(kEncryptedFileText) : platform::FromUtf8(failure.reason));
         });
     }
     if (!report.partialFiles.empty()) {

@@ -6,4 +6,7 @@
 
 struct RecoveryReport;
 
+// Why an encrypted file is not recovered: its key is not on the volume.
+inline constexpr const char16_t* kEncryptedFileText = u"文件已加密,无法恢复";
+
 std::u16string RecoverySummary(const RecoveryReport& report);

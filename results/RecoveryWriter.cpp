@@ -105,7 +105,7 @@ bool RecoveryWriter::RunJob(Job& job, RecoveryReport& report, RecoveryHost* host
         // Missing parents are created too: a ticked folder may sit below an
         // unticked one.
         if (!platform::CreateFolders(job.folder, error)) {
-            report.failures.push_back({platform::ToUtf8(job.folder), error});
+            report.failures.push_back({platform::ToUtf8(job.folder), error, false});
             m_failedFolders.insert(job.folder);
         }
         return true;
@@ -132,7 +132,7 @@ bool RecoveryWriter::RunJob(Job& job, RecoveryReport& report, RecoveryHost* host
         ++report.filesWritten;
         if (result.Partial()) report.partialFiles.push_back({path, result.unreadableBytes, result.error});
     } else {
-        report.failures.push_back({path, result.error});
+        report.failures.push_back({path, result.error, job.item && job.item->encrypted});
     }
     if (host) host->SetDone(report.filesWritten, report.bytesWritten);
     return true;

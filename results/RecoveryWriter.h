@@ -21,6 +21,7 @@ struct TreeNode;
 struct RecoveryFailure {
     std::string path;    // UTF-8 path of the file or folder that failed
     std::string reason;
+    bool encrypted = false;  // an encrypted NTFS file: its key is not on the volume
 };
 
 struct PartialFile {

@@ -8,7 +8,8 @@
 #                       files, one of them spread over extension records
 #   fat32-tree.img.xz   FAT32 made by mkfs.fat with a deleted folder tree three
 #                       levels deep, every name a VFAT long name
-#   ntfs-compressed.img.xz, ntfs-orphan.img.xz  see ntfs-feature-volumes.sh
+#   ntfs-compressed.img.xz, ntfs-orphan.img.xz, ntfs-encrypted.img.xz
+#                       see ntfs-feature-volumes.sh
 #   exfat-small.img.xz  exFAT made by mkfs.exfat, filled and partly emptied
 #                       through exfat-fuse over a loop device
 # Each volume gets a <name>.manifest.tsv beside it (see tests/data/README.md).
@@ -16,10 +17,11 @@
 # Run as root (the NTFS volumes are FUSE-mounted). Every run rebuilds the named
 # volumes (all of them without arguments) from scratch in a temporary folder
 # and then replaces their files in tests/data/:
-#   scripts/make-test-volumes.sh [ntfs-small|fat32-small|raw-small|demo|ntfs-large|ntfs-compressed|ntfs-orphan|fat32-tree|exfat-small]...
+#   scripts/make-test-volumes.sh [ntfs-small|fat32-small|raw-small|demo|ntfs-large|ntfs-compressed|ntfs-orphan|ntfs-encrypted|fat32-tree|exfat-small]...
 set -euo pipefail
 
-ALL_VOLUMES=(ntfs-small fat32-small raw-small demo ntfs-large ntfs-compressed ntfs-orphan fat32-tree exfat-small)
+ALL_VOLUMES=(ntfs-small fat32-small raw-small demo ntfs-large ntfs-compressed ntfs-orphan ntfs-encrypted fat32-tree
+  exfat-small)
 VOLUMES=("$@")
 [ "${#VOLUMES[@]}" -gt 0 ] || VOLUMES=("${ALL_VOLUMES[@]}")
 for v in "${VOLUMES[@]}"; do
@@ -1059,12 +1061,13 @@ if wanted demo; then build_demo; fi
 if wanted ntfs-large; then build_ntfs_large; fi
 if wanted ntfs-compressed; then build_ntfs_compressed; fi
 if wanted ntfs-orphan; then build_ntfs_orphan; fi
+if wanted ntfs-encrypted; then build_ntfs_encrypted; fi
 if wanted fat32-tree; then build_fat32_tree; fi
 if wanted exfat-small; then build_exfat_small; fi
 
 status=0
 # ntfs-orphan is left out: fls can only list its file as an orphan.
-for v in ntfs-small fat32-small demo ntfs-large ntfs-compressed fat32-tree; do
+for v in ntfs-small fat32-small demo ntfs-large ntfs-compressed ntfs-encrypted fat32-tree; do
   if wanted "$v"; then verify_fls "$v" || status=1; fi
 done
 [ $status -eq 0 ] || die "some deleted files are not seen by fls"

@@ -5,6 +5,17 @@
 #   ntfs-orphan      a fragmented file whose attributes need an attribute
 #                    list, deleted, so that ntfs-3g clears the extension
 #                    record holding its name
+#   ntfs-encrypted   files EFS-encrypted through ntfs-3g's efs_raw interface
+#                    next to plain ones, deleted
+
+# ntfs_start_mounted NAME SIZE_MIB LABEL SERIAL MOUNT_OPTIONS: starts volume
+# NAME as a fresh NTFS image in $WORK, mounted with the ntfs-3g options given.
+ntfs_start_mounted() {
+  log "building $1"
+  start_volume "$1"
+  ntfs_new "$WORK/$1.img" "$2" "$3" "$4"
+  NTFS_OPTIONS=$5 ntfs_mount "$WORK/$1.img"
+}
 
 # ntfs_put_bytes PATH PYTHON-EXPRESSION: writes the bytes of the expression
 # (with `random` seeded, so runs repeat) to the volume and to the samples.
@@ -29,11 +40,7 @@ ntfs_mark_compressed() {
 }
 
 build_ntfs_compressed() {
-  log "building ntfs-compressed"
-  local img=$WORK/ntfs-compressed.img
-  start_volume ntfs-compressed
-  ntfs_new "$img" 16 RUVEX-COMPR 52555645584e4350
-  NTFS_OPTIONS=compression ntfs_mount "$img"
+  ntfs_start_mounted ntfs-compressed 16 RUVEX-COMPR 52555645584e4350 compression
 
   ntfs_dir /Compressed
   ntfs_mark_compressed /Compressed
@@ -110,4 +117,56 @@ check_ntfs_orphan() {
   grep -q '^Type: \$ATTRIBUTE_LIST' "$WORK/orphan.istat" || die "/Data/scattered.bin has no \$ATTRIBUTE_LIST"
   ! grep -q '^Type: \$FILE_NAME' "$WORK/orphan.istat" || die "/Data/scattered.bin kept its \$FILE_NAME"
   [ "$(stat -c %s "$OUT/ntfs-orphan.img.xz")" -lt 524288 ] || die "ntfs-orphan.img.xz is larger than 512 KiB"
+}
+
+# ntfs_encrypt PATH: creates an empty file and gives it the $EFS stream in
+# which EFS keeps the file's keys, through ntfs-3g's efs_raw interface: a
+# header without any key entry, so nobody can decrypt the file. ntfs-3g then
+# marks the file and its data encrypted and, mounted with efs_raw, stores what
+# is written to it as it is, as when a backup of encrypted files is restored.
+ntfs_encrypt() {
+  : > "$MNT$1"
+  local header
+  header=$(python3 -c 'import struct; print((struct.pack("<4I", 76, 0, 2, 0) + bytes(60)).hex())')
+  setfattr -h -n user.ntfs.efsinfo -v "0x$header" "$MNT$1"
+}
+
+build_ntfs_encrypted() {
+  ntfs_start_mounted ntfs-encrypted 8 RUVEX-ENCRYPT 52555645584e4543 efs_raw
+
+  ntfs_dir /Secret
+  ntfs_put_bytes /Secret/keep.txt 'text(40, "keep")'
+  ntfs_put_bytes /Secret/plain.txt 'text(300, "plain")'
+  ntfs_encrypt /Secret/cipher.bin
+  ntfs_put_bytes /Secret/cipher.bin 'random.randbytes(20000)'
+  # Small enough to stay resident in its record.
+  ntfs_encrypt /Secret/short.txt
+  ntfs_put_bytes /Secret/short.txt 'random.randbytes(300)'
+  ntfs_put_bytes /notes.txt 'text(60, "notes")'
+
+  ntfs_rm /Secret/plain.txt
+  ntfs_rm /Secret/cipher.bin
+  ntfs_rm /Secret/short.txt
+  ntfs_rm /notes.txt
+  ntfs_umount
+
+  finish_volume ntfs-encrypted live
+  check_ntfs_encrypted
+}
+
+# check_ntfs_encrypted: the deleted encrypted files must carry the encrypted
+# flag (0x4000) and the plain ones must not.
+check_ntfs_encrypted() {
+  local img=$WORK/ntfs-encrypted.img path rec
+  for path in /Secret/cipher.bin /Secret/short.txt /Secret/plain.txt /notes.txt; do
+    rec=$(awk -F'\t' -v p="$path" '$2 == p { print $6 }' "$OUT/ntfs-encrypted.manifest.tsv")
+    istat "$img" "$rec" > "$WORK/encrypted.istat"
+    grep -E '^(Flags|Type): ' "$WORK/encrypted.istat" >&2
+    case $path in
+      /Secret/plain.txt | /notes.txt) ! grep -q '^Flags: .*Encrypted' "$WORK/encrypted.istat" ||
+        die "ntfs-encrypted: $path (record $rec) is encrypted" ;;
+      *) grep -q '^Flags: .*Encrypted' "$WORK/encrypted.istat" ||
+        die "ntfs-encrypted: $path (record $rec) is not encrypted" ;;
+    esac
+  done
 }

@@ -2,8 +2,9 @@
 # Renders every widget of the desktop kit, the desktop program's step
 # dialogs (the lost-partition search before and during a search, the progress
 # dialog in the middle of a scan) and the results window
-# (after an NTFS sweep, a FAT32 and a raw full scan, and with each preview
-# page) offscreen to PNG files so a person can look at them.
+# (after an NTFS sweep, a FAT32 and a raw full scan, with each preview page,
+# and with an encrypted file's greyed row and its tooltip) offscreen to PNG
+# files so a person can look at them.
 #   scripts/screenshots.sh [BUILD_FOLDER [OUTPUT_FOLDER]]
 # Builds the renderer in BUILD_FOLDER (default build), writes the pictures to
 # OUTPUT_FOLDER (default BUILD_FOLDER/screenshots) and prints that folder.

@@ -1,5 +1,6 @@
 #include "ui/RecoveryCommands.h"
 
+#include "engine/ScanContext.h"
 #include "results/RecoverySummary.h"
 #include "results/RecoveryWriter.h"
 #include "results/ResultList.h"
@@ -67,6 +68,12 @@ void StartRecovery(const RecoveryTarget& target) {
 
 void RecoverThisFile(const RecoveryTarget& target, const ListRow& row) {
     if (!row.file) return;
+    if (row.item && row.item->encrypted) {
+        // Nothing could be written: say so before asking where to write it.
+        ShowMessage(target.owner, QStringLiteral("无法保存此文件:%1").arg(QString::fromStdU16String(kEncryptedFileText)),
+                    MessageIcon::Exclamation);
+        return;
+    }
     const QString suggested = QDir(RecoveryStartFolder()).filePath(QString::fromStdU16String(SafeFileName(row.name)));
     std::optional<QString> path = ChooseSaveFile(target.owner, suggested);
     if (!path || !AllowedOrRefused(target, *path)) return;

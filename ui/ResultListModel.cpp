@@ -1,8 +1,11 @@
 #include "ui/ResultListModel.h"
 
+#include "engine/ScanContext.h"
+#include "results/RecoverySummary.h"
 #include "results/ResultsModel.h"
 #include "ui/ResultIcons.h"
 
+#include <QBrush>
 #include <QString>
 
 namespace {
@@ -35,6 +38,12 @@ QVariant ResultListModel::data(const QModelIndex& index, int role) const {
             case kTimeColumn: return QString::fromStdU16String(row->timeText);
             default: return {};
         }
+    }
+    // An encrypted file is listed so the user knows it was found, greyed so
+    // nobody expects it back.
+    if (row->item && row->item->encrypted) {
+        if (role == Qt::ForegroundRole) return QBrush(Qt::gray);
+        if (role == Qt::ToolTipRole) return QString::fromStdU16String(kEncryptedFileText);
     }
     if (index.column() != kNameColumn) return {};
     if (role == Qt::CheckStateRole) return row->checked ? Qt::Checked : Qt::Unchecked;

@@ -4,6 +4,7 @@
 #include "platform/DriveTable.h"
 #include "platform/SpecialFolders.h"
 #include "platform/TextConvert.h"
+#include "toolkit/KitFonts.h"
 #include "toolkit/Pictures.h"
 #include "ui/ProgressDlg.h"
 #include "ui/ResultsWindow.h"
@@ -11,11 +12,17 @@
 #include "ui/SelectDlg.h"
 #include "ui/StepDialog.h"
 
+#include <QToolTip>
+
 CRuvexApp::CRuvexApp(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("ruvex"));
     setApplicationDisplayName(StepDialogTitle());
     setWindowIcon(Pictures::IconSet(PictureId::AppIcon));
     setQuitOnLastWindowClosed(false);
+    // Tooltips name the kit's Chinese faces like its lists do: with the
+    // default face alone the fallback glyphs come out wider than measured
+    // and the last character is cut off.
+    QToolTip::setFont(KitFonts::ListFont());
     m_iniFile.SetPath(platform::SettingsFilePath());
     platform::SetCodePage(platform::ToUtf8(m_iniFile.GetString(u"Options", u"CodePage", u"CP936")));
     platform::Drives().Load(m_iniFile.GetPath());

@@ -1,6 +1,6 @@
 // Deleted files that need more than the plain record: files that ntfs-3g
-// compressed, and a fragmented file whose name record was cleared on
-// deletion. Each must come back byte-identical, at its path where one is
+// compressed or encrypted, and a fragmented file whose name record was
+// cleared on deletion. Each must come back byte-identical, at its path where one is
 // left; The Sleuth Kit's tsk_recover must agree on the compressed ones.
 #include "catalog/MftDelFile.h"
 #include "engine/MftSweep.h"
@@ -170,6 +170,32 @@ TEST(NtfsFeatureVolumes, EncryptedFilesAreListedButNeverWrittenAsCiphertext) {
     EXPECT_FALSE(std::filesystem::exists(target));
     std::vector<uint8_t> head;
     EXPECT_FALSE(ReadMftFileHead(*sweep.context.recordReader, record, head));
+}
+
+TEST(NtfsFeatureVolumes, FilesEncryptedWithEfsAreListedAsSuchAndOnlyThePlainOnesWritten) {
+    if (!VolumeExists("ntfs-encrypted")) GTEST_SKIP();
+    Sweep sweep(VolumePath("ntfs-encrypted"));
+    size_t encrypted = 0;
+    for (const auto& entry : LoadManifest("ntfs-encrypted")) {
+        if (entry.state != "deleted") continue;
+        const DeletedFileItem* item = sweep.ByRecord(std::stoull(entry.location));
+        ASSERT_NE(item, nullptr) << entry.path << " is not listed";
+        EXPECT_EQ(StorePath(sweep.context, *item), entry.path);
+        EXPECT_EQ(item->size, entry.size) << entry.path;
+        // The generator encrypts only the files under /Secret whose data is random.
+        const bool expected = entry.path == "/Secret/cipher.bin" || entry.path == "/Secret/short.txt";
+        EXPECT_EQ(item->encrypted, expected) << entry.path;
+        if (!expected) {
+            ExpectRecovered(*sweep.context.recordReader, item->recordNumber, entry);
+            continue;
+        }
+        ++encrypted;
+        std::string target = testing_support::MakeTempFolder("efs") + "/file";
+        SaveResult saved = RecoverMftFile(*sweep.context.recordReader, item->recordNumber, platform::FromUtf8(target));
+        EXPECT_FALSE(saved.ok) << entry.path;
+        EXPECT_FALSE(std::filesystem::exists(target)) << entry.path;
+    }
+    EXPECT_EQ(encrypted, 2u);
 }
 
 }  // namespace

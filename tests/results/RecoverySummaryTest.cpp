@@ -22,11 +22,20 @@ TEST(RecoverySummary, FailuresAreListedWithTheirReasonsAndCounted) {
     report.filesPlanned = 14;
     report.filesWritten = 2;
     for (int i = 0; i < 12; ++i)
-        report.failures.push_back({"/out/f" + std::to_string(i), "No space left on device"});
+        report.failures.push_back({"/out/f" + std::to_string(i), "No space left on device", false});
     std::u16string text = RecoverySummary(report);
     EXPECT_EQ(text.rfind(u"已恢复2个文件,共14个。\n\n以下12项未能恢复:\n/out/f0: No space left on device\n", 0), 0u);
     EXPECT_NE(text.find(u"/out/f9: No space left on device\n……另有2个"), std::u16string::npos) << "ten listed, the rest counted";
     EXPECT_EQ(text.find(u"/out/f10"), std::u16string::npos);
+}
+
+TEST(RecoverySummary, AnEncryptedFileIsSaidToBeEncryptedInsteadOfTheReadersReason) {
+    RecoveryReport report;
+    report.filesPlanned = 2;
+    report.failures.push_back({"/out/secret.bin", "MFT record 70 is encrypted and cannot be decrypted", true});
+    report.failures.push_back({"/out/other.bin", "Permission denied", false});
+    EXPECT_EQ(RecoverySummary(report), u"已恢复0个文件,共2个。\n\n以下2项未能恢复:\n/out/secret.bin: 文件已加密,无法恢复\n"
+                                       u"/out/other.bin: Permission denied");
 }
 
 TEST(RecoverySummary, AStopSaysWhatWasWrittenAndWhatWasRemoved) {

@@ -1,14 +1,20 @@
 // The scenes of the results window for the screenshot tool: after an NTFS
-// sweep, a FAT32 full scan and a raw full scan, with each preview page, and
-// the recovery's progress dialog and the About box.
+// sweep, a FAT32 full scan and a raw full scan, with each preview page, a
+// folder holding encrypted files, and the recovery's progress dialog and
+// the About box.
 #include "tests/toolkit/screenshots/Scenes.h"
 #include "tests/ui/OpenWindow.h"
 #include "tests/ui/WindowTestSupport.h"
+#include "toolkit/KitFonts.h"
 #include "ui/AboutDialog.h"
 #include "ui/PreviewContent.h"
 #include "ui/RecoveryProgressDialog.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QHelpEvent>
+#include <QPainter>
+#include <QToolTip>
 #include <QTest>
 
 #include <functional>
@@ -51,6 +57,31 @@ std::function<QImage()> WindowShot(const char* volume, int mode, std::function<v
     };
 }
 
+// A folder holding encrypted files, with the tooltip of one under the mouse.
+// A tooltip is a window of its own, so it is painted onto the picture where
+// it stands.
+QImage RenderEncryptedRows() {
+    auto open = Open("ntfs-encrypted", 1);
+    if (!open) return {};
+    open->window->setWindowState(Qt::WindowNoState);
+    open->window->resize(1100, 780);
+    QTest::qWait(20);
+    open->ClickNode({"删除的文件", "Secret"});
+    open->ClickRow("plain.txt");
+    const QPoint at = open->list->visualRect(open->Row("cipher.bin")).center();
+    QToolTip::setFont(KitFonts::ListFont());  // as the program's application object sets it
+    QHelpEvent hover(QEvent::ToolTip, at, open->list->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(open->list->viewport(), &hover);
+    QTest::qWait(300);
+    QImage picture = open->window->grab().toImage();
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (!window->isVisible() || !window->inherits("QTipLabel")) continue;
+        QPainter painter(&picture);
+        painter.drawImage(open->window->mapFromGlobal(window->pos()), window->grab().toImage());
+    }
+    return picture;
+}
+
 }  // namespace
 
 std::vector<Scene> AllScenes() {
@@ -84,6 +115,7 @@ std::vector<Scene> AllScenes() {
                                                        open.window->ShowPreview(PreviewFromBytes(
                                                            u"broken.jpg", {0xFF, 0xD8, 0xFF, 0xE0, 1, 2}));
                                                    })},
+        {"results-encrypted.png", RenderEncryptedRows},
         {"recovery-progress.png", RenderRecoveryProgress},
         {"about-dialog.png",
          [] {
