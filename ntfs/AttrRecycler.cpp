@@ -14,6 +14,9 @@ constexpr bool kRecycle = true;
 
 constexpr std::size_t kGrain = 64;
 constexpr std::size_t kClasses = 8;  // blocks up to 512 bytes; larger ones are not kept
+// A thread that frees what another allocated would otherwise pile blocks up
+// without end; a sweep needs a few dozen at a time.
+constexpr std::size_t kMaxKept = 4096;
 
 struct FreeBlock {
     FreeBlock* next;
@@ -35,10 +38,26 @@ public:
             }
         }
     }
-    FreeBlock*& Head(std::size_t sizeClass) { return m_heads[sizeClass]; }
+    void* Take(std::size_t sizeClass) {
+        FreeBlock* block = m_heads[sizeClass];
+        if (!block) return nullptr;
+        m_heads[sizeClass] = block->next;
+        --m_counts[sizeClass];
+        return block;
+    }
+    bool Keep(void* block, std::size_t sizeClass) {
+        if (m_counts[sizeClass] >= kMaxKept) return false;
+        auto* freed = static_cast<FreeBlock*>(block);
+        freed->next = m_heads[sizeClass];
+        m_heads[sizeClass] = freed;
+        ++m_counts[sizeClass];
+        return true;
+    }
+    std::size_t Count(std::size_t sizeClass) const { return m_counts[sizeClass]; }
 
 private:
     std::array<FreeBlock*, kClasses> m_heads{};
+    std::array<std::size_t, kClasses> m_counts{};
 };
 
 thread_local FreeLists t_freeLists;
@@ -50,12 +69,8 @@ std::size_t ClassOf(std::size_t size) { return (size + kGrain - 1) / kGrain - 1;
 void* Allocate(std::size_t size) {
     const std::size_t sizeClass = ClassOf(size);
     if (!kRecycle || size == 0 || sizeClass >= kClasses) return ::operator new(size);
-    if (t_listsGone) return ::operator new((sizeClass + 1) * kGrain);
-    FreeBlock*& head = t_freeLists.Head(sizeClass);
-    if (FreeBlock* block = head) {
-        head = block->next;
-        return block;
-    }
+    if (!t_listsGone)
+        if (void* block = t_freeLists.Take(sizeClass)) return block;
     return ::operator new((sizeClass + 1) * kGrain);
 }
 
@@ -65,14 +80,13 @@ void Release(void* block, std::size_t size) {
         ::operator delete(block);
         return;
     }
-    if (t_listsGone) {
-        ::operator delete(block);
-        return;
-    }
-    auto* freed = static_cast<FreeBlock*>(block);
-    FreeBlock*& head = t_freeLists.Head(sizeClass);
-    freed->next = head;
-    head = freed;
+    if (t_listsGone || !t_freeLists.Keep(block, sizeClass)) ::operator delete(block);
+}
+
+std::size_t KeptOnThisThread(std::size_t size) {
+    const std::size_t sizeClass = ClassOf(size);
+    if (!kRecycle || size == 0 || sizeClass >= kClasses || t_listsGone) return 0;
+    return t_freeLists.Count(sizeClass);
 }
 
 }  // namespace attr_recycler

@@ -11,5 +11,7 @@ namespace attr_recycler {
 
 void* Allocate(std::size_t size);
 void Release(void* block, std::size_t size);
+// Free blocks of `size` this thread holds for reuse, at most a few thousand.
+std::size_t KeptOnThisThread(std::size_t size);
 
 }  // namespace attr_recycler

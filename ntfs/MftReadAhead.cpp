@@ -15,12 +15,22 @@ MftReadAhead::MftReadAhead(const CNTFSVolume& volume, uint64_t first, uint64_t e
         return;
     // The cluster map, checked as the attribute's own reads check it: a run
     // reaching past the volume's last cluster is damage and is not followed.
+    // A map whose runs do not follow each other, or whose byte offsets do not
+    // fit in 64 bits, is left to the record-by-record reads.
     const uint64_t totalClusters = volume.TotalClusters();
+    uint64_t nextVcn = 0;
     for (const auto& run : data->Runs().Elements()) {
         const bool sparse = run->IsSparse();
         if (!sparse && (run->lcn >= totalClusters || run->clusters > totalClusters - run->lcn)) break;
-        m_extents.push_back({run->startVcn * clusterSize, run->clusters * clusterSize,
-                             sparse ? 0 : run->lcn * clusterSize, sparse});
+        Extent extent{0, 0, 0, sparse};
+        if (run->startVcn != nextVcn || __builtin_add_overflow(nextVcn, run->clusters, &nextVcn) ||
+            __builtin_mul_overflow(run->startVcn, clusterSize, &extent.start) ||
+            __builtin_mul_overflow(run->clusters, clusterSize, &extent.length) ||
+            (!sparse && __builtin_mul_overflow(run->lcn, clusterSize, &extent.volumeOffset))) {
+            m_extents.clear();
+            return;
+        }
+        m_extents.push_back(extent);
     }
     m_recordsPerWindow = std::max<uint64_t>(windowBytes / m_recordSize, 1);
     m_windowCount = (end - first + m_recordsPerWindow - 1) / m_recordsPerWindow;

@@ -36,4 +36,19 @@ TEST(AttrRecycler, HandsOutDistinctBlocksAndTakesThemBackFromAnyThread) {
     for (size_t i = 0; i < live.size(); ++i) attr_recycler::Release(again[i], live[i].second);
 }
 
+// A thread that only frees (blocks made elsewhere) keeps a bounded number
+// and hands the rest back to the allocator.
+TEST(AttrRecycler, AThreadThatOnlyFreesKeepsABoundedNumber) {
+    constexpr size_t kSize = 96;
+    std::vector<void*> made(20000);
+    for (void*& block : made) block = attr_recycler::Allocate(kSize);
+    size_t kept = 0;
+    std::thread freer([&] {
+        for (void* block : made) attr_recycler::Release(block, kSize);
+        kept = attr_recycler::KeptOnThisThread(kSize);
+    });
+    freer.join();
+    EXPECT_LE(kept, 4096u);
+}
+
 }  // namespace
