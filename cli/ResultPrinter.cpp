@@ -20,7 +20,10 @@ namespace {
 
 std::string Utf8(const std::u16string& text) { return platform::ToUtf8(text); }
 
-constexpr size_t kNameColumn = 40;
+// Names are padded to a fixed cell of the line whatever their depth, so that
+// sizes and times form columns down the whole tree; a name reaching past it
+// pushes only its own line on.
+constexpr size_t kNameColumnEnd = 48;
 constexpr size_t kSizeColumn = 10;
 
 // Said on the line of a file whose data is encrypted: recovery refuses it.
@@ -29,7 +32,7 @@ constexpr std::string_view kEncryptedMark = "  (encrypted, cannot be recovered)"
 void AppendFileLine(std::string& out, size_t indent, std::u16string_view name, uint64_t bytes,
                     const std::u16string& time, bool encrypted = false) {
     out.append(indent + 2, ' ');
-    AppendPadded(out, name, kNameColumn);
+    AppendPadded(out, name, kNameColumnEnd > indent + 2 ? kNameColumnEnd - indent - 2 : 0);
     out += ' ';
     const std::string size = SizeTextUtf8(bytes);  // plain ASCII: one cell a byte
     if (size.size() < kSizeColumn) out.append(kSizeColumn - size.size(), ' ');
