@@ -3,7 +3,8 @@
 # MFT records, run lists, a base record with its extension records, compressed
 # units of the ntfs-compressed volume, FAT
 # directory clusters, sectors around carving signatures, and settings texts.
-# The seeds are committed; run this again when the volumes change.
+# The seeds are committed; run this again when the volumes change. The whole
+# NTFS volumes of fuzz_ntfs_volume are made by make-ntfs-volume-seeds.sh.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 exec python3 - "$@" <<'PYTHON'
@@ -28,7 +29,10 @@ def put(target, name, data):
     with open(os.path.join(folder, name), "wb") as f:
         f.write(data)
 
-shutil.rmtree(OUT, ignore_errors=True)
+# Made anew, but for the volumes make-ntfs-volume-seeds.sh makes.
+for target in os.listdir(OUT) if os.path.isdir(OUT) else []:
+    if target != "ntfs_volume":
+        shutil.rmtree(os.path.join(OUT, target))
 
 # NTFS: records as they lie on disk (before repair), and their run lists.
 def mft_records(img):
