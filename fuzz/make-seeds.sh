@@ -4,7 +4,8 @@
 # units of the ntfs-compressed volume, FAT
 # directory clusters, sectors around carving signatures, and settings texts.
 # The seeds are committed; run this again when the volumes change. The whole
-# NTFS volumes of fuzz_ntfs_volume are made by make-ntfs-volume-seeds.sh.
+# NTFS volumes of fuzz_ntfs_volume are made by make-ntfs-volume-seeds.sh, the
+# scans of fuzz_scan by make-scan-seeds.sh.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 exec python3 - "$@" <<'PYTHON'
@@ -29,9 +30,9 @@ def put(target, name, data):
     with open(os.path.join(folder, name), "wb") as f:
         f.write(data)
 
-# Made anew, but for the volumes make-ntfs-volume-seeds.sh makes.
+# Made anew, but for the seeds the other two scripts make.
 for target in os.listdir(OUT) if os.path.isdir(OUT) else []:
-    if target != "ntfs_volume":
+    if target not in ("ntfs_volume", "scan"):
         shutil.rmtree(os.path.join(OUT, target))
 
 # NTFS: records as they lie on disk (before repair), and their run lists.

@@ -9,7 +9,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-targets=(mft_record data_runs attr_list lznt1 ntfs_volume fat_directory exfat_volume carving settings markup partitions zip_listing)
+targets=(mft_record data_runs attr_list lznt1 ntfs_volume fat_directory exfat_volume carving settings markup partitions
+         zip_listing scan)
 mode=timed
 if [[ "${1:-}" == "--smoke" ]]; then
   mode=smoke
@@ -38,7 +39,8 @@ for target in "${targets[@]}"; do
   artifacts="$build/artifacts/$target"
   mkdir -p "$artifacts"
   max_len=1048576
-  [[ "$target" == ntfs_volume ]] && max_len=2097152  # the smallest NTFS volume is a little over 1 MiB
+  # The smallest NTFS volume is a little over 1 MiB.
+  [[ "$target" == ntfs_volume || "$target" == scan ]] && max_len=2097152
   options=(-timeout=10 -rss_limit_mb=2048 -max_len="$max_len" -print_final_stats=1
            -artifact_prefix="$artifacts/")
   if [[ "$mode" == smoke ]]; then

@@ -1,0 +1,115 @@
+// A whole scan of the input as a drive, as a user runs it: the first byte
+// picks the mode (deleted files or full scan), the rest is the volume, so
+// every file system's opening, catalog and the carving run on it. Then the
+// results window's tree, the list of every node, the preview of every row,
+// and the recovery of everything into a scratch folder, which must stay
+// inside that folder.
+#include "engine/ScanContext.h"
+#include "engine/ScanHost.h"
+#include "engine/ScanThread.h"
+#include "fuzz/FuzzScratchFile.h"
+#include "platform/RawSource.h"
+#include "platform/TextConvert.h"
+#include "results/RecoveryHost.h"
+#include "results/RecoveryWriter.h"
+#include "results/ResultTree.h"
+#include "results/ResultsModel.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+constexpr size_t kMaxInput = 2 << 20;
+constexpr size_t kMostNodes = 256;
+constexpr size_t kMostPreviews = 64;
+// What one recovery may write: a crafted entry may claim gigabytes, which
+// are written as asked (zeros where unreadable) and only cost time here.
+constexpr uint64_t kMostRecoveredBytes = 8 << 20;
+
+class QuietScanHost : public ScanHost {
+public:
+    void SetProgressRange(uint64_t) override {}
+    void SetProgressPosition(uint64_t) override {}
+    void SetPercentText(const std::u16string&) override {}
+    void SetFoundText(const std::u16string&) override {}
+    void SetTitle(const std::u16string&) override {}
+    void SetFoundCount(uint32_t) override {}
+    void ScanEnded(const ScanOutcome&) override {}
+    void ShowMessage(const std::u16string&, const std::u16string&) override {}
+};
+
+class CappedRecoveryHost : public RecoveryHost {
+public:
+    void SetTotal(uint64_t, uint64_t bytes) override {
+        if (bytes > kMostRecoveredBytes) RequestStop();
+    }
+    void SetDone(uint64_t, uint64_t) override {}
+};
+
+const std::filesystem::path& ScratchFolder() {
+    static const std::filesystem::path folder = [] {
+        std::filesystem::path path = "/tmp/ruvex-fuzz-" + std::to_string(getpid()) + "-out";
+        std::atexit([] { std::filesystem::remove_all(ScratchFolder()); });
+        return path;
+    }();
+    return folder;
+}
+
+void CollectNodes(TreeNode& node, std::vector<TreeNode*>& nodes) {
+    if (nodes.size() >= kMostNodes) return;
+    nodes.push_back(&node);
+    for (auto& child : node.children) CollectNodes(*child, nodes);
+}
+
+// Everything the recovery made lies in the destination's own folder, and
+// none of it is a link a later write could follow out.
+void CheckRecoveryStayedInside(const std::filesystem::path& destination) {
+    for (const auto& entry : std::filesystem::directory_iterator(destination))
+        if (entry.path().filename() != platform::ToUtf8(u"Z盘恢复的文件")) std::abort();
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(destination))
+        if (entry.is_symlink() || !(entry.is_regular_file() || entry.is_directory())) std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size < 513 || size > kMaxInput) return 0;
+    if (!fuzz_support::WriteScratch({data + 1, size - 1})) std::abort();
+    std::string reason;
+    std::shared_ptr<const platform::RawSource> source =
+        platform::RawSource::Open(fuzz_support::ScratchPath(), 0, reason);
+    if (!source) std::abort();
+
+    ScanContext context;
+    context.recoveryMode = (data[0] & 1) ? 2 : 1;
+    QuietScanHost scanHost;
+    RunScan(context, scanHost, source, u'Z');
+
+    ResultsModel model(context, u'Z');
+    std::vector<TreeNode*> nodes;
+    CollectNodes(model.Root(), nodes);
+    size_t previews = 0;
+    std::vector<uint8_t> content;
+    for (TreeNode* node : nodes) {
+        model.SelectNode(*node);
+        for (const ListRow& row : model.Rows()) {
+            if (previews == kMostPreviews) break;
+            if (!row.file) continue;
+            ++previews;
+            (void)row.file->ReadContent(content);
+        }
+    }
+
+    const std::filesystem::path destination = ScratchFolder();
+    std::filesystem::remove_all(destination);
+    std::filesystem::create_directories(destination);
+    model.ClickNodeCheckBox(model.Root());
+    RecoveryWriter writer(context);
+    CappedRecoveryHost recoveryHost;
+    (void)writer.RecoverAll(model.Root(), platform::FromUtf8(destination.string()), u'Z', &recoveryHost);
+    CheckRecoveryStayedInside(destination);
+    return 0;
+}
