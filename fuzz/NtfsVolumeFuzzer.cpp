@@ -9,6 +9,7 @@
 #include "fuzz/FuzzScratchFile.h"
 #include "ntfs/FileRecord.h"
 #include "ntfs/NTFSVolume.h"
+#include "platform/Diagnostics.h"
 #include "platform/RawSource.h"
 
 #include <cstdlib>
@@ -38,6 +39,7 @@ public:
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 4096 || size > kMaxInput) return 0;
+    platform::SetDiagnosticsEnabled(false);  // the engine's lines for developers would drown the fuzzer's
     if (!fuzz_support::WriteScratch({data, size})) std::abort();
     std::string reason;
     std::shared_ptr<const platform::RawSource> source =

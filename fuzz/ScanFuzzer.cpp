@@ -8,6 +8,7 @@
 #include "engine/ScanHost.h"
 #include "engine/ScanThread.h"
 #include "fuzz/FuzzScratchFile.h"
+#include "platform/Diagnostics.h"
 #include "platform/RawSource.h"
 #include "platform/TextConvert.h"
 #include "results/RecoveryHost.h"
@@ -77,6 +78,7 @@ void CheckRecoveryStayedInside(const std::filesystem::path& destination) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 513 || size > kMaxInput) return 0;
+    platform::SetDiagnosticsEnabled(false);  // the engine's lines for developers would drown the fuzzer's
     if (!fuzz_support::WriteScratch({data + 1, size - 1})) std::abort();
     std::string reason;
     std::shared_ptr<const platform::RawSource> source =
