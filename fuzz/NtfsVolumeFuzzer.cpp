@@ -2,10 +2,10 @@
 // record read at opening, then the deleted-file sweep as a scan runs it (the
 // table read ahead in windows on a second thread, folder chains rebuilt),
 // and the head of every file it keeps read as the preview reads it.
+#include "bench/SilentScanHost.h"
 #include "catalog/MftDelFile.h"
 #include "engine/MftSweep.h"
 #include "engine/ScanContext.h"
-#include "engine/ScanHost.h"
 #include "fuzz/FuzzScratchFile.h"
 #include "ntfs/FileRecord.h"
 #include "ntfs/NTFSVolume.h"
@@ -23,18 +23,6 @@ constexpr size_t kMaxInput = 2 << 20;
 // input does not hold them) only costs time: every further read fails alike.
 constexpr uint64_t kMostRecords = 1 << 14;
 
-class QuietHost : public ScanHost {
-public:
-    void SetProgressRange(uint64_t) override {}
-    void SetProgressPosition(uint64_t) override {}
-    void SetPercentText(const std::u16string&) override {}
-    void SetFoundText(const std::u16string&) override {}
-    void SetTitle(const std::u16string&) override {}
-    void SetFoundCount(uint32_t) override {}
-    void ScanEnded(const ScanOutcome&) override {}
-    void ShowMessage(const std::u16string&, const std::u16string&) override {}
-};
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -48,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CNTFSVolume volume(source);
     if (!volume.IsVolumeOK() || volume.RecordCount() > kMostRecords) return 0;
     ScanContext context;
-    QuietHost host;
+    SilentScanHost host;
     SweepMft(context, host, volume);
     if (!context.recordReader) std::abort();  // set by every sweep
     std::vector<uint8_t> head;

@@ -4,8 +4,8 @@
 // results window's tree, the list of every node, the preview of every row,
 // and the recovery of everything into a scratch folder, which must stay
 // inside that folder.
+#include "bench/SilentScanHost.h"
 #include "engine/ScanContext.h"
-#include "engine/ScanHost.h"
 #include "engine/ScanThread.h"
 #include "fuzz/FuzzScratchFile.h"
 #include "platform/Diagnostics.h"
@@ -26,21 +26,9 @@ namespace {
 constexpr size_t kMaxInput = 2 << 20;
 constexpr size_t kMostNodes = 256;
 constexpr size_t kMostPreviews = 64;
-// What one recovery may write: a crafted entry may claim gigabytes, which
-// are written as asked (zeros where unreadable) and only cost time here.
+// What one recovery may write: a crafted entry may claim gigabytes that do
+// lie on the volume, and writing them would only cost time here.
 constexpr uint64_t kMostRecoveredBytes = 8 << 20;
-
-class QuietScanHost : public ScanHost {
-public:
-    void SetProgressRange(uint64_t) override {}
-    void SetProgressPosition(uint64_t) override {}
-    void SetPercentText(const std::u16string&) override {}
-    void SetFoundText(const std::u16string&) override {}
-    void SetTitle(const std::u16string&) override {}
-    void SetFoundCount(uint32_t) override {}
-    void ScanEnded(const ScanOutcome&) override {}
-    void ShowMessage(const std::u16string&, const std::u16string&) override {}
-};
 
 class CappedRecoveryHost : public RecoveryHost {
 public:
@@ -87,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     ScanContext context;
     context.recoveryMode = (data[0] & 1) ? 2 : 1;
-    QuietScanHost scanHost;
+    SilentScanHost scanHost;
     RunScan(context, scanHost, source, u'Z');
 
     ResultsModel model(context, u'Z');
