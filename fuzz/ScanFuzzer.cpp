@@ -26,8 +26,8 @@ namespace {
 constexpr size_t kMaxInput = 2 << 20;
 constexpr size_t kMostNodes = 256;
 constexpr size_t kMostPreviews = 64;
-// What one recovery may write: a crafted entry may claim gigabytes that do
-// lie on the volume, and writing them would only cost time here.
+// What one recovery may write: crafted entries may each claim most of the
+// volume, hundreds of times over, and writing them all only costs time here.
 constexpr uint64_t kMostRecoveredBytes = 8 << 20;
 
 class CappedRecoveryHost : public RecoveryHost {
