@@ -53,11 +53,14 @@ void CollectNodes(TreeNode& node, std::vector<TreeNode*>& nodes) {
     for (auto& child : node.children) CollectNodes(*child, nodes);
 }
 
-// Everything the recovery made lies in the destination's own folder, and
-// none of it is a link a later write could follow out.
+// Everything the recovery made lies in the base folder it names for the
+// drive, and none of it is a link a later write could follow out.
 void CheckRecoveryStayedInside(const std::filesystem::path& destination) {
+    const std::filesystem::path base =
+        std::filesystem::path(platform::ToUtf8(RecoveryBaseFolder(platform::FromUtf8(destination.string()), u'Z')))
+            .parent_path();
     for (const auto& entry : std::filesystem::directory_iterator(destination))
-        if (entry.path().filename() != platform::ToUtf8(u"Z盘恢复的文件")) std::abort();
+        if (entry.path() != base) std::abort();
     for (const auto& entry : std::filesystem::recursive_directory_iterator(destination))
         if (entry.is_symlink() || !(entry.is_regular_file() || entry.is_directory())) std::abort();
 }

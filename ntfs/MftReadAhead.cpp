@@ -15,16 +15,14 @@ MftReadAhead::MftReadAhead(const CNTFSVolume& volume, uint64_t first, uint64_t e
         return;
     // The cluster map, checked as the attribute's own reads check it: a run
     // reaching past the volume's last cluster is damage and is not followed.
-    // A map whose runs do not follow each other, or whose byte offsets do not
-    // fit in 64 bits, is left to the record-by-record reads.
+    // A map whose byte offsets do not fit in 64 bits (a crafted sparse run of
+    // a huge length) is left to the record-by-record reads.
     const uint64_t totalClusters = volume.TotalClusters();
-    uint64_t nextVcn = 0;
     for (const auto& run : data->Runs().Elements()) {
         const bool sparse = run->IsSparse();
         if (!sparse && (run->lcn >= totalClusters || run->clusters > totalClusters - run->lcn)) break;
         Extent extent{0, 0, 0, sparse};
-        if (run->startVcn != nextVcn || __builtin_add_overflow(nextVcn, run->clusters, &nextVcn) ||
-            __builtin_mul_overflow(run->startVcn, clusterSize, &extent.start) ||
+        if (__builtin_mul_overflow(run->startVcn, clusterSize, &extent.start) ||
             __builtin_mul_overflow(run->clusters, clusterSize, &extent.length) ||
             (!sparse && __builtin_mul_overflow(run->lcn, clusterSize, &extent.volumeOffset))) {
             m_extents.clear();
