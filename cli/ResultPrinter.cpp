@@ -43,9 +43,10 @@ void AppendFileLine(std::string& out, size_t indent, std::u16string_view name, u
     out += '\n';
 }
 
-const char* KindOf(const DeletedFileItem& item) {
-    if (item.carvedType != 0) return "carved";
-    return item.reader ? "exfat" : "ntfs";
+// A file of the result store was carved, or listed by the file system the
+// scan read.
+const char* KindOf(const DeletedFileItem& item, ResultKind listedBy) {
+    return ResultKindName(item.carvedType != 0 ? ResultKind::CarvedOnly : listedBy);
 }
 
 }  // namespace
@@ -151,12 +152,12 @@ void WriteNodeJson(JsonWriter& json, ResultsModel& model, const FoundFiles& foun
 namespace {
 
 void WriteStoreFiles(JsonWriter& json, const std::vector<DeletedFileItem>& items, size_t begin, size_t end,
-                     const FoundFiles& found) {
+                     const FoundFiles& found, ResultKind listedBy) {
     TimeTexts times;
     FileEntryWriter entries;
     for (size_t i = begin; i < end; ++i) {
         const DeletedFileItem& item = items[i];
-        entries.Write(json, {KindOf(item), item.name, &found.FolderPathOf(item), item.size, times.Display(item.modified),
+        entries.Write(json, {KindOf(item, listedBy), item.name, &found.FolderPathOf(item), item.size, times.Display(item.modified),
                              times.Iso(item.modified), item.recordNumber, item.parentRef, item.contentSource,
                              item.encrypted});
     }
@@ -172,12 +173,13 @@ void WriteFilesAndTreeJson(JsonWriter& json, ResultsModel& model, const FoundFil
     // change.
     constexpr size_t kWorthASecondThread = 8192;
     const std::vector<DeletedFileItem>& items = model.Context().deletedFiles;
+    const ResultKind listedBy = model.Context().resultKind;
     const size_t half = items.size() >= kWorthASecondThread ? items.size() / 2 : items.size();
     JsonWriter secondHalf = JsonWriter::ListContinuation();
     std::thread helper;
     if (half < items.size())
-        helper = std::thread([&] { WriteStoreFiles(secondHalf, items, half, items.size(), found); });
-    WriteStoreFiles(json, items, 0, half, found);
+        helper = std::thread([&] { WriteStoreFiles(secondHalf, items, half, items.size(), found, listedBy); });
+    WriteStoreFiles(json, items, 0, half, found, listedBy);
     if (helper.joinable()) helper.join();
     json.Splice(secondHalf);
 
@@ -189,7 +191,7 @@ void WriteFilesAndTreeJson(JsonWriter& json, ResultsModel& model, const FoundFil
             std::u16string name = file->GetDisplayName();
             std::u16string time = FatTimeText(file->GetWriteDate(), file->GetWriteTime());
             std::string iso = times.IsoFat(file->GetWriteDate(), file->GetWriteTime());
-            entries.Write(json, {"fat32", name, &found.PathOf(*node), file->GetFileSize(), time, iso,
+            entries.Write(json, {ResultKindName(ResultKind::Fat32Catalog), name, &found.PathOf(*node), file->GetFileSize(), time, iso,
                                  file->GetFirstCluster(), 0, {}, false});
         }
     }

@@ -8,19 +8,6 @@
 
 #include <cstdio>
 
-namespace {
-
-const char* ResultKindName(int32_t kind) {
-    switch (kind) {
-    case 0: return "ntfs";
-    case 1: return "fat32";
-    case kExFatResults: return "exfat";
-    default: return "carved";
-    }
-}
-
-}  // namespace
-
 // Scans a drive and prints what was found: the tree with each folder's
 // files, the whole as JSON, or with --store the result store as the scan
 // left it.
@@ -41,7 +28,7 @@ int RunScanCommand(Arguments arguments) {
         json.Field("drive", platform::ToUtf8(std::u16string(1, options.letter)));
         json.Field("mode", options.mode == 2 ? "full" : "deleted");
         json.Field("recoveryMode", static_cast<int64_t>(options.mode));
-        json.Field("resultKind", static_cast<int64_t>(context.resultKind));
+        json.Field("resultKind", static_cast<int64_t>(static_cast<int32_t>(context.resultKind)));
         json.Field("resultKindName", ResultKindName(context.resultKind));
         json.Field("fileSystem", FileSystemNameOf(context.resultKind));
         json.Field("stopped", session->stopped);

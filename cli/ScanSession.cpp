@@ -97,15 +97,21 @@ std::string NothingFoundText(const ScanSession& session, const SourceOptions& op
     std::string drive = "drive " + std::string(1, static_cast<char>(options.letter));
     std::string stopped = session.stopped ? " before the scan was stopped" : "";
     switch (session.context.resultKind) {
-    case 0:
+    case ResultKind::Ntfs:
         if (options.mode == 2)
             return "nothing found on " + drive + stopped + ": the NTFS volume lists no deleted file, and its free space holds no " +
                    kCarvedTypes + " file";
         return "nothing found on " + drive + stopped + ": the NTFS volume lists no deleted file (--mode full also carves its free space)";
-    case 1:
+    case ResultKind::Fat32Catalog:
         return "nothing found on " + drive + stopped +
                ": the FAT32 volume has no deleted file or folder, and its free space holds no " + kCarvedTypes + " file";
-    default: {
+    case ResultKind::ExFat:
+        if (options.mode == 2)
+            return "nothing found on " + drive + stopped + ": the exFAT volume lists no deleted file or folder, and its free space holds no " +
+                   kCarvedTypes + " file";
+        return "nothing found on " + drive + stopped +
+               ": the exFAT volume lists no deleted file or folder (--mode full also carves its free space)";
+    case ResultKind::CarvedOnly: {
         std::u16string fileSystem;
         platform::GetFileSystemName(options.letter, fileSystem);
         std::string what = fileSystem.empty() ? "no NTFS, FAT32 or exFAT volume was recognised"

@@ -1,11 +1,19 @@
 #include "engine/ExFatScan.h"
 
+#include "engine/FileSystemTable.h"
 #include "engine/PhaseProgress.h"
+#include "engine/ProgressText.h"
 #include "engine/ScanContext.h"
 #include "engine/ScanHost.h"
+#include "engine/ScanRun.h"
 #include "exfat/ExFatCatalog.h"
 #include "exfat/ExFatVolume.h"
+#include "partitions/BootSectorFacts.h"
+#include "platform/Diagnostics.h"
+#include "platform/RawSource.h"
 #include "platform/TextConvert.h"
+
+#include <array>
 
 namespace {
 
@@ -15,7 +23,57 @@ uint64_t FolderKeyOfId(uint32_t id) {
     return kFirstExFatFolderKey + id;
 }
 
+// exFAT has a catalog of its own in both modes.
+class ExFatScan : public FileSystemScan {
+public:
+    explicit ExFatScan(CExFatVolume& volume) : m_volume(volume) {}
+
+    void ListBeforeCarving(ScanRun& run) override {
+        m_catalog = &ListExFatDeleted(run.context, run.host, m_volume);
+    }
+    CVolumeAccess* FreeSpaceDevice(ScanRun&) override { return &m_volume; }
+    CFreeSpaceScanner::LostFolderTest LostFolderTest() override {
+        return [catalog = m_catalog](uint64_t unit, std::span<const uint8_t> data) {
+            return catalog->LostFolderCheck(unit, data);
+        };
+    }
+    void ListAfterCarving(ScanRun& run) override { EnterExFatResults(run.context, *m_catalog); }
+
+private:
+    CExFatVolume& m_volume;
+    CExFatCatalog* m_catalog = nullptr;
+};
+
+bool ProbeExFat(const platform::RawSource& source) {
+    std::array<uint8_t, 512> sector{};
+    return source.ReadAt(0, sector.data(), sector.size()) && partitions::ParseExfatBootSector(sector).has_value();
+}
+
+std::unique_ptr<FileSystemScan> OpenExFat(ScanRun& run, OpenFailure& failure) {
+    std::string reason;
+    std::unique_ptr<CExFatVolume> opened = CExFatVolume::OpenSource(run.source, reason);
+    if (!opened) {
+        platform::Diagnostic("exFAT volume not readable: %s\n", reason.c_str());
+        failure = OpenFailure::Damaged(reason);
+        return nullptr;
+    }
+    run.host.SetTitle(FormatSearchingTitle(run.letter));
+    CExFatVolume& volume = *opened;
+    run.context.scanDevice = std::move(opened);
+    return std::make_unique<ExFatScan>(volume);
+}
+
 }  // namespace
+
+const FileSystemEntry kExFatFileSystem{
+    .resultKind = ResultKind::ExFat,
+    .name = "exFAT",
+    .resultName = "exfat",
+    .resultsInFatCatalog = false,
+    .carvesInDeletedMode = false,
+    .probe = ProbeExFat,
+    .open = OpenExFat,
+};
 
 void EnterExFatResults(ScanContext& context, CExFatCatalog& catalog) {
     catalog.MarkUsedFolders();

@@ -1,8 +1,8 @@
 #pragma once
 // The exFAT side of a scan: its deleted files and folders from the directory
-// tree, and the result store filled from them. The scan thread opens the
-// volume and, in full-scan recovery, carves its free clusters in between,
-// handing directory clusters found there to the catalog as lost folders.
+// tree, and the result store filled from them. In full-scan recovery the
+// clusters its bitmap marks free are carved in between, and directory
+// clusters found there are handed to the catalog as lost folders.
 class CExFatCatalog;
 class CExFatVolume;
 class ScanContext;

@@ -21,7 +21,7 @@ void ScanContext::Reset() {
     recordReader.reset();
     scanDevice.reset();
     openVolumes.clear();
-    resultKind = 0;
+    resultKind = ResultKind::Ntfs;
     lostFolderCounter = 0;
 }
 

@@ -10,6 +10,7 @@
 // reading a file changes them even where nothing on the disk changes.
 #include "catalog/CatalogContext.h"
 #include "device/VolumeAccess.h"
+#include "engine/ResultKind.h"
 
 #include <cstdint>
 #include <map>
@@ -55,16 +56,6 @@ struct FolderItem {
 inline constexpr uint64_t kRootFolderKey = 5;
 // exFAT folders are numbered from here, clear of the root's key.
 inline constexpr uint64_t kFirstExFatFolderKey = 16;
-inline constexpr int32_t kExFatResults = 3;
-// The file-system name a result kind stands for, as the drive list shows it.
-inline const char* FileSystemNameOf(int32_t resultKind) {
-    switch (resultKind) {
-        case 0: return "NTFS";
-        case 1: return "FAT32";
-        case kExFatResults: return "exFAT";
-        default: return "";
-    }
-}
 inline constexpr uint64_t kCategoryKeyBase = 0x100000000ULL;
 inline constexpr uint64_t kCategoryParentRef = 0x00000000FFFFFFFFULL;
 inline uint64_t FolderKeyOfReference(uint64_t reference) { return reference & 0xFFFFFFFFULL; }
@@ -94,7 +85,7 @@ public:
     std::shared_ptr<CRootFolder> fatRootFolder;
     std::unique_ptr<CVolumeAccess> scanDevice;
     int32_t recoveryMode = 0;  // 0 none, 1 deleted files, 2 full scan
-    int32_t resultKind = 0;    // 0 NTFS, 1 FAT32 catalog, 2 carved files only, 3 exFAT
+    ResultKind resultKind = ResultKind::Ntfs;
     uint32_t lostFolderCounter = 0;
     std::map<uint64_t, FolderItem> folderMap;
     std::vector<DeletedFileItem> deletedFiles;

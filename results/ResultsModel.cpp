@@ -100,10 +100,10 @@ size_t ResultsModel::Find(const std::u16string& text) {
     m_rows.clear();
     const std::u16string lowered = LowerAscii(text);
     size_t count = 0;
-    if (m_context.resultKind == 1) {
+    if (ResultsInFatCatalog(m_context.resultKind)) {
         if (m_context.fatRootFolder) count += SearchFatFolder(*m_context.fatRootFolder, lowered, m_rows);
         for (const auto& lost : m_context.catalog.lostFatFolders) count += SearchFatFolder(*lost, lowered, m_rows);
-    } else if (m_context.resultKind == 0 || m_context.resultKind == kExFatResults) {
+    } else if (m_context.resultKind != ResultKind::CarvedOnly) {
         for (DeletedFileItem& item : m_context.deletedFiles) {
             if (LowerAscii(item.name).find(lowered) == std::u16string::npos) continue;
             ListRow row = RowForItem(m_context, item);

@@ -87,7 +87,8 @@ std::unique_ptr<TreeNode> BuildTree(const ScanContext& context, char16_t driveLe
 
     TreeNode& deleted = root->Append(
         MakeNode(u"删除的文件", uint32_t(kRootFolderKey), NodeKind::DeletedFiles, kRootFolderKey));
-    if (context.resultKind == 1) {
+    const bool fatCatalog = ResultsInFatCatalog(context.resultKind);
+    if (fatCatalog) {
         deleted.folderKey = kNoFolderKey;
         if (context.fatRootFolder) {
             deleted.fatFolder = context.fatRootFolder.get();
@@ -100,7 +101,7 @@ std::unique_ptr<TreeNode> BuildTree(const ScanContext& context, char16_t driveLe
     }
 
     TreeNode& found = root->Append(MakeNode(u"找到的文件", 0, NodeKind::FoundFiles));
-    if (context.resultKind == 1) {
+    if (fatCatalog) {
         for (const auto& lost : context.catalog.lostFatFolders) {
             auto node = MakeNode(lost->GetDisplayName(), 0, NodeKind::FatFolder);
             node->fatFolder = lost.get();
@@ -113,7 +114,7 @@ std::unique_ptr<TreeNode> BuildTree(const ScanContext& context, char16_t driveLe
     // Carved files must stay reachable whatever the mode: the type node is
     // shown whenever a type folder exists.
     bool hasCategories = context.folderMap.upper_bound(kCategoryKeyBase) != context.folderMap.end();
-    if (context.resultKind == 1 || context.recoveryMode == 2 || hasCategories) {
+    if (fatCatalog || context.recoveryMode == 2 || hasCategories) {
         TreeNode& byType = root->Append(MakeNode(u"按类型分类的文件", kAllOnesData, NodeKind::ByType));
         for (auto it = context.folderMap.upper_bound(kCategoryKeyBase); it != context.folderMap.end(); ++it)
             byType.Append(MakeNode(it->second.name, static_cast<uint32_t>(it->first - kCategoryKeyBase),

@@ -51,7 +51,7 @@ TEST(ExFatScan, DeletedModeListsTheCatalogWithoutCarving) {
     if (!testing_support::VolumeExists("exfat-small")) GTEST_SKIP();
     auto scan = ScanExFat(1);
     ScanContext& context = scan->context;
-    EXPECT_EQ(context.resultKind, kExFatResults);
+    EXPECT_EQ(context.resultKind, ResultKind::ExFat);
     EXPECT_STREQ(FileSystemNameOf(context.resultKind), "exFAT");
     EXPECT_NE(dynamic_cast<CExFatVolume*>(context.scanDevice.get()), nullptr);
     EXPECT_FALSE(context.recordReader) << "no MFT sweep";
@@ -104,7 +104,7 @@ TEST(ExFatScan, FullModeAlsoCarvesTheFreeClusters) {
     if (!testing_support::VolumeExists("exfat-small")) GTEST_SKIP();
     auto scan = ScanExFat(2);
     ScanContext& context = scan->context;
-    EXPECT_EQ(context.resultKind, kExFatResults);
+    EXPECT_EQ(context.resultKind, ResultKind::ExFat);
     size_t catalogFiles = 0, carvedJpegs = 0;
     for (const DeletedFileItem& item : context.deletedFiles) {
         if (item.reader) ++catalogFiles;
@@ -125,7 +125,7 @@ TEST(ExFatScan, AStoppedListingEndsWithoutFinishing) {
     testing::internal::CaptureStderr();
     RunScanThread(result->context, result->host, u'X');
     testing::internal::GetCapturedStderr();
-    EXPECT_EQ(result->context.resultKind, kExFatResults);
+    EXPECT_EQ(result->context.resultKind, ResultKind::ExFat);
     EXPECT_EQ(result->host.outcome.end, ScanEnd::Stopped);
 }
 

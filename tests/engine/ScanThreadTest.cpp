@@ -45,7 +45,7 @@ TEST(ScanThread, Fat32InDeletedModeLoadsTheCatalogAndScansFreeSpace) {
     if (!testing_support::VolumeExists("fat32-small")) GTEST_SKIP();
     auto scan = ScanVolume("fat32-small", 1);
     ScanContext& context = scan->context;
-    EXPECT_EQ(context.resultKind, 1);
+    EXPECT_EQ(context.resultKind, ResultKind::Fat32Catalog);
     EXPECT_FALSE(context.recordReader) << "no MFT sweep on FAT32";
     ASSERT_TRUE(context.fatRootFolder);
     EXPECT_TRUE(context.fatRootFolder->m_hasContent);
@@ -61,7 +61,7 @@ TEST(ScanThread, NtfsInFullModeScansFreeClustersThenSweeps) {
     if (!testing_support::VolumeExists("ntfs-small")) GTEST_SKIP();
     auto scan = ScanVolume("ntfs-small", 2);
     ScanContext& context = scan->context;
-    EXPECT_EQ(context.resultKind, 0);
+    EXPECT_EQ(context.resultKind, ResultKind::Ntfs);
     EXPECT_TRUE(context.recordReader);
     EXPECT_NE(dynamic_cast<CNTFSVolumeAccess*>(context.scanDevice.get()), nullptr);
     // Three progress runs: the cluster bitmap, the free space, then the MFT.
@@ -87,7 +87,7 @@ TEST(ScanThread, NtfsInFullModeScansFreeClustersThenSweeps) {
 TEST(ScanThread, AnythingElseIsScannedAsRawSectors) {
     if (!testing_support::VolumeExists("raw-small")) GTEST_SKIP();
     auto scan = ScanVolume("raw-small", 1);
-    EXPECT_EQ(scan->context.resultKind, 2);
+    EXPECT_EQ(scan->context.resultKind, ResultKind::CarvedOnly);
     EXPECT_NE(dynamic_cast<CRawVolumeAccess*>(scan->context.scanDevice.get()), nullptr);
     EXPECT_EQ(scan->context.deletedFiles.size(), 9u);
     EXPECT_EQ(scan->host.outcome.end, ScanEnd::Finished);

@@ -57,7 +57,7 @@ TEST(LostFolderNames, EveryTreeOfOneScanNamesTheLostFoldersAlike) {
     ScanOutcome outcome = RunScanThread(context, host, u'L');
     testing::internal::GetCapturedStderr();
     ASSERT_EQ(outcome.end, ScanEnd::Finished);
-    ASSERT_EQ(context.resultKind, 1);
+    ASSERT_EQ(context.resultKind, ResultKind::Fat32Catalog);
 
     const std::vector<std::u16string> expected = {u"dir1", u"  年度报告", u"dir2", u"  Alpha Team"};
     EXPECT_EQ(FoundFolderNames(*BuildTree(context, u'L')), expected);

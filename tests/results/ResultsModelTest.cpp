@@ -99,7 +99,7 @@ TEST(ResultsModel, CarvedFilesHaveKeysNoRecordCanTake) {
 TEST(ResultsModel, RawVolumesShowTheirTypesInEitherMode) {
     ScanContext context;
     context.recoveryMode = 1;
-    context.resultKind = 2;
+    context.resultKind = ResultKind::CarvedOnly;
     context.folderMap[CategoryKey(1)] = {0, kCategoryParentRef, u"JPG", 1};
     context.deletedFiles.push_back(File(0, CategoryKey(1), u"pic16.jpg", 900, 1));
     ResultsModel model(context, u'E');

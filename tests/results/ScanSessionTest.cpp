@@ -58,7 +58,7 @@ TEST(ScanSession, ASecondScanOnTheSameContextKeepsNothingOfTheFirst) {
     ResultsModel first(context, u'P');
 
     ASSERT_EQ(Scan(context, "ntfs-small", 1, u'Q').end, ScanEnd::Finished);
-    EXPECT_EQ(context.resultKind, 0);
+    EXPECT_EQ(context.resultKind, ResultKind::Ntfs);
     EXPECT_TRUE(context.carvedFiles.empty());
     EXPECT_FALSE(context.scanDevice) << "deleted-file mode on NTFS runs no full scan";
     EXPECT_EQ(context.openVolumes.size(), 1u);
@@ -79,7 +79,7 @@ TEST(ScanSession, ASecondScanOnTheSameContextKeepsNothingOfTheFirst) {
 
     // A FAT32 scan after the NTFS one: no record reader or NTFS volume stays.
     ASSERT_EQ(Scan(context, "fat32-small", 1, u'R').end, ScanEnd::Finished);
-    EXPECT_EQ(context.resultKind, 1);
+    EXPECT_EQ(context.resultKind, ResultKind::Fat32Catalog);
     EXPECT_FALSE(context.recordReader);
     EXPECT_TRUE(context.openVolumes.empty());
     EXPECT_EQ(context.lostFolderCounter, 0u);

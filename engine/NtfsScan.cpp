@@ -1,0 +1,125 @@
+// NTFS in a scan: the volume opened by its boot sector and $Volume record,
+// the clusters its allocation bitmap marks free for the full scan, then the
+// sweep of the master file table.
+#include "device/NTFSVolumeAccess.h"
+#include "engine/FileSystemTable.h"
+#include "engine/MftSweep.h"
+#include "engine/PhaseProgress.h"
+#include "engine/ProgressText.h"
+#include "engine/ScanContext.h"
+#include "engine/ScanHost.h"
+#include "engine/ScanRun.h"
+#include "ntfs/DataStream.h"
+#include "ntfs/FileRecord.h"
+#include "ntfs/NTFSVolume.h"
+#include "partitions/BootSectorFacts.h"
+#include "platform/RawSource.h"
+#include "platform/TextConvert.h"
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+constexpr uint64_t kBitmapRecord = 6;
+// The cluster bitmap is read in slices so that a stop is heard while a
+// large volume's bitmap loads.
+constexpr uint64_t kBitmapSlice = 1 << 20;
+
+// Reads the cluster allocation bitmap (record 6's data) whole. False when a
+// step of it cannot be read (with the reason) or the user stopped.
+bool ReadClusterBitmap(CNTFSVolume& volume, PhaseProgress& progress, std::vector<uint8_t>& bitmap,
+                       std::u16string& reason) {
+    CFileRecord record(volume);
+    record.m_attrMask = CFileRecord::kMaskData;
+    const std::u16string unreadable = u"the cluster bitmap (MFT record 6) cannot be read";
+    if (!record.LoadRecord(kBitmapRecord) || !record.ParseAttributes()) {
+        reason = unreadable;
+        return false;
+    }
+    CDataStream data(record);
+    if (!data.Exists()) {
+        reason = unreadable;
+        return false;
+    }
+    const uint64_t size = data.DataSize();
+    // One bit per cluster, rounded up to whole 8-byte words: a larger size
+    // comes from a damaged record and would only waste memory.
+    if (size > (volume.TotalClusters() + 7) / 8 + 8) {
+        reason = u"the cluster bitmap (MFT record 6) is damaged";
+        return false;
+    }
+    bitmap.assign(static_cast<size_t>(size), 0);
+    for (uint64_t offset = 0; offset < size; offset += kBitmapSlice) {
+        if (!progress.Report(offset, size)) return false;
+        auto slice = std::span(bitmap).subspan(offset, std::min(kBitmapSlice, size - offset));
+        size_t got = 0;
+        if (!data.ReadBytes(offset, slice, got) || got != slice.size()) {
+            reason = platform::FromUtf8("the cluster bitmap cannot be read at byte " + std::to_string(offset));
+            return false;
+        }
+    }
+    return progress.Report(size, size);
+}
+
+class NtfsScan : public FileSystemScan {
+public:
+    explicit NtfsScan(CNTFSVolume& volume) : m_volume(volume) {}
+
+    CVolumeAccess* FreeSpaceDevice(ScanRun& run) override {
+        run.host.SetTitle(kInitialisingTitle);
+        PhaseProgress progress(run.host);
+        std::vector<uint8_t> bitmap;
+        std::u16string reason;
+        if (!ReadClusterBitmap(m_volume, progress, bitmap, reason)) {
+            if (!reason.empty()) run.AddNote(u"free space was not scanned: " + reason);
+            return nullptr;
+        }
+        run.host.SetTitle(FormatSearchingTitle(run.letter));
+        auto device = std::make_unique<CNTFSVolumeAccess>(run.source, m_volume.m_sectorSize, m_volume.TotalClusters(),
+                                                          m_volume.m_clusterSize, m_volume.m_sectorsPerCluster,
+                                                          std::move(bitmap));
+        m_device = device.get();
+        run.context.scanDevice = std::move(device);
+        return m_device;
+    }
+
+    void ListAfterCarving(ScanRun& run) override {
+        // Nothing asks the device about free units after the scan.
+        if (m_device) m_device->ReleaseBitmap();
+        SweepMft(run.context, run.host, m_volume);
+    }
+
+private:
+    CNTFSVolume& m_volume;
+    CNTFSVolumeAccess* m_device = nullptr;
+};
+
+bool ProbeNtfs(const platform::RawSource& source) {
+    std::array<uint8_t, 512> sector{};
+    return source.ReadAt(0, sector.data(), sector.size()) && partitions::ParseNtfsBootSector(sector).has_value();
+}
+
+std::unique_ptr<FileSystemScan> OpenNtfs(ScanRun& run, OpenFailure& failure) {
+    auto volume = std::make_unique<CNTFSVolume>(run.source);
+    if (!volume->IsVolumeOK()) {
+        failure = OpenFailure::Damaged("its NTFS boot sector or master file table is damaged");
+        return nullptr;
+    }
+    // The volume stays open after the scan: the record reader reads through it.
+    CNTFSVolume& ntfs = *volume;
+    run.context.openVolumes.push_back(std::move(volume));
+    return std::make_unique<NtfsScan>(ntfs);
+}
+
+}  // namespace
+
+const FileSystemEntry kNtfsFileSystem{
+    .resultKind = ResultKind::Ntfs,
+    .name = "NTFS",
+    .resultName = "ntfs",
+    .resultsInFatCatalog = false,
+    .carvesInDeletedMode = false,
+    .probe = ProbeNtfs,
+    .open = OpenNtfs,
+};

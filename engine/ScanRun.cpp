@@ -1,0 +1,36 @@
+#include "engine/ScanRun.h"
+
+#include "device/VolumeAccess.h"
+#include "engine/ScanContext.h"
+#include "engine/ScanHost.h"
+#include "platform/TextConvert.h"
+
+#include <string>
+
+namespace {
+
+std::string UnitName(const CVolumeAccess& device) {
+    return device.GetUnitSize() == device.GetSectorSize() ? "sector" : "cluster";
+}
+
+}  // namespace
+
+void ScanFreeSpace(ScanRun& run, CVolumeAccess& device, CFreeSpaceScanner::LostFolderTest lostFolderTest) {
+    run.context.catalog.UseDevice(device);
+    CFreeSpaceScanner scanner(run.context, device);
+    if (lostFolderTest) scanner.SetLostFolderCheck(std::move(lostFolderTest));
+    if (!scanner.IsUsable()) {
+        run.failure = u"not a volume Ruvex can read: it reports no usable sector and unit sizes";
+        return;
+    }
+    scanner.Run(run.host);
+    if (scanner.UnreadableUnits() == 0) return;
+    const std::string unit = UnitName(device);
+    const std::string first = std::to_string(scanner.FirstUnreadableUnit());
+    if (scanner.ReadUnitCount() == 0 && !run.host.StopRequested()) {
+        run.failure = platform::FromUtf8("read error at " + unit + " " + first + ": no free space could be read");
+        return;
+    }
+    run.AddNote(platform::FromUtf8(std::to_string(scanner.UnreadableUnits()) + " " + unit +
+                                   "s of free space could not be read, the first at " + unit + " " + first));
+}

@@ -1,0 +1,30 @@
+#pragma once
+// One scan while it runs: what its phases share, and what went wrong so far.
+// The file systems' scan steps (engine/*Scan.cpp) take it; nothing outside
+// the engine sees it.
+#include "engine/FreeSpaceScanner.h"
+
+#include <memory>
+#include <string>
+
+namespace platform {
+class RawSource;
+}
+class CVolumeAccess;
+class ScanContext;
+class ScanHost;
+
+struct ScanRun {
+    ScanContext& context;
+    ScanHost& host;
+    std::shared_ptr<const platform::RawSource> source;
+    char16_t letter;
+    std::u16string failure;  // nothing could be scanned: why
+    std::u16string note;     // what a scan that did run could not read
+
+    void AddNote(const std::u16string& text) { note += (note.empty() ? u"" : u"; ") + text; }
+};
+
+// Runs the carving driver over the device and notes what it could not read.
+// `lostFolderTest` replaces the FAT directory test of free units.
+void ScanFreeSpace(ScanRun& run, CVolumeAccess& device, CFreeSpaceScanner::LostFolderTest lostFolderTest = {});
