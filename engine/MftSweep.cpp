@@ -7,6 +7,7 @@
 #include "ntfs/FileRecord.h"
 #include "ntfs/MftReadAhead.h"
 #include "ntfs/NTFSVolume.h"
+#include "ntfs/RecordLayout.h"
 #include "platform/LittleEndian.h"
 #include "platform/TextConvert.h"
 
@@ -16,7 +17,7 @@
 namespace {
 
 constexpr uint64_t kFirstUserRecord = 16;
-constexpr size_t kFileNameList = 0x30 / 0x10 - 1;
+constexpr size_t kFileNameList = TypeIndex(kFileName);
 
 // A deleted file whose record holds no name: it waits for the end of the
 // sweep, when every cleared extension record has been seen.
@@ -29,11 +30,13 @@ struct NamelessFile {
 // passes over those, and their header says so before any repair (the fields
 // lie ahead of the first sector's update-sequence slot).
 bool InUseAndNotFolder(std::span<const uint8_t> bytes) {
+    constexpr uint64_t kFieldsRead = mft_record::kBaseReferenceOffset + sizeof(uint64_t);
     const platform::LeBytes header(bytes);
-    if (!header.Has(0, 0x28) || header.U32(0) != CFileRecord::kSignature) return false;
-    const uint16_t flags = header.U16(0x16);
-    return (flags & CFileRecord::kFlagInUse) != 0 &&
-           ((flags & CFileRecord::kFlagDirectory) == 0 || header.U64(0x20) != 0);
+    if (!header.Has(0, kFieldsRead) || header.U32(mft_record::kSignatureOffset) != mft_record::kSignature)
+        return false;
+    const uint16_t flags = header.U16(mft_record::kFlagsOffset);
+    return (flags & mft_record::kFlagInUse) != 0 &&
+           ((flags & mft_record::kFlagDirectory) == 0 || header.U64(mft_record::kBaseReferenceOffset) != 0);
 }
 
 // `bytes` is the record as read ahead, or empty when it must be read now.

@@ -7,10 +7,10 @@
 
 namespace {
 
-constexpr size_t kEntryHeaderSize = 26;
+using attribute_list_entry::kHeaderSize;
 // A real attribute list stays far below this; a crafted one ends here.
 constexpr uint32_t kMaxEntries = 16384;
-constexpr uint32_t kAttributeListIndex = 1;
+constexpr uint32_t kAttributeListIndex = TypeIndex(kAttributeList);
 
 // Loads extension record `recordNumber` for `owner` with `mask`, and moves
 // the attributes it selected into the owner's lists; false when it does not load.
@@ -47,18 +47,18 @@ void ReadAttributeList(CAttrBase& list, CFileRecord& owner, CSList<CFileRecord>&
     if (owner.RecordNumber() == CFileRecord::kNoRecord || owner.m_isExtension) return;
 
     std::set<uint64_t> listed;
-    std::array<uint8_t, kEntryHeaderSize> bytes{};
+    std::array<uint8_t, kHeaderSize> bytes{};
     uint64_t offset = 0;
     for (uint32_t entryIndex = 0; entryIndex < kMaxEntries; ++entryIndex) {
         size_t got = 0;
         if (!list.ReadBytes(offset, bytes, got) || got != bytes.size()) break;
         const platform::LeBytes entry(bytes);
-        const uint32_t typeGroup = entry.U32(0x00) >> 4;
-        if (typeGroup == 0 || typeGroup > CFileRecord::kTypeCount) break;
-        const uint32_t index = typeGroup - 1;
-        const uint16_t entryLength = entry.U16(0x04);
-        if (entryLength < kEntryHeaderSize) break;  // a length that would not advance the walk
-        const uint64_t recordNumber = entry.U32(0x10) | uint64_t(entry.U16(0x14)) << 32;
+        const uint32_t index = TypeIndex(entry.U32(attribute_list_entry::kTypeOffset));
+        if (index >= CFileRecord::kTypeCount) break;
+        const uint16_t entryLength = entry.U16(attribute_list_entry::kEntryLengthOffset);
+        if (entryLength < kHeaderSize) break;  // a length that would not advance the walk
+        const uint64_t recordNumber = entry.U32(attribute_list_entry::kRecordNumberLowOffset) |
+                                      uint64_t(entry.U16(attribute_list_entry::kRecordNumberHighOffset)) << 32;
         listed.insert(recordNumber);
 
         const bool selected = (owner.m_attrMask >> index) & 1;

@@ -3,6 +3,7 @@
 // record buffer and the volume geometry it needs to read its data, copied at
 // creation so that reads do not go back to the volume object.
 #include "ntfs/AttrRecycler.h"
+#include "ntfs/RecordLayout.h"
 #include "platform/LittleEndian.h"
 
 #include <cstddef>
@@ -18,12 +19,6 @@ class CAttr_StdInfo;
 
 class CAttrBase {
 public:
-    // Attribute header fields shared by both forms.
-    static constexpr uint32_t kEndOfAttributes = 0xFFFFFFFF;
-    static constexpr uint64_t kCommonHeaderSize = 0x10;
-    static constexpr uint16_t kCompressionMask = 0x00FF;
-    static constexpr uint16_t kFlagEncrypted = 0x4000;
-
     // `attribute` is the whole attribute (header, name and value or run list),
     // bounded by its recorded length; it stays inside the owner's buffer.
     CAttrBase(platform::LeBytes attribute, CFileRecord& owner);
@@ -48,14 +43,12 @@ public:
     virtual const CAttr_FileName* AsFileName() const { return nullptr; }
     virtual const CAttr_StdInfo* AsStdInfo() const { return nullptr; }
 
-    uint32_t Type() const { return m_header.U32(0x00); }
-    bool IsNonResident() const { return m_header.U8(0x08) != 0; }
-    uint8_t AttributeNameLength() const { return m_header.U8(0x09); }  // 0 for the unnamed stream
-    // Attribute flags (header 0x0C): the compression method in the low byte
-    // (1 is LZNT1), 0x4000 encrypted, 0x8000 sparse.
-    uint16_t AttributeFlags() const { return m_header.U16(0x0C); }
-    bool IsCompressed() const { return (AttributeFlags() & kCompressionMask) != 0; }
-    bool IsEncrypted() const { return (AttributeFlags() & kFlagEncrypted) != 0; }
+    uint32_t Type() const { return m_header.U32(attribute_header::kTypeOffset); }
+    bool IsNonResident() const { return m_header.U8(attribute_header::kNonResidentOffset) != 0; }
+    uint8_t AttributeNameLength() const { return m_header.U8(attribute_header::kNameLengthOffset); }
+    uint16_t AttributeFlags() const { return m_header.U16(attribute_header::kFlagsOffset); }
+    bool IsCompressed() const { return (AttributeFlags() & attribute_header::kCompressionMask) != 0; }
+    bool IsEncrypted() const { return (AttributeFlags() & attribute_header::kFlagEncrypted) != 0; }
     const platform::LeBytes& Header() const { return m_header; }
     CFileRecord& Owner() const { return *m_fileRecord; }
 
@@ -64,9 +57,7 @@ public:
 
 protected:
     platform::LeBytes m_header;
-    uint16_t m_sectorSize;
     uint32_t m_clusterSize;
-    uint32_t m_indexBlockSize;
     const platform::RawSource* m_source;  // the volume's source, borrowed
     CFileRecord* m_fileRecord;
 };

@@ -1,35 +1,22 @@
 #include "ntfs/AttrFactory.h"
 
 #include "ntfs/AttrAttrList.h"
-#include "ntfs/AttrBitmap.h"
 #include "ntfs/AttrData.h"
 #include "ntfs/AttrFileName.h"
-#include "ntfs/AttrIndexAlloc.h"
 #include "ntfs/AttrIndexRoot.h"
 #include "ntfs/AttrStdInfo.h"
 #include "ntfs/AttrVolInfo.h"
 #include "ntfs/AttrVolName.h"
+#include "ntfs/RecordLayout.h"
 
 namespace {
-
-enum AttributeType : uint32_t {
-    kStandardInformation = 0x10,
-    kAttributeList = 0x20,
-    kFileName = 0x30,
-    kVolumeName = 0x60,
-    kVolumeInformation = 0x70,
-    kData = 0x80,
-    kIndexRoot = 0x90,
-    kIndexAllocation = 0xA0,
-    kBitmap = 0xB0,
-};
 
 // Types whose value NTFS always keeps inside the record, with the least
 // value that holds the fields read from them.
 bool ResidentOnly(uint32_t type, uint64_t& minimumBody) {
     switch (type) {
     case kStandardInformation: minimumBody = CAttr_StdInfo::kMinBodySize; return true;
-    case kFileName: minimumBody = CFileName::kNameOffset; return true;
+    case kFileName: minimumBody = file_name::kNameOffset; return true;
     case kVolumeName: minimumBody = 0; return true;
     case kVolumeInformation: minimumBody = CAttr_VolInfo::kMinBodySize; return true;
     case kIndexRoot: minimumBody = CAttr_IndexRoot::kMinBodySize; return true;
@@ -58,8 +45,8 @@ std::unique_ptr<CAttrBase> CreateResidentOnly(uint32_t type, platform::LeBytes a
 
 std::unique_ptr<CAttrBase> CreateAttribute(platform::LeBytes attribute, CFileRecord& owner) {
     if (!CAttrBase::HeaderFits(attribute)) return nullptr;
-    const uint32_t type = attribute.U32(0x00);
-    const bool nonResident = attribute.U8(0x08) != 0;
+    const uint32_t type = attribute.U32(attribute_header::kTypeOffset);
+    const bool nonResident = attribute.U8(attribute_header::kNonResidentOffset) != 0;
     if (nonResident ? !CAttrNonResident::HeaderFits(attribute) : !CAttrResident::BodyFits(attribute))
         return nullptr;
 
@@ -73,13 +60,11 @@ std::unique_ptr<CAttrBase> CreateAttribute(platform::LeBytes attribute, CFileRec
         if (type == kFileName && !CFileName::BodyFits(body)) return nullptr;
         return CreateResidentOnly(type, attribute, owner);
     }
+    // The other types, index allocations and bitmaps among them, have no
+    // typed body: their data is read, if at all, through the plain forms.
     switch (type) {
     case kAttributeList: return EitherForm<CAttr_AttrList>(attribute, owner, nonResident);
     case kData: return EitherForm<CAttr_Data>(attribute, owner, nonResident);
-    case kIndexAllocation:
-        if (nonResident) return std::make_unique<CAttr_IndexAlloc>(attribute, owner);
-        return std::make_unique<CAttrResident>(attribute, owner);
-    case kBitmap: return EitherForm<CAttr_Bitmap>(attribute, owner, nonResident);
     default:
         if (nonResident) return std::make_unique<CAttrNonResident>(attribute, owner);
         return std::make_unique<CAttrResident>(attribute, owner);

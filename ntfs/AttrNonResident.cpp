@@ -8,7 +8,9 @@
 
 namespace {
 
-uint64_t RunListOffset(const platform::LeBytes& attribute) { return attribute.U16(0x20); }
+uint64_t RunListOffset(const platform::LeBytes& attribute) {
+    return attribute.U16(non_resident_header::kRunListOffset);
+}
 
 }  // namespace
 
@@ -20,14 +22,14 @@ CAttrNonResident::CAttrNonResident(platform::LeBytes attribute, CFileRecord& own
 }
 
 bool CAttrNonResident::HeaderFits(const platform::LeBytes& attribute) {
-    if (!CAttrBase::HeaderFits(attribute) || !attribute.Has(0, kHeaderSize)) return false;
+    if (!CAttrBase::HeaderFits(attribute) || !attribute.Has(0, non_resident_header::kSize)) return false;
     const uint64_t runOffset = RunListOffset(attribute);
-    return runOffset >= kHeaderSize && runOffset <= attribute.Size();
+    return runOffset >= non_resident_header::kSize && runOffset <= attribute.Size();
 }
 
 uint64_t CAttrNonResident::DataSize(uint64_t* allocated) const {
-    if (allocated) *allocated = m_header.U64(0x28);
-    return m_header.U64(0x30);
+    if (allocated) *allocated = m_header.U64(non_resident_header::kAllocatedSizeOffset);
+    return m_header.U64(non_resident_header::kRealSizeOffset);
 }
 
 bool CAttrNonResident::ReadClusters(uint64_t lcn, uint64_t count, std::span<uint8_t> buffer) const {

@@ -7,8 +7,6 @@
 
 class CAttrNonResident : public CAttrBase {
 public:
-    static constexpr uint64_t kHeaderSize = 0x40;
-
     CAttrNonResident(platform::LeBytes attribute, CFileRecord& owner);
 
     uint32_t RunsValid() const override { return m_runsValid; }
@@ -21,8 +19,8 @@ public:
     // the volume or a gap in the runs stops there and still answers true.
     bool ReadVcnRange(uint64_t vcn, uint64_t count, std::span<uint8_t> buffer, uint64_t& bytes);
 
-    uint64_t StartingVcn() const { return m_header.U64(0x10); }
-    uint64_t LastVcn() const { return m_header.U64(0x18); }
+    uint64_t StartingVcn() const { return m_header.U64(non_resident_header::kStartingVcnOffset); }
+    uint64_t LastVcn() const { return m_header.U64(non_resident_header::kLastVcnOffset); }
     // Virtual clusters this attribute record covers (0 for an empty one).
     uint64_t VcnCount() const { return LastVcn() - StartingVcn() + 1; }
     const CSList<tagDataRun_Entry>& Runs() const { return m_runs; }

@@ -4,8 +4,8 @@
 
 namespace {
 
-uint64_t ValueLength(const platform::LeBytes& attribute) { return attribute.U32(0x10); }
-uint64_t ValueOffset(const platform::LeBytes& attribute) { return attribute.U16(0x14); }
+uint64_t ValueLength(const platform::LeBytes& attribute) { return attribute.U32(resident_header::kValueLengthOffset); }
+uint64_t ValueOffset(const platform::LeBytes& attribute) { return attribute.U16(resident_header::kValueOffset); }
 
 }  // namespace
 
@@ -18,7 +18,7 @@ platform::LeBytes CAttrResident::BodyOf(const platform::LeBytes& attribute) {
 }
 
 bool CAttrResident::BodyFits(const platform::LeBytes& attribute) {
-    return HeaderFits(attribute) && attribute.Has(0, kHeaderSize) &&
+    return HeaderFits(attribute) && attribute.Has(0, resident_header::kSize) &&
            attribute.Has(ValueOffset(attribute), ValueLength(attribute));
 }
 

@@ -4,8 +4,6 @@
 
 class CAttrResident : public CAttrBase {
 public:
-    static constexpr uint64_t kHeaderSize = 0x18;
-
     CAttrResident(platform::LeBytes attribute, CFileRecord& owner);
 
     uint32_t RunsValid() const override { return 1; }

@@ -4,12 +4,13 @@
 #include "ntfs/FileRecord.h"
 #include "ntfs/Lznt1.h"
 #include "ntfs/NTFSVolume.h"
+#include "ntfs/RecordLayout.h"
 
 #include <algorithm>
 
 namespace {
 
-constexpr size_t kDataListIndex = 0x80 / 0x10 - 1;
+constexpr size_t kDataListIndex = TypeIndex(kData);
 // NTFS compresses in units of 16 clusters of at most 4 KiB; anything far
 // beyond that is damage and would only cost memory.
 constexpr uint64_t kMaxUnitBytes = 1024 * 1024;
@@ -27,8 +28,8 @@ CDataStream::CDataStream(const CFileRecord& record)
     // Resident data is never compressed; a non-resident stream is when its
     // first extent says so.
     if (!m_first || !m_first->IsNonResident() || !m_first->IsCompressed() || m_clusterSize == 0) return;
-    const unsigned unitShift = m_first->Header().U8(0x22);
-    const uint8_t method = static_cast<uint8_t>(m_first->AttributeFlags() & CAttrBase::kCompressionMask);
+    const unsigned unitShift = m_first->Header().U8(non_resident_header::kCompressionUnitOffset);
+    const uint8_t method = static_cast<uint8_t>(m_first->AttributeFlags() & attribute_header::kCompressionMask);
     if (method != kLznt1 || unitShift == 0 || unitShift > 16 || (uint64_t(m_clusterSize) << unitShift) > kMaxUnitBytes) {
         m_unreadable = true;
         return;

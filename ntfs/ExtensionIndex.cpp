@@ -1,8 +1,10 @@
 #include "ntfs/ExtensionIndex.h"
 
+#include "ntfs/RecordLayout.h"
+
 namespace {
 
-constexpr uint64_t kRecordNumberMask = 0x0000FFFFFFFFFFFFULL;
+using file_reference::kRecordNumberMask;
 // A real file has at most a few thousand extension records; a crafted MFT
 // could name one base from every record.
 constexpr size_t kMaxExtensionsPerBase = 65536;
@@ -15,7 +17,7 @@ void CExtensionIndex::Note(uint64_t recordNumber, uint64_t baseReference, std::s
     if (base == recordNumber) return;
     std::map<uint64_t, Extension>& extensions = m_byBase[base];
     if (extensions.size() >= kMaxExtensionsPerBase && !extensions.contains(recordNumber)) return;
-    extensions[recordNumber] = Extension{static_cast<uint16_t>(baseReference >> 48),
+    extensions[recordNumber] = Extension{static_cast<uint16_t>(baseReference >> file_reference::kSequenceShift),
                                          FindClearedFileName(record, recordCount)};
 }
 

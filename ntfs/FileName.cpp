@@ -5,10 +5,12 @@
 #include <cstring>
 
 CFileName::CFileName(platform::LeBytes body)
-    : m_nameBody(BodyFits(body) ? body : platform::LeBytes()), m_nameLength(m_nameBody.U8(0x40)) {}
+    : m_nameBody(BodyFits(body) ? body : platform::LeBytes()),
+      m_nameLength(m_nameBody.U8(file_name::kNameLengthOffset)) {}
 
 bool CFileName::BodyFits(const platform::LeBytes& body) {
-    return body.Has(0, kNameOffset) && body.Has(kNameOffset, uint64_t(body.U8(0x40)) * 2);
+    using namespace file_name;
+    return body.Has(0, kNameOffset) && body.Has(kNameOffset, uint64_t(body.U8(kNameLengthOffset)) * 2);
 }
 
 uint32_t CFileName::CopyName(std::span<char16_t> buffer) const {
@@ -16,9 +18,10 @@ uint32_t CFileName::CopyName(std::span<char16_t> buffer) const {
     if (count == 0) return 0;
     // The constructor checked that the whole name lies in the body.
     if constexpr (std::endian::native == std::endian::little) {
-        std::memcpy(buffer.data(), m_nameBody.Data() + kNameOffset, size_t{count} * 2);
+        std::memcpy(buffer.data(), m_nameBody.Data() + file_name::kNameOffset, size_t{count} * 2);
     } else {
-        for (uint32_t i = 0; i < count; ++i) buffer[i] = static_cast<char16_t>(m_nameBody.U16(kNameOffset + 2 * i));
+        for (uint32_t i = 0; i < count; ++i)
+            buffer[i] = static_cast<char16_t>(m_nameBody.U16(file_name::kNameOffset + 2 * i));
     }
     return count;
 }

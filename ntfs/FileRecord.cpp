@@ -11,10 +11,9 @@
 
 namespace {
 
-constexpr size_t kStdInfoList = 0;
-constexpr size_t kFileNameList = 2;
-constexpr size_t kDataList = 7;
-constexpr uint64_t kAttributeHeaderSize = 0x10;
+constexpr size_t kStdInfoList = TypeIndex(kStandardInformation);
+constexpr size_t kFileNameList = TypeIndex(kFileName);
+constexpr size_t kDataList = TypeIndex(kData);
 
 const CAttr_FileName* AsFileName(const CAttrBase* attribute) { return attribute ? attribute->AsFileName() : nullptr; }
 const CAttr_StdInfo* AsStdInfo(const CAttrBase* attribute) { return attribute ? attribute->AsStdInfo() : nullptr; }
@@ -46,7 +45,7 @@ bool CFileRecord::FetchRecord(uint64_t recordNumber) {
 bool CFileRecord::FinishLoad(uint64_t recordNumber) {
     m_recordNumber = recordNumber;
     const platform::LeBytes header(m_recordBuffer);
-    if (header.U32(0x00) != kSignature) return false;
+    if (header.U32(mft_record::kSignatureOffset) != mft_record::kSignature) return false;
     if (!ApplyUpdateSequence(m_recordBuffer, m_volume->m_sectorSize)) return false;
     m_loaded = true;
     if (BaseReference() != 0 && !IsInUse())
@@ -77,17 +76,17 @@ bool CFileRecord::ParseAttributes() {
     RemoveAllAttributes();
     if (!m_loaded) return false;
     const platform::LeBytes record(m_recordBuffer);
-    uint64_t offset = record.U16(0x14);
+    uint64_t offset = record.U16(mft_record::kFirstAttributeOffset);
     // Every attribute advances the walk by at least its header, so it ends
     // within the record; a record without its end marker is damaged.
     while (true) {
-        if (!record.Has(offset, 4)) return false;
-        const uint32_t type = record.U32(offset);
-        if (type == CAttrBase::kEndOfAttributes) return true;
-        const uint64_t length = record.U32(offset + 4);
-        if (length < kAttributeHeaderSize || !record.Has(offset, length)) return false;
+        if (!record.Has(offset, sizeof(uint32_t))) return false;  // the type, or the end marker
+        const uint32_t type = record.U32(offset + attribute_header::kTypeOffset);
+        if (type == kEndOfAttributes) return true;
+        const uint64_t length = record.U32(offset + attribute_header::kLengthOffset);
+        if (length < attribute_header::kSize || !record.Has(offset, length)) return false;
 
-        const uint32_t index = (type >> 4) - 1;
+        const uint32_t index = TypeIndex(type);
         if ((m_attrMask >> (index % 32)) & 1) {
             if (index >= kTypeCount) return false;
             std::unique_ptr<CAttrBase> attribute = CreateAttribute(record.Sub(offset, length), *this);
@@ -99,15 +98,15 @@ bool CFileRecord::ParseAttributes() {
 }
 
 uint16_t CFileRecord::Flags() const {
-    return m_loaded ? platform::LeBytes(m_recordBuffer).U16(0x16) : 0;
+    return m_loaded ? platform::LeBytes(m_recordBuffer).U16(mft_record::kFlagsOffset) : 0;
 }
 
 uint64_t CFileRecord::BaseReference() const {
-    return m_loaded ? platform::LeBytes(m_recordBuffer).U64(0x20) : 0;
+    return m_loaded ? platform::LeBytes(m_recordBuffer).U64(mft_record::kBaseReferenceOffset) : 0;
 }
 
 uint16_t CFileRecord::SequenceNumber() const {
-    return m_loaded ? platform::LeBytes(m_recordBuffer).U16(0x10) : 0;
+    return m_loaded ? platform::LeBytes(m_recordBuffer).U16(mft_record::kSequenceNumberOffset) : 0;
 }
 
 bool CFileRecord::IsEncrypted() const {
@@ -162,7 +161,8 @@ CAttrBase* CFileRecord::DefaultDataStream() const {
     for (const auto& element : m_attrLists[kDataList].Elements()) {
         CAttrBase* attribute = element.get();
         if (attribute->AttributeNameLength() != 0) continue;
-        if (!attribute->IsNonResident() || attribute->Header().U64(0x10) == 0) return attribute;
+        if (!attribute->IsNonResident() || attribute->Header().U64(non_resident_header::kStartingVcnOffset) == 0)
+            return attribute;
         if (!firstFound) firstFound = attribute;
     }
     return firstFound;

@@ -4,6 +4,7 @@
 // attribute objects that its caller selected. Each load or parse destroys what
 // the previous one built.
 #include "ntfs/AttrBase.h"
+#include "ntfs/RecordLayout.h"
 #include "ntfs/SList.h"
 #include "platform/LittleEndian.h"
 
@@ -17,17 +18,16 @@ class CNTFSVolume;
 
 class CFileRecord {
 public:
-    static constexpr uint32_t kSignature = 0x454C4946;  // "FILE"
-    static constexpr uint16_t kFlagInUse = 0x0001;
-    static constexpr uint16_t kFlagDirectory = 0x0002;
     static constexpr uint64_t kNoRecord = ~0ULL;
     static constexpr size_t kTypeCount = 16;          // types 0x10 to 0x100
     static constexpr size_t kNameBufferLength = 260;  // characters, terminator included
 
     // Selection masks used across the system.
-    static constexpr uint32_t kMaskVolumeCheck = 0x63;  // std info, attr list, volume name, volume info
-    static constexpr uint32_t kMaskData = 0x83;         // std info, attr list, data
-    static constexpr uint32_t kMaskSweep = 0x87;        // std info, attr list, file name, data
+    static constexpr uint32_t kMaskVolumeCheck =
+        TypeBit(kStandardInformation) | TypeBit(kAttributeList) | TypeBit(kVolumeName) | TypeBit(kVolumeInformation);
+    static constexpr uint32_t kMaskData = TypeBit(kStandardInformation) | TypeBit(kAttributeList) | TypeBit(kData);
+    static constexpr uint32_t kMaskSweep =
+        TypeBit(kStandardInformation) | TypeBit(kAttributeList) | TypeBit(kFileName) | TypeBit(kData);
 
     explicit CFileRecord(CNTFSVolume& volume);
     virtual ~CFileRecord();
@@ -47,8 +47,8 @@ public:
     bool IsLoaded() const { return m_loaded; }
     uint64_t RecordNumber() const { return m_recordNumber; }
     uint16_t Flags() const;  // header flags, 0 when nothing is loaded
-    bool IsInUse() const { return (Flags() & kFlagInUse) != 0; }
-    bool IsDirectory() const { return (Flags() & kFlagDirectory) != 0; }
+    bool IsInUse() const { return (Flags() & mft_record::kFlagInUse) != 0; }
+    bool IsDirectory() const { return (Flags() & mft_record::kFlagDirectory) != 0; }
     // The base record of an extension record; 0 for a base record.
     uint64_t BaseReference() const;
     uint16_t SequenceNumber() const;  // 0 when nothing is loaded
@@ -69,7 +69,8 @@ public:
     // the stream's sizes), or the first unnamed one; null without any.
     CAttrBase* DefaultDataStream() const;
 
-    // Attributes of type 0x10 * (index + 1), in the order found.
+    // Attributes of type 0x10 * (index + 1), in the order found; the index of
+    // a type is TypeIndex(type).
     CSList<CAttrBase>& AttrList(size_t index) { return m_attrLists[index]; }
     const CSList<CAttrBase>& AttrList(size_t index) const { return m_attrLists[index]; }
     CNTFSVolume& Volume() const { return *m_volume; }

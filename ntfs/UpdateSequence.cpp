@@ -1,12 +1,13 @@
 #include "ntfs/UpdateSequence.h"
 
+#include "ntfs/RecordLayout.h"
 #include "platform/LittleEndian.h"
 
 bool ApplyUpdateSequence(std::span<uint8_t> record, uint32_t sectorSize) {
     if (sectorSize < 2 || record.size() < sectorSize || record.size() % sectorSize != 0) return false;
     const uint64_t sectors = record.size() / sectorSize;
     const platform::LeBytes bytes(record);
-    const uint64_t arrayOffset = bytes.U16(0x04);
+    const uint64_t arrayOffset = bytes.U16(mft_record::kUpdateSequenceOffset);
     // The number itself, then one saved word per sector.
     if (!bytes.Has(arrayOffset, (sectors + 1) * 2)) return false;
     const uint16_t sequenceNumber = bytes.U16(arrayOffset);

@@ -7,6 +7,6 @@
 #include <span>
 
 // Checks and restores the sector ends of `record`, whose header gives the
-// array offset at 0x04. False when the array does not fit in the record or a
+// array's offset. False when the array does not fit in the record or a
 // sector end does not match; earlier sectors may then already be restored.
 bool ApplyUpdateSequence(std::span<uint8_t> record, uint32_t sectorSize);

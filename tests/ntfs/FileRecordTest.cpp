@@ -1,5 +1,6 @@
 #include "ntfs/AttrFileName.h"
 #include "ntfs/AttrIndexRoot.h"
+#include "ntfs/AttrNonResident.h"
 #include "ntfs/FileRecord.h"
 #include "ntfs/NTFSVolume.h"
 #include "ntfs/UpdateSequence.h"
@@ -56,6 +57,52 @@ TEST_F(CraftedRecord, TornOrMalformedRecordsFailToLoad) {
     EXPECT_TRUE(Load(good));
     std::vector<uint8_t> cut(good.begin(), good.begin() + 1000);
     EXPECT_FALSE(ApplyUpdateSequence(cut, 512)) << "not a whole number of sectors";
+}
+
+// Header fields written where the on-disk format puts them read back through
+// the record's and the attributes' accessors, each with a value of its own.
+TEST_F(CraftedRecord, HeaderFieldsReadBackFromWhereTheFormatPutsThem) {
+    RecordBuilder builder;
+    builder.Flags(0x0003);
+    builder.Resident(0x80, {1, 2, 3}, u"ads");
+    const uint32_t dataAt = builder.NextOffset();
+    builder.NonResident(0x80, {0x11, 0x04, 0x20, 0x00}, 10, 5000);
+    std::vector<uint8_t> record = builder.Plain();
+    PutU16(record, 0x10, 0x0042);              // sequence number
+    PutU64(record, 0x20, 0x0005000000000099);  // base record reference
+    PutU16(record, dataAt + 0x0C, 0x8000);     // attribute flags: sparse
+    PutU64(record, dataAt + 0x10, 7);          // starting VCN: an extent from cluster 7 to 10
+    PutU64(record, dataAt + 0x28, 0x4000);     // allocated size
+    ProtectRecord(record, 512, 1);
+    ASSERT_TRUE(LoadAndParse(record, ~0U));
+
+    EXPECT_EQ(m_record.Flags(), 0x0003);
+    EXPECT_TRUE(m_record.IsInUse());
+    EXPECT_TRUE(m_record.IsDirectory());
+    EXPECT_EQ(m_record.SequenceNumber(), 0x0042);
+    EXPECT_EQ(m_record.BaseReference(), 0x0005000000000099u);
+
+    ASSERT_EQ(m_record.AttrList(7).Count(), 2u);
+    const CAttrBase* named = m_record.AttrList(7).Front();
+    EXPECT_EQ(named->Type(), 0x80u);
+    EXPECT_FALSE(named->IsNonResident());
+    EXPECT_EQ(named->AttributeNameLength(), 3);
+    EXPECT_EQ(named->DataSize(), 3u);
+
+    const auto* extent = dynamic_cast<const CAttrNonResident*>(m_record.DefaultDataStream());
+    ASSERT_NE(extent, nullptr) << "the unnamed one, though it does not start at cluster 0";
+    EXPECT_EQ(extent->StartingVcn(), 7u);
+    EXPECT_EQ(extent->LastVcn(), 10u);
+    uint64_t allocated = 0;
+    EXPECT_EQ(extent->DataSize(&allocated), 5000u);
+    EXPECT_EQ(allocated, 0x4000u);
+    EXPECT_EQ(extent->AttributeFlags(), 0x8000);
+    EXPECT_FALSE(extent->IsCompressed());
+    EXPECT_FALSE(extent->IsEncrypted());
+    ASSERT_EQ(extent->RunsValid(), 1u) << "the run list found at its offset";
+    ASSERT_EQ(extent->Runs().Count(), 1u);
+    EXPECT_EQ(extent->Runs().Front()->lcn, 0x20u);
+    EXPECT_EQ(extent->Runs().Front()->clusters, 4u);
 }
 
 TEST_F(CraftedRecord, NameChoiceSkipsDosNamesButTakesSizeAndParentFromTheFirstName) {
@@ -121,22 +168,9 @@ TEST_F(CraftedRecord, MaskSelectsWhichAttributesAreBuilt) {
 
 TEST_F(CraftedRecord, IndexRootListsItsFileNameEntries) {
     auto entry = [](const std::u16string& name, uint16_t flags) {
-        std::vector<uint8_t> key = FileNameBody(5, 0, kWin32, name);
-        std::vector<uint8_t> bytes(0x10 + ((key.size() + 7) & ~size_t(7)), 0);
-        PutU16(bytes, 0x08, static_cast<uint16_t>(bytes.size()));
-        PutU16(bytes, 0x0A, static_cast<uint16_t>(key.size()));
-        PutU16(bytes, 0x0C, flags);
-        std::ranges::copy(key, bytes.begin() + 0x10);
-        return bytes;
+        return IndexEntryBytes(FileNameBody(5, 0, kWin32, name), flags);
     };
-    auto root = [](uint32_t indexedType, const std::vector<std::vector<uint8_t>>& entries) {
-        std::vector<uint8_t> body(0x20, 0);
-        for (const auto& e : entries) body.insert(body.end(), e.begin(), e.end());
-        PutU32(body, 0x00, indexedType);
-        PutU32(body, 0x10, 0x10);
-        PutU32(body, 0x14, static_cast<uint32_t>(body.size() - 0x10));
-        return body;
-    };
+    auto root = IndexRootBody;
     auto entriesOf = [this](const std::vector<uint8_t>& body) {
         std::vector<std::u16string> names;
         EXPECT_TRUE(LoadAndParse(RecordBuilder().Resident(0x90, body, u"$I30").Build(), 1U << 8));

@@ -1,5 +1,7 @@
 #include "tests/ntfs/RecordBuilder.h"
 
+#include <algorithm>
+
 namespace ntfs_test {
 namespace {
 
@@ -110,6 +112,24 @@ std::vector<uint8_t> StdInfoBody(uint64_t modified, uint32_t fileAttributes) {
     std::vector<uint8_t> body(0x48, 0);
     PutU64(body, 0x08, modified);
     PutU32(body, 0x20, fileAttributes);
+    return body;
+}
+
+std::vector<uint8_t> IndexEntryBytes(const std::vector<uint8_t>& key, uint16_t flags) {
+    std::vector<uint8_t> bytes(0x10 + Align8(static_cast<uint32_t>(key.size())), 0);
+    PutU16(bytes, 0x08, static_cast<uint16_t>(bytes.size()));
+    PutU16(bytes, 0x0A, static_cast<uint16_t>(key.size()));
+    PutU16(bytes, 0x0C, flags);
+    std::copy(key.begin(), key.end(), bytes.begin() + 0x10);
+    return bytes;
+}
+
+std::vector<uint8_t> IndexRootBody(uint32_t indexedType, const std::vector<std::vector<uint8_t>>& entries) {
+    std::vector<uint8_t> body(0x20, 0);
+    for (const auto& entry : entries) body.insert(body.end(), entry.begin(), entry.end());
+    PutU32(body, 0x00, indexedType);
+    PutU32(body, 0x10, 0x10);  // the first entry, right after the node header
+    PutU32(body, 0x14, static_cast<uint32_t>(body.size() - 0x10));
     return body;
 }
 

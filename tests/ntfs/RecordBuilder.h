@@ -45,5 +45,11 @@ std::vector<uint8_t> FileNameBody(uint64_t parent, uint64_t realSize, uint8_t na
                                   const std::u16string& name);
 // A standard information body with the given modification time and flags.
 std::vector<uint8_t> StdInfoBody(uint64_t modified, uint32_t fileAttributes);
+// A directory index entry with `key` (none when empty) and `flags`, its
+// length rounded up to 8 bytes.
+std::vector<uint8_t> IndexEntryBytes(const std::vector<uint8_t>& key, uint16_t flags);
+// An index root body over attribute type `indexedType` whose node holds
+// `entries` right after the node header.
+std::vector<uint8_t> IndexRootBody(uint32_t indexedType, const std::vector<std::vector<uint8_t>>& entries);
 
 }  // namespace ntfs_test
