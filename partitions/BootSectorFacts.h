@@ -1,7 +1,9 @@
 #pragma once
 // What a volume's boot sector says about the volume, as far as finding a lost
 // partition needs it, and the checks that tell a real boot sector from bytes
-// that only look like one.
+// that only look like one. Each entry reads the sector through its file
+// system's own boot-sector reader, the one the scan opens volumes with, so
+// the search and the scan never disagree about a boot sector.
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -39,8 +41,5 @@ inline constexpr VolumeSignature kVolumeSignatures[] = {
     {ParseFat32BootSector, ConfirmFat32Volume},
     {ParseExfatBootSector, ConfirmExfatVolume},
 };
-
-// Every boot sector ends with 55 AA at byte 510.
-bool HasBootSignature(std::span<const uint8_t> sector);
 
 }  // namespace partitions

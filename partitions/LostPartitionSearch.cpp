@@ -42,7 +42,6 @@ bool IsAlignedCandidate(uint64_t offset, uint32_t sectorSize) {
 
 void CheckSector(std::span<const uint8_t> sector, uint64_t hit, bool aligned, const DiskReader& read,
                  std::vector<FoundVolume>& volumes) {
-    if (!HasBootSignature(sector)) return;
     for (const VolumeSignature& signature : kVolumeSignatures) {
         const auto facts = signature.parse(sector);
         if (!facts) continue;
