@@ -86,8 +86,10 @@ public:
 
 private:
     CNTFSVolume() = default;
-    // The open sequence shared by the constructors and Open(): the volume is
-    // valid when the result is Opened, even if record 0 then fails to load.
+    // The open sequence shared by the constructors and Open(). The volume is
+    // valid once its boot sector, $Volume record and version pass; the result
+    // still reports a record 0 that then fails to load, which only Open()
+    // refuses.
     OpenFailure Load(std::shared_ptr<const platform::RawSource> source);
     OpenFailure ReadGeometry(std::span<const uint8_t> bootSector);
     OpenFailure CheckVersion();
