@@ -20,6 +20,8 @@ struct Fat32BootSector {
     // including the file-system type text.
     static constexpr size_t kSectorSize = 512;
     static constexpr size_t kParameterBlockSize = 90;
+    // Where every formatter puts the copy of the boot sector.
+    static constexpr uint16_t kUsualBackupSector = 6;
 
     uint16_t bytesPerSector = 0;
     uint8_t sectorsPerCluster = 0;

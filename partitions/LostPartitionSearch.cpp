@@ -1,5 +1,7 @@
 #include "partitions/LostPartitionSearch.h"
 
+#include "exfat/ExFatBootSector.h"
+#include "fat32/Fat32BootSector.h"
 #include "platform/RawSource.h"
 
 #include <algorithm>
@@ -11,7 +13,9 @@ namespace {
 constexpr uint64_t kStretchBytes = 4 << 20;
 constexpr uint64_t kMebibyte = 1 << 20;
 constexpr uint64_t kTrackSectors = 63;  // a cylinder is 255 tracks, so its boundaries are track boundaries
-constexpr uint64_t kCopyDistances[] = {6, 12};  // FAT32 and exFAT boot-sector copies, in sectors
+// Where the copies of FAT32 and exFAT boot sectors lie, in sectors after the
+// volume's start (NTFS keeps its copy at the volume's end, before a boundary).
+constexpr uint64_t kCopyDistances[] = {Fat32BootSector::kUsualBackupSector, CExFatBootSector::kRegionSectors};
 
 bool OnBoundary(uint64_t sector, uint64_t alignment) { return alignment != 0 && sector % alignment == 0; }
 
