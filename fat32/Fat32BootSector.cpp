@@ -12,7 +12,7 @@ constexpr size_t kSectorsPerClusterOffset = 0x0D;
 constexpr size_t kReservedSectorsOffset = 0x0E;
 constexpr size_t kNumberOfTablesOffset = 0x10;
 constexpr size_t kRootEntryCountOffset = 0x11;     // FAT12/16's fixed root folder
-constexpr size_t kTotalSectors16Offset = 0x13;     // FAT12/16's small sector count
+constexpr size_t kTotalSectors16Offset = 0x13;     // the sector count of volumes under 65,536 sectors
 constexpr size_t kMediaOffset = 0x15;
 constexpr size_t kSectorsPerTable16Offset = 0x16;  // FAT12/16's table size
 constexpr size_t kTotalSectors32Offset = 0x20;
@@ -40,7 +40,6 @@ bool IsMediaByte(uint8_t media) { return media == 0xF0 || media >= 0xF8; }
 bool IsFat32BootSector(std::span<const uint8_t> sector, std::string* reason) {
     const platform::LeBytes boot(sector);
     if (!boot.Has(0, Fat32BootSector::kSectorSize)) return Refuse(reason, "the boot sector is shorter than 512 bytes");
-    if (boot.U16(kSignatureOffset) != kSignature) return Refuse(reason, "the boot sector has no 55 AA signature");
     const uint16_t bytesPerSector = boot.U16(kBytesPerSectorOffset);
     if (bytesPerSector < kSmallestSector || bytesPerSector > kLargestSector || !std::has_single_bit(bytesPerSector))
         return Refuse(reason, "the boot sector's sector size is not 512, 1024, 2048 or 4096 bytes");
@@ -66,17 +65,19 @@ std::optional<Fat32BootSector> ReadFat32BootSector(std::span<const uint8_t> sect
     fields.reservedSectors = boot.U16(kReservedSectorsOffset);
     fields.numberOfTables = boot.U8(kNumberOfTablesOffset);
     fields.media = boot.U8(kMediaOffset);
+    // mkfs.fat keeps a count under 65,536 in the 16-bit field, FAT32 or not,
+    // and leaves the 32-bit one 0.
     fields.totalSectors = boot.U32(kTotalSectors32Offset);
+    if (fields.totalSectors == 0) fields.totalSectors = boot.U16(kTotalSectors16Offset);
     fields.sectorsPerTable = boot.U32(kSectorsPerTableOffset);
     fields.rootCluster = boot.U32(kRootClusterOffset);
     fields.backupBootSector = boot.U16(kBackupBootSectorOffset);
+    fields.hasBootSignature = boot.U16(kSignatureOffset) == kSignature;
 
     if (fields.sectorsPerCluster == 0) return refuse("the boot sector's sectors per cluster is 0");
     if (!std::has_single_bit(fields.sectorsPerCluster))
         return refuse("the boot sector's cluster size is not a power of two");
     if (fields.numberOfTables > kMostTables) return refuse("the boot sector counts more than 4 allocation tables");
-    if (boot.U16(kTotalSectors16Offset) != 0)
-        return refuse("the boot sector's 16-bit sector count is set, which FAT32 leaves 0");
     if (fields.sectorsPerTable == 0) return refuse("the boot sector's allocation table size is 0");
     // The reserved area and the tables come first; data clusters must follow.
     if (fields.DataStartSector() >= fields.totalSectors)

@@ -19,6 +19,8 @@ constexpr size_t kMftClusterOffset = 0x30;
 constexpr size_t kMftMirrorClusterOffset = 0x38;
 constexpr size_t kClustersPerFileRecordOffset = 0x40;
 constexpr size_t kClustersPerIndexBlockOffset = 0x44;
+constexpr size_t kSignatureOffset = 510;
+constexpr uint16_t kSignature = 0xAA55;
 
 // Sectors per cluster up to 128 are stored as they are; larger clusters
 // store minus the power of two of their sector count (0xF4: 4096 sectors).
@@ -70,6 +72,7 @@ std::optional<NtfsBootSector> ReadNtfsBootSector(std::span<const uint8_t> sector
     };
     const platform::LeBytes boot(sector);
     NtfsBootSector geometry;
+    geometry.hasBootSignature = boot.U16(kSignatureOffset) == kSignature;
     geometry.bytesPerSector = boot.U16(kBytesPerSectorOffset);
     // A sector size that is not a power of two would make every later
     // division and update-sequence walk meaningless.

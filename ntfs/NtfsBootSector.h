@@ -7,7 +7,9 @@
 // system or to none. One with it whose fields no NTFS volume can have (a
 // cluster that is not a power of two of sectors, a master file table past
 // the volume's end) is a damaged NTFS boot sector. The 55 AA at its end is
-// not required: NTFS drivers only warn when it is missing.
+// reported, not required: NTFS drivers only warn when it is missing, and
+// only the lost-partition search, which looks at every sector of a disk,
+// asks for it.
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -30,6 +32,7 @@ struct NtfsBootSector {
     uint64_t mftMirrorCluster = 0;  // as stored; not checked, the volume never reads it
     uint32_t fileRecordSize = 0;
     uint32_t indexBlockSize = 0;    // 0 when the boot sector's value is unusable
+    bool hasBootSignature = false;  // 55 AA at bytes 510 and 511
 
     uint64_t ClusterCount() const { return totalSectors / sectorsPerCluster; }
     // Byte offset of the master file table; the reader has checked that it fits.

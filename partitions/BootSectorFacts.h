@@ -3,7 +3,10 @@
 // partition needs it, and the checks that tell a real boot sector from bytes
 // that only look like one. Each entry reads the sector through its file
 // system's own boot-sector reader, the one the scan opens volumes with, so
-// the search and the scan never disagree about a boot sector.
+// the search and the scan never disagree about a boot sector's fields. The
+// search alone also asks NTFS and FAT32 boot sectors for the 55 AA that
+// ends them, since it looks at every sector of a disk (exFAT's reader asks
+// for it everywhere: its format requires it).
 #include <cstdint>
 #include <functional>
 #include <optional>

@@ -76,7 +76,7 @@ TEST(OpenFat32Volume, SaysWhetherTheSourceIsFat32DamagedOrUnreadable) {
         {"sector 0 cut short", OpenImage(tiny), OpenStatus::Unreadable, "the boot sector cannot be read"},
         {"table unreadable", std::make_shared<BadTableSource>(badTable.Path()), OpenStatus::Unreadable,
          "the allocation table cannot be read"},
-        {"no boot sector", OpenImage(zeros.Path()), OpenStatus::NotThisFileSystem, "55 AA"},
+        {"no boot sector", OpenImage(zeros.Path()), OpenStatus::NotThisFileSystem, "sector size"},
         {"3 sectors per cluster", OpenImage(threeSectors.Path()), OpenStatus::Damaged,
          "the boot sector's cluster size is not a power of two"},
         {"table past the image's end", OpenImage(shortImage.Path()), OpenStatus::Damaged,
@@ -94,6 +94,15 @@ TEST(OpenFat32Volume, SaysWhetherTheSourceIsFat32DamagedOrUnreadable) {
         EXPECT_EQ(opened.device, nullptr) << name;
         EXPECT_EQ(opened.failure.status, OpenStatus::NotThisFileSystem) << name << ": " << opened.failure.reason;
     }
+}
+
+TEST(OpenFat32Volume, AVolumeThatLostItsBootSignatureStillOpens) {
+    // The marks and fields of its boot sector tell it for FAT32 on their own.
+    Fat32TestImage image("open-unsigned");
+    image.Write(510, {0, 0});
+    const Opened opened = Open(OpenImage(image.Path()));
+    ASSERT_NE(opened.device, nullptr) << opened.failure.reason;
+    EXPECT_EQ(opened.device->GetUnitCount(), 900u);
 }
 
 TEST(OpenFat32Volume, AStopWhileTheTableLoadsIsNoDamage) {

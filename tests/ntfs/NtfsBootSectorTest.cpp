@@ -44,6 +44,7 @@ TEST(NtfsBootSector, ReadsTheGeometryOfAGoodSector) {
     EXPECT_EQ(boot->fileRecordSize, 1024u) << "0xF6: 2 to the 10th bytes";
     EXPECT_EQ(boot->indexBlockSize, 4096u) << "0x01: one cluster";
     EXPECT_EQ(boot->BackupOffset(), 65'536u * 512);
+    EXPECT_TRUE(boot->hasBootSignature);
 }
 
 TEST(NtfsBootSector, SizesAndEncodingsTheFormatAllows) {
@@ -72,9 +73,11 @@ TEST(NtfsBootSector, SizesAndEncodingsTheFormatAllows) {
         EXPECT_EQ(boot->fileRecordSize, c.fileRecordSize) << c.what;
     }
     // The signature at the sector's end is not needed; NTFS drivers only warn.
-    std::vector<uint8_t> unsigned_ = GoodSector();
-    Put(unsigned_, 510, 0, 2);
-    EXPECT_TRUE(ReadNtfsBootSector(unsigned_));
+    std::vector<uint8_t> unsignedSector = GoodSector();
+    Put(unsignedSector, 510, 0, 2);
+    const auto boot = ReadNtfsBootSector(unsignedSector);
+    ASSERT_TRUE(boot);
+    EXPECT_FALSE(boot->hasBootSignature);
 }
 
 TEST(NtfsBootSector, OneWrongFieldRefusesTheSectorWithItsReason) {
