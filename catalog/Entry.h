@@ -2,7 +2,7 @@
 // One FAT directory entry with the long-name entries that stood directly
 // before it on disk. The entry keeps its own copy of those bytes, so it does
 // not depend on the directory buffer it was read from.
-#include "catalog/DirectoryEntry.h"
+#include "fat32/DirectoryEntry.h"
 
 #include <optional>
 #include <span>

@@ -2,7 +2,7 @@
 // Loading the FAT32 catalog from directory data: the listing of a folder's
 // entries, the tests a deleted folder must pass, and the lost-folder check of
 // the full scan.
-#include "catalog/DirectoryEntry.h"
+#include "fat32/DirectoryEntry.h"
 
 #include <cstdint>
 #include <span>

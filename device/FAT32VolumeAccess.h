@@ -4,10 +4,11 @@
 // opening, so allocation tests and chain walks never touch the disk.
 #include "device/LoadProgress.h"
 #include "device/VolumeAccess.h"
+#include "device/VolumeOpening.h"
+#include "fat32/Fat32BootSector.h"
+#include "fat32/Fat32Table.h"
 
-#include <array>
 #include <memory>
-#include <vector>
 
 namespace platform {
 class RawSource;
@@ -17,9 +18,7 @@ class CFAT32VolumeAccess : public CVolumeAccess {
 public:
     // Bytes of the boot sector kept: the BIOS parameter block up to the
     // file-system type text.
-    static constexpr size_t kBootSectorSize = 90;
-    // Link value that ends a chain as FAT32 writers store it.
-    static constexpr uint32_t kEndOfChain = 0x0FFFFFFF;
+    static constexpr size_t kBootSectorSize = Fat32BootSector::kParameterBlockSize;
 
     // Opens the drive read-only and loads the boot sector and the first table.
     // Throws VolumeOpenError when the drive cannot be opened, or when the boot
@@ -67,17 +66,35 @@ public:
     uint32_t SectorsPerTable() const;
 
 private:
+    friend std::unique_ptr<CFAT32VolumeAccess> OpenFat32Volume(std::shared_ptr<const platform::RawSource> source,
+                                                               const LoadProgress& progress, OpenFailure& failure);
+    struct Unloaded {};
+    CFAT32VolumeAccess(std::shared_ptr<const platform::RawSource> source, Unloaded);
+
     // Calls `visit` for each cluster of the chain from `start`, in order,
     // until it returns false or the chain ends.
     template <typename Visit>
     void WalkChain(uint64_t start, Visit visit) const;
-    void LoadLayout(const LoadProgress& progress);
+    // Reads the boot sector and the first table; says why when the device
+    // cannot be used.
+    OpenFailure LoadLayout(const LoadProgress& progress);
+    OpenFailure LoadTable(uint64_t sourceBytes, const LoadProgress& progress);
     uint64_t DataAreaClusters(uint64_t sourceSectors) const;
 
     std::shared_ptr<const platform::RawSource> m_hVolume;
     uint32_t m_sectorSize = 0;
-    std::array<uint8_t, kBootSectorSize> m_bootSector{};
+    Fat32BootSector m_boot;
     uint32_t m_clusterSize = 0;
-    std::vector<uint32_t> m_fat;
+    CFat32Table m_table;
     uint64_t m_clusterEnd = 0;  // one past the last data cluster
 };
+
+// Opens the FAT32 volume on `source` as the constructor does, without
+// throwing: null when it cannot be used, with `failure` saying why. No FAT32
+// boot sector in sector 0 is NotThisFileSystem; a FAT32 boot sector whose
+// fields, or a table that lies past the end of the source, describe no
+// usable volume is Damaged; a failed read of the boot sector or the table is
+// Unreadable. A stop asked for through `progress` while the table loads
+// gives OpenFailure::Stopped() (see VolumeOpening.h).
+std::unique_ptr<CFAT32VolumeAccess> OpenFat32Volume(std::shared_ptr<const platform::RawSource> source,
+                                                    const LoadProgress& progress, OpenFailure& failure);

@@ -28,45 +28,69 @@ constexpr size_t kNumberOfFatsOffset = 110;
 constexpr size_t kPercentInUseOffset = 112;
 constexpr size_t kSignatureOffset = 510;
 constexpr uint16_t kSignature = 0xAA55;
-constexpr size_t kMinimumSector = 512;
+// Sectors are 512 to 4096 bytes.
+constexpr unsigned kSmallestSectorShift = 9;
+constexpr unsigned kLargestSectorShift = 12;
 // Cluster numbers from 0xFFFFFFF7 up are the bad-cluster and end marks.
 constexpr uint32_t kMaxClusterCount = 0xFFFFFFF5;
 // Clusters are at most 32 MiB.
 constexpr unsigned kMaxClusterShift = 25;
+// The reserved entries that open every table.
+constexpr uint32_t kMediaEntry = 0xFFFFFFF8;
+constexpr uint32_t kSecondEntry = 0xFFFFFFFF;
+
+bool Refuse(std::string* reason, const char* why) {
+    if (reason) *reason = why;
+    return false;
+}
 
 // Reads and checks the boot region at `regionOffset`; `sectorShift`, when
 // not 0, is the sector size the region must state (the backup region sits
 // 12 of the volume's own sectors in, so its offset depends on it).
-bool LoadRegion(const CByteSource& source, uint64_t regionOffset, unsigned sectorShift, CExFatBootSector& boot) {
-    std::vector<uint8_t> head(kMinimumSector);
-    if (!source.ReadAt(regionOffset, head)) return false;
+OpenFailure LoadRegion(const CByteSource& source, uint64_t regionOffset, unsigned sectorShift,
+                       CExFatBootSector& boot) {
+    std::vector<uint8_t> head(CExFatBootSector::kMinimumSector);
+    if (!source.ReadAt(regionOffset, head)) return OpenFailure::Unreadable("the boot sector cannot be read");
+    std::string reason;
+    if (!CExFatBootSector::IsExFatBootSector(head, &reason)) return OpenFailure::NotThis(reason);
     CExFatBootSector candidate;
-    if (!candidate.Parse(head, source.Size())) return false;
+    if (!candidate.Parse(head, source.Size(), &reason)) return OpenFailure::Damaged(reason);
     const uint32_t sectorSize = candidate.SectorSize();
-    if (sectorShift != 0 && sectorSize != (1u << sectorShift)) return false;
-    std::vector<uint8_t> region(size_t(sectorSize) * CExFatBootSector::kRegionSectors);
-    if (!source.ReadAt(regionOffset, region)) return false;
-    if (!candidate.Parse(region, source.Size()) || !BootRegionChecksumMatches(region, sectorSize)) return false;
+    if (sectorShift != 0 && sectorSize != (1u << sectorShift))
+        return OpenFailure::NotThis("the boot region's sector size does not match its place");
+    std::vector<uint8_t> region(candidate.RegionBytes());
+    if (!source.ReadAt(regionOffset, region)) return OpenFailure::Unreadable("the boot region cannot be read");
+    if (!BootRegionChecksumMatches(region, sectorSize))
+        return OpenFailure::Damaged("the boot region's checksum does not match");
     boot = candidate;
-    return true;
+    return {};
 }
 
 }  // namespace
 
-bool CExFatBootSector::Parse(std::span<const uint8_t> sector, uint64_t sourceBytes) {
-    platform::LeBytes bytes(sector);
-    if (!bytes.Has(0, kMinimumSector)) return false;
+bool CExFatBootSector::IsExFatBootSector(std::span<const uint8_t> sector, std::string* reason) {
+    if (sector.size() < kMinimumSector) return Refuse(reason, "the boot sector is shorter than 512 bytes");
     if (!std::equal(kFileSystemName.begin(), kFileSystemName.end(), sector.begin() + kFileSystemNameOffset))
-        return false;
+        return Refuse(reason, "the boot sector has no exFAT name");
+    return true;
+}
+
+bool CExFatBootSector::Parse(std::span<const uint8_t> sector, uint64_t sourceBytes, std::string* reason) {
+    if (!IsExFatBootSector(sector, reason)) return false;
+    platform::LeBytes bytes(sector);
     auto zeros = sector.subspan(kMustBeZeroOffset, kMustBeZeroLength);
-    if (std::any_of(zeros.begin(), zeros.end(), [](uint8_t b) { return b != 0; })) return false;
-    if (bytes.U16(kSignatureOffset) != kSignature) return false;
+    if (std::any_of(zeros.begin(), zeros.end(), [](uint8_t b) { return b != 0; }))
+        return Refuse(reason, "the boot sector's FAT parameter area is not zero");
+    if (bytes.U16(kSignatureOffset) != kSignature) return Refuse(reason, "the boot sector has no 55 AA signature");
 
     const uint8_t sectorShift = bytes.U8(kBytesPerSectorShiftOffset);
     const uint8_t clusterShift = bytes.U8(kSectorsPerClusterShiftOffset);
     const uint8_t fats = bytes.U8(kNumberOfFatsOffset);
-    if (sectorShift < 9 || sectorShift > 12 || clusterShift > kMaxClusterShift - sectorShift) return false;
-    if (fats != 1 && fats != 2) return false;
+    if (sectorShift < kSmallestSectorShift || sectorShift > kLargestSectorShift)
+        return Refuse(reason, "the boot sector's sector size is not 512 to 4096 bytes");
+    if (clusterShift > kMaxClusterShift - sectorShift)
+        return Refuse(reason, "the boot sector's cluster size is above 32 MiB");
+    if (fats != 1 && fats != 2) return Refuse(reason, "the boot sector counts neither one nor two allocation tables");
 
     const uint64_t volumeLength = bytes.U64(kVolumeLengthOffset);
     const uint32_t fatOffset = bytes.U32(kFatOffsetOffset);
@@ -75,17 +99,24 @@ bool CExFatBootSector::Parse(std::span<const uint8_t> sector, uint64_t sourceByt
     const uint32_t clusterCount = bytes.U32(kClusterCountOffset);
     const uint32_t rootCluster = bytes.U32(kRootClusterOffset);
     // The boot regions take the first 24 sectors; the tables follow, then the heap.
-    if (fatOffset < 2 * kRegionSectors || fatLength == 0) return false;
-    if (uint64_t(fatOffset) + uint64_t(fatLength) * fats > heapOffset) return false;
-    if (clusterCount == 0 || clusterCount > kMaxClusterCount) return false;
+    if (fatOffset < 2 * kRegionSectors) return Refuse(reason, "the allocation table starts inside the boot regions");
+    if (fatLength == 0) return Refuse(reason, "the allocation table's length is 0");
+    if (uint64_t(fatOffset) + uint64_t(fatLength) * fats > heapOffset)
+        return Refuse(reason, "the allocation tables run into the cluster heap");
+    if (clusterCount == 0 || clusterCount > kMaxClusterCount)
+        return Refuse(reason, "the boot sector's cluster count is 0 or beyond the format's");
     // Each table has an entry for every cluster and the two reserved ones.
-    if ((uint64_t(fatLength) << sectorShift) / 4 < uint64_t(clusterCount) + 2) return false;
+    if ((uint64_t(fatLength) << sectorShift) / 4 < uint64_t(clusterCount) + 2)
+        return Refuse(reason, "the allocation table is too short for the cluster count");
     const uint64_t heapEnd = uint64_t(heapOffset) + (uint64_t(clusterCount) << clusterShift);
-    if (volumeLength == 0 || heapEnd > volumeLength || volumeLength > (UINT64_MAX >> sectorShift)) return false;
+    if (volumeLength == 0 || heapEnd > volumeLength || volumeLength > (UINT64_MAX >> sectorShift))
+        return Refuse(reason, "the cluster heap runs past the volume's length");
     // The tables and the heap's first sector must lie inside what can be read;
     // a truncated image may lose the end of its heap, never its tables.
-    if ((uint64_t(heapOffset) << sectorShift) >= sourceBytes) return false;
-    if (rootCluster < 2 || rootCluster - 2 >= clusterCount) return false;
+    if ((uint64_t(heapOffset) << sectorShift) >= sourceBytes)
+        return Refuse(reason, "the cluster heap starts past the end of the volume");
+    if (rootCluster < 2 || rootCluster - 2 >= clusterCount)
+        return Refuse(reason, "the root directory's cluster lies outside the cluster heap");
 
     m_bytesPerSectorShift = sectorShift;
     m_sectorsPerClusterShift = clusterShift;
@@ -100,15 +131,28 @@ bool CExFatBootSector::Parse(std::span<const uint8_t> sector, uint64_t sourceByt
 }
 
 bool CExFatBootSector::Load(const CByteSource& source) {
-    if (LoadRegion(source, 0, 0, *this)) {
+    OpenFailure failure;
+    return Load(source, failure);
+}
+
+bool CExFatBootSector::Load(const CByteSource& source, OpenFailure& failure) {
+    const OpenFailure main = LoadRegion(source, 0, 0, *this);
+    if (main.status == OpenStatus::Opened) {
         m_usedBackup = false;
+        failure = main;
         return true;
     }
-    for (unsigned shift = 9; shift <= 12; ++shift) {
-        if (LoadRegion(source, uint64_t(kRegionSectors) << shift, shift, *this)) {
+    // What the main region said, unless only a backup region is exFAT's.
+    failure = main;
+    for (unsigned shift = kSmallestSectorShift; shift <= kLargestSectorShift; ++shift) {
+        const OpenFailure backup = LoadRegion(source, uint64_t(kRegionSectors) << shift, shift, *this);
+        if (backup.status == OpenStatus::Opened) {
             m_usedBackup = true;
+            failure = backup;
             return true;
         }
+        if (failure.status == OpenStatus::NotThisFileSystem && backup.status == OpenStatus::Damaged)
+            failure = backup;
     }
     return false;
 }
@@ -126,6 +170,11 @@ uint32_t BootRegionChecksum(std::span<const uint8_t> region, uint32_t sectorSize
         checksum = ((checksum & 1) ? 0x80000000u : 0) + (checksum >> 1) + region[i];
     }
     return checksum;
+}
+
+bool TableOpensWithReservedEntries(std::span<const uint8_t> head) {
+    const platform::LeBytes entries(head);
+    return entries.Has(0, kTableHeadSize) && entries.U32(0) == kMediaEntry && entries.U32(4) == kSecondEntry;
 }
 
 bool BootRegionChecksumMatches(std::span<const uint8_t> region, uint32_t sectorSize) {

@@ -29,55 +29,65 @@ constexpr uint64_t kMaxUpcaseBytes = 2 * 65536;
 CExFatVolume::CExFatVolume(std::unique_ptr<CByteSource> source) : m_source(std::move(source)) {}
 CExFatVolume::~CExFatVolume() = default;
 
-std::unique_ptr<CExFatVolume> CExFatVolume::Open(std::unique_ptr<CByteSource> source, std::string& reason) {
+std::unique_ptr<CExFatVolume> CExFatVolume::Open(std::unique_ptr<CByteSource> source, OpenFailure& failure) {
     if (!source) {
-        reason = "no volume";
+        failure = OpenFailure::Unreadable("no volume");
         return nullptr;
     }
     std::unique_ptr<CExFatVolume> volume(new CExFatVolume(std::move(source)));
-    if (!volume->Load(reason)) return nullptr;
+    failure = volume->Load();
+    if (failure.status != OpenStatus::Opened) return nullptr;
+    return volume;
+}
+
+std::unique_ptr<CExFatVolume> CExFatVolume::Open(std::shared_ptr<const platform::RawSource> source,
+                                                 OpenFailure& failure) {
+    platform::Geometry geometry;
+    if (!source || !source->QueryGeometry(geometry)) {
+        failure = OpenFailure::Unreadable("the size of the volume cannot be read");
+        return nullptr;
+    }
+    return Open(std::make_unique<CRawByteSource>(std::move(source), geometry.byteSize), failure);
+}
+
+std::unique_ptr<CExFatVolume> CExFatVolume::Open(std::unique_ptr<CByteSource> source, std::string& reason) {
+    OpenFailure failure;
+    auto volume = Open(std::move(source), failure);
+    reason = failure.reason;
     return volume;
 }
 
 std::unique_ptr<CExFatVolume> CExFatVolume::OpenSource(std::shared_ptr<const platform::RawSource> source,
                                                        std::string& reason) {
-    platform::Geometry geometry;
-    if (!source || !source->QueryGeometry(geometry)) {
-        reason = "the size of the volume cannot be read";
-        return nullptr;
-    }
-    return Open(std::make_unique<CRawByteSource>(std::move(source), geometry.byteSize), reason);
+    OpenFailure failure;
+    auto volume = Open(std::move(source), failure);
+    reason = failure.reason;
+    return volume;
 }
 
-bool CExFatVolume::Load(std::string& reason) {
-    if (!m_boot.Load(*m_source)) {
-        reason = "no exFAT boot region with a valid checksum";
-        return false;
-    }
+OpenFailure CExFatVolume::Load() {
+    OpenFailure failure;
+    if (!m_boot.Load(*m_source, failure)) return failure;
     if (m_boot.UsedBackup()) platform::Diagnostic("exFAT: main boot region damaged, using the backup\n");
-    if (!m_table.Load(*m_source, m_boot)) {
-        reason = "the allocation table cannot be read";
-        return false;
-    }
-    if (!LoadRootDirectory()) {
-        reason = "the root directory cannot be read";
-        return false;
-    }
-    return LoadSystemFiles(reason);
+    if (!m_table.Load(*m_source, m_boot)) return OpenFailure::Unreadable("the allocation table cannot be read");
+    failure = LoadRootDirectory();
+    if (failure.status != OpenStatus::Opened) return failure;
+    return LoadSystemFiles();
 }
 
-bool CExFatVolume::LoadRootDirectory() {
+OpenFailure CExFatVolume::LoadRootDirectory() {
     // The root has no stream entry of its own: it always follows the table.
     const uint64_t limit = kMaxDirectoryBytes / m_boot.ClusterSize();
     bool complete = false;
     m_rootClusters = m_table.Chain(m_boot.RootCluster(), limit, complete);
-    if (m_rootClusters.empty()) return false;
+    if (m_rootClusters.empty()) return OpenFailure::Damaged("the root directory's cluster chain is broken");
     m_rootDirectory.assign(m_rootClusters.size() * uint64_t(m_boot.ClusterSize()), 0);
     for (size_t i = 0; i < m_rootClusters.size(); ++i) {
         std::span<uint8_t> slot(m_rootDirectory.data() + i * m_boot.ClusterSize(), m_boot.ClusterSize());
-        if (!ReadHeap(m_boot.ClusterOffset(m_rootClusters[i]), slot)) return false;
+        if (!ReadHeap(m_boot.ClusterOffset(m_rootClusters[i]), slot))
+            return OpenFailure::Unreadable("the root directory cannot be read");
     }
-    return true;
+    return {};
 }
 
 bool CExFatVolume::ReadSystemStream(uint32_t firstCluster, uint64_t length, std::vector<uint8_t>& data) const {
@@ -87,7 +97,7 @@ bool CExFatVolume::ReadSystemStream(uint32_t firstCluster, uint64_t length, std:
     return layout.Read(*this, 0, data);
 }
 
-bool CExFatVolume::LoadSystemFiles(std::string& reason) {
+OpenFailure CExFatVolume::LoadSystemFiles() {
     platform::LeBytes root(m_rootDirectory.data(), m_rootDirectory.size());
     bool haveBitmap = false;
     bool haveUpcase = false;
@@ -109,12 +119,9 @@ bool CExFatVolume::LoadSystemFiles(std::string& reason) {
                             m_upcase.Parse(table, root.U32(at + kUpcaseChecksumOffset));
         }
     }
-    if (!haveBitmap) {
-        reason = "the allocation bitmap cannot be read";
-        return false;
-    }
+    if (!haveBitmap) return OpenFailure::Damaged("the allocation bitmap cannot be read");
     if (!m_upcaseValid) platform::Diagnostic("exFAT: the up-case table is missing or damaged\n");
-    return true;
+    return {};
 }
 
 bool CExFatVolume::ReadHeap(uint64_t offset, std::span<uint8_t> buffer) const {

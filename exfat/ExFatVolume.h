@@ -4,6 +4,7 @@
 // sector device whose units are clusters numbered as in the table (unit 2 is
 // the heap's first cluster). A unit is free when its bitmap bit is clear.
 #include "device/VolumeAccess.h"
+#include "device/VolumeOpening.h"
 #include "exfat/ExFatAllocationBitmap.h"
 #include "exfat/ExFatBootSector.h"
 #include "exfat/ExFatTable.h"
@@ -23,11 +24,18 @@ public:
     // The largest directory exFAT allows; longer claims come from damage.
     static constexpr uint64_t kMaxDirectoryBytes = 256ull << 20;
 
-    // Opens a volume; null with `reason` filled when the source holds no
-    // usable exFAT volume (boot region, table or bitmap unreadable or wrong).
+    // Opens a volume; null, with `failure` saying why, when the source holds
+    // no usable exFAT volume. No exFAT boot sector in the main or the backup
+    // region is NotThisFileSystem; boot regions that fail their fields or
+    // checksum, or a root directory or allocation bitmap that cannot be
+    // found, are Damaged; a failed read of the boot region, the table or a
+    // system file is Unreadable.
+    static std::unique_ptr<CExFatVolume> Open(std::unique_ptr<CByteSource> source, OpenFailure& failure);
+    // The same on a raw source the scan opened.
+    static std::unique_ptr<CExFatVolume> Open(std::shared_ptr<const platform::RawSource> source,
+                                              OpenFailure& failure);
+    // As Open(), with only the reason.
     static std::unique_ptr<CExFatVolume> Open(std::unique_ptr<CByteSource> source, std::string& reason);
-    // Opens the volume on a raw source the scan opened; null with `reason`
-    // as above.
     static std::unique_ptr<CExFatVolume> OpenSource(std::shared_ptr<const platform::RawSource> source,
                                                     std::string& reason);
     ~CExFatVolume() override;
@@ -56,9 +64,9 @@ public:
 
 private:
     explicit CExFatVolume(std::unique_ptr<CByteSource> source);
-    bool Load(std::string& reason);
-    bool LoadRootDirectory();
-    bool LoadSystemFiles(std::string& reason);
+    OpenFailure Load();
+    OpenFailure LoadRootDirectory();
+    OpenFailure LoadSystemFiles();
     bool ReadSystemStream(uint32_t firstCluster, uint64_t length, std::vector<uint8_t>& data) const;
 
     std::unique_ptr<CByteSource> m_source;

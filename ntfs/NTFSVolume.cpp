@@ -2,36 +2,20 @@
 
 #include "ntfs/AttrVolInfo.h"
 #include "ntfs/FileRecord.h"
-#include "platform/LittleEndian.h"
+#include "ntfs/NtfsBootSector.h"
 #include "platform/RawSource.h"
 
 #include <algorithm>
 #include <array>
-#include <bit>
-#include <string_view>
+#include <string>
 
 namespace {
 
-constexpr size_t kBootSectorSize = 512;
-constexpr char kOemIdentifier[] = "NTFS    ";
 constexpr uint64_t kVolumeRecord = 3;   // $Volume
 constexpr uint64_t kMftRecord = 0;      // $MFT
 constexpr size_t kVolumeInfoList = 6;
 constexpr size_t kDataList = 7;
 constexpr uint16_t kLeastVersion = 0x0300;
-constexpr uint32_t kLargestCluster = 2 * 1024 * 1024;
-constexpr uint32_t kLargestRecord = 64 * 1024;
-
-// Clusters per file record or per index block: a positive count of clusters,
-// or minus the power of two of the size in bytes. 0 when unusable.
-uint32_t StructureSize(int8_t code, uint32_t clusterSize) {
-    if (code > 0) {
-        const uint64_t size = uint64_t(code) * clusterSize;
-        return size <= kLargestRecord ? static_cast<uint32_t>(size) : 0;
-    }
-    const int shift = -int(code);
-    return shift < 31 && (1U << shift) <= kLargestRecord ? 1U << shift : 0;
-}
 
 }  // namespace
 
@@ -39,15 +23,23 @@ CNTFSVolume::CNTFSVolume(char16_t letter) {
     const bool alphabetic = (letter >= u'A' && letter <= u'Z') || (letter >= u'a' && letter <= u'z');
     if (!alphabetic) return;
     std::string reason;
-    Open(platform::RawSource::OpenDrive(letter, reason));
+    Load(platform::RawSource::OpenDrive(letter, reason));
 }
 
 CNTFSVolume::CNTFSVolume(const std::string& path, uint32_t sectorSize) {
     std::string reason;
-    Open(platform::RawSource::Open(path, sectorSize, reason));
+    Load(platform::RawSource::Open(path, sectorSize, reason));
 }
 
-CNTFSVolume::CNTFSVolume(std::shared_ptr<const platform::RawSource> source) { Open(std::move(source)); }
+CNTFSVolume::CNTFSVolume(std::shared_ptr<const platform::RawSource> source) { Load(std::move(source)); }
+
+std::unique_ptr<CNTFSVolume> CNTFSVolume::Open(std::shared_ptr<const platform::RawSource> source,
+                                               OpenFailure& failure) {
+    std::unique_ptr<CNTFSVolume> volume(new CNTFSVolume());
+    failure = volume->Load(std::move(source));
+    if (failure.status != OpenStatus::Opened) return nullptr;
+    return volume;
+}
 
 std::unique_ptr<CNTFSVolume> CNTFSVolume::WithGeometry(std::shared_ptr<const platform::RawSource> source,
                                                        uint16_t sectorSize, uint32_t sectorsPerCluster,
@@ -64,63 +56,68 @@ std::unique_ptr<CNTFSVolume> CNTFSVolume::WithGeometry(std::shared_ptr<const pla
 
 CNTFSVolume::~CNTFSVolume() = default;
 
-void CNTFSVolume::Open(std::shared_ptr<const platform::RawSource> source) {
-    if (!source) return;
+OpenFailure CNTFSVolume::Load(std::shared_ptr<const platform::RawSource> source) {
+    if (!source) return OpenFailure::Unreadable("no volume");
     m_source = std::move(source);
     if (platform::Geometry geometry; m_source->QueryGeometry(geometry)) m_sourceBytes = geometry.byteSize;
-    std::array<uint8_t, kBootSectorSize> bootSector{};
-    if (!m_source->ReadAt(0, bootSector.data(), bootSector.size()) || !ReadGeometry(bootSector) ||
-        !CheckVersion()) {
+    std::array<uint8_t, NtfsBootSector::kSectorSize> bootSector{};
+    OpenFailure failure;
+    if (!m_source->ReadAt(0, bootSector.data(), bootSector.size()))
+        failure = OpenFailure::Unreadable("the boot sector cannot be read");
+    else
+        failure = ReadGeometry(bootSector);
+    if (failure.status == OpenStatus::Opened) failure = CheckVersion();
+    if (failure.status != OpenStatus::Opened) {
         m_source.reset();
-        return;
+        return failure;
     }
     m_isValid = 1;
-    LoadMftRecord();
+    failure = LoadMftRecord();
     if (m_mftData) FillMftWindow(0);
+    return failure;
 }
 
-bool CNTFSVolume::ReadGeometry(std::span<const uint8_t> bootSector) {
-    const platform::LeBytes boot(bootSector);
-    const std::string_view oem(kOemIdentifier);
-    if (!boot.Has(3, oem.size()) || !std::ranges::equal(bootSector.subspan(3, oem.size()), oem)) return false;
-    m_sectorSize = boot.U16(0x0B);
-    // Clusters of 128 KiB and more store minus the power of two of their sector count.
-    const uint8_t perCluster = boot.U8(0x0D);
-    m_sectorsPerCluster = perCluster <= 0x80 ? perCluster : (256 - perCluster < 16 ? 1U << (256 - perCluster) : 0);
-    m_clusterSize = uint32_t(m_sectorSize) * m_sectorsPerCluster;
-    m_totalSectors = boot.U64(0x28);
-    // A sector size that is not a power of two, or an empty cluster, would
-    // make every later division and update-sequence walk meaningless.
-    if (m_sectorSize < 256 || !std::has_single_bit(m_sectorSize) || m_sectorsPerCluster == 0 ||
-        m_clusterSize > kLargestCluster || m_totalSectors == 0)
-        return false;
-    m_fileRecordSize = StructureSize(static_cast<int8_t>(boot.U8(0x40)), m_clusterSize);
-    m_indexBlockSize = StructureSize(static_cast<int8_t>(boot.U8(0x44)), m_clusterSize);
-    if (m_fileRecordSize < m_sectorSize || m_fileRecordSize % m_sectorSize != 0) return false;
-    const uint64_t mftCluster = boot.U64(0x30);
-    if (mftCluster >= TotalClusters()) return false;
-    m_mftOffset = mftCluster * m_clusterSize;
-    return true;
+OpenFailure CNTFSVolume::ReadGeometry(std::span<const uint8_t> bootSector) {
+    std::string reason;
+    const std::optional<NtfsBootSector> boot = ReadNtfsBootSector(bootSector, &reason);
+    if (!boot) return IsNtfsBootSector(bootSector) ? OpenFailure::Damaged(reason) : OpenFailure::NotThis(reason);
+    m_sectorSize = boot->bytesPerSector;
+    m_sectorsPerCluster = boot->sectorsPerCluster;
+    m_clusterSize = boot->clusterSize;
+    m_totalSectors = boot->totalSectors;
+    m_fileRecordSize = boot->fileRecordSize;
+    m_indexBlockSize = boot->indexBlockSize;
+    // The boot sector's own check knows the volume's sector count only; the
+    // table must also lie inside what the source holds.
+    if (boot->mftCluster >= TotalClusters())
+        return OpenFailure::Damaged("the master file table starts past the end of the volume");
+    m_mftOffset = boot->MftOffset();
+    return {};
 }
 
-bool CNTFSVolume::CheckVersion() {
+OpenFailure CNTFSVolume::CheckVersion() {
     CFileRecord volumeRecord(*this);
     volumeRecord.m_attrMask = CFileRecord::kMaskVolumeCheck;
-    if (!volumeRecord.LoadRecord(kVolumeRecord)) return false;
+    if (!volumeRecord.LoadRecord(kVolumeRecord)) return OpenFailure::Damaged("the $Volume record cannot be read");
     volumeRecord.ParseAttributes();
     const auto* info = dynamic_cast<const CAttr_VolInfo*>(volumeRecord.AttrList(kVolumeInfoList).First());
-    if (!info) return false;
+    if (!info) return OpenFailure::Damaged("the $Volume record has no volume information");
     m_ntfsVersion = static_cast<uint16_t>(info->MajorVersion() << 8 | info->MinorVersion());
-    return m_ntfsVersion >= kLeastVersion;
+    if (m_ntfsVersion >= kLeastVersion) return {};
+    return OpenFailure::Damaged("NTFS version " + std::to_string(info->MajorVersion()) + "." +
+                                std::to_string(info->MinorVersion()) + " is older than 3.0");
 }
 
-void CNTFSVolume::LoadMftRecord() {
+OpenFailure CNTFSVolume::LoadMftRecord() {
     m_mftRecord = std::make_unique<CFileRecord>(*this);
     m_mftRecord->m_attrMask = CFileRecord::kMaskData;
-    if (!m_mftRecord->LoadRecord(kMftRecord)) return;
+    if (!m_mftRecord->LoadRecord(kMftRecord))
+        return OpenFailure::Damaged("the master file table's first record cannot be read");
     m_mftRecord->ParseAttributes();
     m_mftData = m_mftRecord->AttrList(kDataList).First();
-    if (!m_mftData) m_mftRecord.reset();
+    if (m_mftData) return {};
+    m_mftRecord.reset();
+    return OpenFailure::Damaged("the master file table's first record has no data attribute");
 }
 
 uint64_t CNTFSVolume::TotalClusters() const {

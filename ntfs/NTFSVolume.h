@@ -3,6 +3,7 @@
 // that the volume is NTFS 3.0 or later, the reader of MFT record 0 whose data
 // attribute maps every other record, and a small window of MFT data through
 // which the sweep fetches records 16 and up.
+#include "device/VolumeOpening.h"
 #include "ntfs/ExtensionIndex.h"
 
 #include <cstdint>
@@ -32,6 +33,14 @@ public:
     // Checks a source that is already open; the volume shares it with
     // whatever else reads the drive. A null source gives an invalid volume.
     explicit CNTFSVolume(std::shared_ptr<const platform::RawSource> source);
+    // Opens the volume on `source` for the sweep: null, with `failure` saying
+    // why, unless it is an NTFS volume of version 3.0 or later whose master
+    // file table maps its records. Sector 0 that cannot be read is
+    // Unreadable; a boot sector without the NTFS identifier is
+    // NotThisFileSystem; anything else that fails (a boot sector field, the
+    // $Volume record, the version, record 0 of the MFT) is Damaged.
+    static std::unique_ptr<CNTFSVolume> Open(std::shared_ptr<const platform::RawSource> source,
+                                             OpenFailure& failure);
     // A volume with the given geometry and no checks, for reading records out
     // of caller buffers and crafted sources; `source` may be null, and every
     // read then fails. Never valid.
@@ -77,10 +86,14 @@ public:
 
 private:
     CNTFSVolume() = default;
-    void Open(std::shared_ptr<const platform::RawSource> source);
-    bool ReadGeometry(std::span<const uint8_t> bootSector);
-    bool CheckVersion();
-    void LoadMftRecord();
+    // The open sequence shared by the constructors and Open(). The volume is
+    // valid once its boot sector, $Volume record and version pass; the result
+    // still reports a record 0 that then fails to load, which only Open()
+    // refuses.
+    OpenFailure Load(std::shared_ptr<const platform::RawSource> source);
+    OpenFailure ReadGeometry(std::span<const uint8_t> bootSector);
+    OpenFailure CheckVersion();
+    OpenFailure LoadMftRecord();
     bool FillMftWindow(uint64_t position);
 
     std::shared_ptr<const platform::RawSource> m_source;

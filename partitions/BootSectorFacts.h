@@ -1,7 +1,12 @@
 #pragma once
 // What a volume's boot sector says about the volume, as far as finding a lost
 // partition needs it, and the checks that tell a real boot sector from bytes
-// that only look like one.
+// that only look like one. Each entry reads the sector through its file
+// system's own boot-sector reader, the one the scan opens volumes with, so
+// the search and the scan never disagree about a boot sector's fields. The
+// search alone also asks NTFS and FAT32 boot sectors for the 55 AA that
+// ends them, since it looks at every sector of a disk (exFAT's reader asks
+// for it everywhere: its format requires it).
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -39,8 +44,5 @@ inline constexpr VolumeSignature kVolumeSignatures[] = {
     {ParseFat32BootSector, ConfirmFat32Volume},
     {ParseExfatBootSector, ConfirmExfatVolume},
 };
-
-// Every boot sector ends with 55 AA at byte 510.
-bool HasBootSignature(std::span<const uint8_t> sector);
 
 }  // namespace partitions

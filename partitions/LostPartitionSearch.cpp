@@ -1,5 +1,7 @@
 #include "partitions/LostPartitionSearch.h"
 
+#include "exfat/ExFatBootSector.h"
+#include "fat32/Fat32BootSector.h"
 #include "platform/RawSource.h"
 
 #include <algorithm>
@@ -11,7 +13,9 @@ namespace {
 constexpr uint64_t kStretchBytes = 4 << 20;
 constexpr uint64_t kMebibyte = 1 << 20;
 constexpr uint64_t kTrackSectors = 63;  // a cylinder is 255 tracks, so its boundaries are track boundaries
-constexpr uint64_t kCopyDistances[] = {6, 12};  // FAT32 and exFAT boot-sector copies, in sectors
+// Where the copies of FAT32 and exFAT boot sectors lie, in sectors after the
+// volume's start (NTFS keeps its copy at the volume's end, before a boundary).
+constexpr uint64_t kCopyDistances[] = {Fat32BootSector::kUsualBackupSector, CExFatBootSector::kRegionSectors};
 
 bool OnBoundary(uint64_t sector, uint64_t alignment) { return alignment != 0 && sector % alignment == 0; }
 
@@ -42,7 +46,6 @@ bool IsAlignedCandidate(uint64_t offset, uint32_t sectorSize) {
 
 void CheckSector(std::span<const uint8_t> sector, uint64_t hit, bool aligned, const DiskReader& read,
                  std::vector<FoundVolume>& volumes) {
-    if (!HasBootSignature(sector)) return;
     for (const VolumeSignature& signature : kVolumeSignatures) {
         const auto facts = signature.parse(sector);
         if (!facts) continue;

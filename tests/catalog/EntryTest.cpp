@@ -2,7 +2,7 @@
 #include "catalog/Entry.h"
 #include "catalog/FileEntry.h"
 #include "catalog/RawFolder.h"
-#include "tests/catalog/DirEntryBuilder.h"
+#include "tests/fat32/DirEntryBuilder.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 #include "catalog/FileEntry.h"
 #include "device/FAT32VolumeAccess.h"
 #include "platform/TextConvert.h"
-#include "tests/catalog/DirEntryBuilder.h"
+#include "tests/fat32/DirEntryBuilder.h"
 #include "tests/device/Fat32TestImage.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 #include "catalog/RawFolder.h"
 #include "catalog/RootFolder.h"
 #include "device/FAT32VolumeAccess.h"
-#include "tests/catalog/DirEntryBuilder.h"
+#include "tests/fat32/DirEntryBuilder.h"
 #include "tests/device/Fat32TestImage.h"
 
 #include <gtest/gtest.h>

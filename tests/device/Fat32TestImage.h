@@ -1,10 +1,11 @@
 #pragma once
 // A small FAT32 image laid out by hand, for tests that need exact clusters:
-// 512-byte sectors, the boot-sector fields a FAT32 reader uses, both tables
-// kept equal, and helpers to write links and cluster contents.
+// 512-byte sectors, a boot sector with the fields a FAT32 reader checks and
+// uses, both tables kept equal, and helpers to write links and cluster contents.
 #include "platform/DriveTable.h"
 #include "tests/support/TestVolumes.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <fstream>
 #include <string>
@@ -32,8 +33,12 @@ public:
         boot[0x0D] = static_cast<uint8_t>(layout.sectorsPerCluster);
         PutLe(boot, 0x0E, layout.reservedSectors, 2);
         boot[0x10] = static_cast<uint8_t>(layout.numberOfTables);
+        boot[0x15] = 0xF8;  // fixed disk
+        PutLe(boot, 0x20, sectors, 4);
         PutLe(boot, 0x24, layout.sectorsPerTable, 4);
         PutLe(boot, 0x2C, layout.rootCluster, 4);
+        std::copy_n("FAT32   ", 8, boot.begin() + 0x52);
+        boot[510] = 0x55, boot[511] = 0xAA;
         Write(0, boot);
         SetLink(0, 0x0FFFFFF8);
         SetLink(1, 0x0FFFFFFF);

@@ -4,6 +4,7 @@
 #include "exfat/ByteSource.h"
 #include "exfat/ExFatCatalog.h"
 #include "exfat/ExFatVolume.h"
+#include "platform/RawSource.h"
 #include "platform/TextConvert.h"
 #include "tests/exfat/EntrySetBuilder.h"
 #include "tests/support/Sha256.h"
@@ -296,6 +297,55 @@ TEST_F(ExFatSmall, DamagedCopiesAreReadSafely) {
             std::vector<uint8_t> head;
             record.file->ReadContent(head);
         }
+    }
+}
+
+TEST_F(ExFatSmall, OpenSaysWhetherAVolumeIsExFatDamagedOrUnreadable) {
+    auto open = [](std::unique_ptr<CByteSource> source) {
+        OpenFailure failure;
+        testing::internal::CaptureStderr();
+        const bool opened = CExFatVolume::Open(std::move(source), failure) != nullptr;
+        testing::internal::GetCapturedStderr();
+        EXPECT_EQ(opened, failure.status == OpenStatus::Opened) << failure.reason;
+        return failure;
+    };
+    std::string reason;
+    std::shared_ptr<const platform::RawSource> raw = platform::RawSource::Open(m_imagePath, 0, reason);
+    OpenFailure failure;
+    testing::internal::CaptureStderr();
+    auto volume = CExFatVolume::Open(raw, failure);
+    testing::internal::GetCapturedStderr();
+    ASSERT_NE(volume, nullptr) << failure.reason;
+    EXPECT_EQ(failure.status, OpenStatus::Opened);
+
+    // Both boot regions fail their checksum.
+    std::vector<uint8_t> regions = m_image;
+    const uint64_t regionBytes = volume->Boot().RegionBytes();
+    regions[100] ^= 0xFF;
+    regions[regionBytes + 100] ^= 0xFF;
+    failure = open(std::make_unique<CMemoryByteSource>(regions));
+    EXPECT_EQ(failure.status, OpenStatus::Damaged);
+    EXPECT_NE(failure.reason.find("checksum"), std::string::npos) << failure.reason;
+
+    // The root directory names no allocation bitmap any more.
+    std::vector<uint8_t> noBitmap = m_image;
+    const uint64_t root = volume->Boot().ClusterOffset(volume->RootClusters()[0]);
+    for (uint64_t at = root; at < root + volume->GetUnitSize(); at += 32)
+        if (noBitmap[at] == 0x81) noBitmap[at] = 0x01;
+    failure = open(std::make_unique<CMemoryByteSource>(noBitmap));
+    EXPECT_EQ(failure.status, OpenStatus::Damaged);
+    EXPECT_EQ(failure.reason, "the allocation bitmap cannot be read");
+
+    const std::vector<uint8_t> head(m_image.begin(), m_image.begin() + 100);
+    EXPECT_EQ(open(std::make_unique<CMemoryByteSource>(head)).status, OpenStatus::Unreadable);
+    EXPECT_EQ(open(nullptr).status, OpenStatus::Unreadable);
+    EXPECT_EQ(CExFatVolume::Open(std::shared_ptr<const platform::RawSource>(), failure), nullptr);
+    EXPECT_EQ(failure.status, OpenStatus::Unreadable);
+    for (const char* name : {"ntfs-small", "fat32-small", "raw-small"}) {
+        if (!testing_support::VolumeExists(name)) continue;
+        EXPECT_EQ(CExFatVolume::Open(platform::RawSource::Open(testing_support::VolumePath(name), 0, reason), failure),
+                  nullptr);
+        EXPECT_EQ(failure.status, OpenStatus::NotThisFileSystem) << name << ": " << failure.reason;
     }
 }
 

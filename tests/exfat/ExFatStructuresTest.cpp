@@ -97,6 +97,87 @@ TEST(ExFatBootSector, RefusesFieldsOutsideTheFormatOrTheSource) {
     EXPECT_FALSE(CExFatBootSector().Parse(std::span(sector).first(511), good.size()));
 }
 
+TEST(ExFatBootSector, EachRefusalNamesItsFieldAndTellsAnotherFileSystemFromDamage) {
+    const std::vector<uint8_t> good = MakeVolume();
+    struct Case {
+        const char* what;
+        size_t offset;
+        uint32_t value;
+        int width;
+        bool exfatName;      // still an exFAT boot sector, only damaged
+        const char* reason;  // a part of the reason
+    } cases[] = {
+        {"name", 3, 'F', 1, false, "no exFAT name"},
+        {"must-be-zero area", 20, 1, 1, true, "FAT parameter area"},
+        {"signature", 510, 0x55AA, 2, true, "55 AA"},
+        {"sector shift 13", 108, 13, 1, true, "sector size"},
+        {"cluster shift 17", 109, 17, 1, true, "above 32 MiB"},
+        {"three tables", 110, 3, 1, true, "neither one nor two"},
+        {"FAT inside boot", 80, 10, 4, true, "inside the boot regions"},
+        {"no FAT length", 84, 0, 4, true, "length is 0"},
+        {"FAT over heap", 84, 60, 4, true, "run into the cluster heap"},
+        {"table too short", 84, 1, 4, true, "too short"},
+        {"no clusters", 92, 0, 4, true, "cluster count"},
+        {"heap past volume", 92, 300, 4, true, "past the volume's length"},
+        {"root past heap", 96, 202, 4, true, "root directory"},
+    };
+    for (const Case& c : cases) {
+        std::vector<uint8_t> sector(good.begin(), good.begin() + 512);
+        if (c.width == 1) sector[c.offset] = static_cast<uint8_t>(c.value);
+        if (c.width == 2) Put16(sector, c.offset, static_cast<uint16_t>(c.value));
+        if (c.width == 4) Put32(sector, c.offset, c.value);
+        std::string reason;
+        EXPECT_FALSE(CExFatBootSector().Parse(sector, good.size(), &reason)) << c.what;
+        EXPECT_NE(reason.find(c.reason), std::string::npos) << c.what << ": " << reason;
+        EXPECT_EQ(CExFatBootSector::IsExFatBootSector(sector), c.exfatName) << c.what;
+    }
+    std::vector<uint8_t> sector(good.begin(), good.begin() + 512);
+    std::string reason;
+    EXPECT_FALSE(CExFatBootSector().Parse(sector, 64 * 512, &reason));
+    EXPECT_NE(reason.find("past the end of the volume"), std::string::npos) << reason;
+    CExFatBootSector unbounded;
+    ASSERT_TRUE(unbounded.Parse(sector, CExFatBootSector::kUnboundedSource)) << "a sector seen alone";
+    EXPECT_EQ(unbounded.VolumeBytes(), 2048u * 512);
+    EXPECT_EQ(unbounded.RegionBytes(), 12u * 512);
+    EXPECT_EQ(unbounded.FatOffsetBytes(), 24u * 512);
+}
+
+TEST(ExFatBootSector, LoadSaysWhyNeitherRegionServes) {
+    const std::vector<uint8_t> good = MakeVolume();
+    auto load = [](const std::vector<uint8_t>& volume) {
+        OpenFailure failure;
+        CExFatBootSector boot;
+        boot.Load(CMemoryByteSource(volume), failure);
+        return failure;
+    };
+    EXPECT_EQ(load(good).status, OpenStatus::Opened);
+
+    std::vector<uint8_t> both = good;
+    both[100] ^= 0xFF;            // serial number, main region
+    both[512 * 12 + 100] ^= 0xFF;  // and backup
+    OpenFailure failure = load(both);
+    EXPECT_EQ(failure.status, OpenStatus::Damaged);
+    EXPECT_EQ(failure.reason, "the boot region's checksum does not match");
+
+    // The main region gone, the backup damaged: the backup's damage is the news.
+    std::vector<uint8_t> backupOnly = both;
+    std::fill_n(backupOnly.begin(), 512 * 12, 0);
+    EXPECT_EQ(load(backupOnly).status, OpenStatus::Damaged);
+
+    EXPECT_EQ(load(std::vector<uint8_t>(1 << 20)).status, OpenStatus::NotThisFileSystem);
+    EXPECT_EQ(load(std::vector<uint8_t>(100)).status, OpenStatus::Unreadable);
+}
+
+TEST(ExFatTable, OpensWithItsReservedEntries) {
+    std::vector<uint8_t> head(8);
+    Put32(head, 0, 0xFFFFFFF8);
+    Put32(head, 4, 0xFFFFFFFF);
+    EXPECT_TRUE(TableOpensWithReservedEntries(head));
+    EXPECT_FALSE(TableOpensWithReservedEntries(std::span(head).first(7)));
+    Put32(head, 4, 5);  // a link: the middle of a table
+    EXPECT_FALSE(TableOpensWithReservedEntries(head));
+}
+
 TEST(ExFatEntrySet, ParsesNameSizeAndStreamOfDeletedAndLiveSets) {
     const std::u16string name = u"假期记录 with a name longer than fifteen.txt";
     std::vector<uint8_t> directory = MakeSet(name, false, 0x140001000ULL, 9, true);

@@ -77,9 +77,9 @@ std::string EditedCopy(const std::string& label, const std::function<void(std::f
     return copy;
 }
 
-TEST(NTFSVolume, VersionBelowThreeIsInvalid) {
-    REQUIRE_VOLUME("ntfs-small");
-    const std::string copy = EditedCopy("ntfs-v12", [](std::fstream& file, const CNTFSVolume& volume) {
+// A copy of ntfs-small whose $Volume record says NTFS 1.2.
+std::string VersionOneTwoCopy(const std::string& label) {
+    return EditedCopy(label, [](std::fstream& file, const CNTFSVolume& volume) {
         // Find the volume information value in record 3 and make it 1.2.
         const uint64_t recordOffset = volume.m_mftOffset + 3 * volume.m_fileRecordSize;
         std::vector<uint8_t> record = ReadFileBytes(volume.Source()->Path(), recordOffset, volume.m_fileRecordSize);
@@ -93,6 +93,11 @@ TEST(NTFSVolume, VersionBelowThreeIsInvalid) {
         file.seekp(static_cast<std::streamoff>(versionAt));
         file.write("\x01\x02", 2);
     });
+}
+
+TEST(NTFSVolume, VersionBelowThreeIsInvalid) {
+    REQUIRE_VOLUME("ntfs-small");
+    const std::string copy = VersionOneTwoCopy("ntfs-v12");
     CNTFSVolume volume(copy);
     EXPECT_FALSE(volume.IsVolumeOK());
     EXPECT_EQ(volume.m_ntfsVersion, 0x0102);
@@ -220,6 +225,75 @@ TEST(NTFSVolume, MftWindowRefillsKeepEveryRecordInPlace) {
     ASSERT_TRUE(reader.LoadRecord(20)) << "going back refills from that record";
     EXPECT_EQ(platform::LeBytes(reader.Bytes()).U32(0x2C), 20u);
     EXPECT_FALSE(reader.LoadRecord(kRecords));
+}
+
+}  // namespace
+
+namespace {
+
+std::shared_ptr<const platform::RawSource> OpenImage(const std::string& path) {
+    std::string reason;
+    return platform::RawSource::Open(path, 0, reason);
+}
+
+// Writes `bytes` at `offset` of a copy of ntfs-small.
+std::string PatchedCopy(const std::string& label, uint64_t offset, const std::string& bytes) {
+    return EditedCopy(label, [&](std::fstream& file, const CNTFSVolume&) {
+        file.seekp(static_cast<std::streamoff>(offset));
+        file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    });
+}
+
+TEST(NTFSVolume, OpenSaysWhetherAVolumeIsNtfsDamagedOrUnreadable) {
+    REQUIRE_VOLUME("ntfs-small");
+    OpenFailure failure;
+    auto volume = CNTFSVolume::Open(OpenImage(VolumePath("ntfs-small")), failure);
+    ASSERT_NE(volume, nullptr) << failure.reason;
+    EXPECT_EQ(failure.status, OpenStatus::Opened);
+    EXPECT_TRUE(volume->IsVolumeOK());
+    EXPECT_GT(volume->RecordCount(), 16u);
+
+    const std::string tiny = testing_support::MakeSparseFile("ntfs-tiny", 100);
+    const uint64_t mftOffset = volume->m_mftOffset;
+    struct Case {
+        const char* what;
+        std::string image;  // empty: no source at all
+        OpenStatus status;
+        const char* reason;
+    } cases[] = {
+        {"no source", "", OpenStatus::Unreadable, "no volume"},
+        {"sector 0 cut short", tiny, OpenStatus::Unreadable, "the boot sector cannot be read"},
+        {"another file system", PatchedCopy("ntfs-oem", 3, "MSDOS5.0"), OpenStatus::NotThisFileSystem,
+         "NTFS identifier"},
+        {"3 sectors per cluster", PatchedCopy("ntfs-spc3", 0x0D, "\x03"), OpenStatus::Damaged,
+         "the boot sector's cluster size is not a power of two"},
+        {"NTFS 1.2", VersionOneTwoCopy("ntfs-open-v12"), OpenStatus::Damaged, "NTFS version 1.2 is older than 3.0"},
+        {"record 0 without its signature", PatchedCopy("ntfs-mft0", mftOffset, std::string(4, '\0')),
+         OpenStatus::Damaged, "the master file table's first record cannot be read"},
+    };
+    for (const Case& c : cases) {
+        OpenFailure why;
+        EXPECT_EQ(CNTFSVolume::Open(c.image.empty() ? nullptr : OpenImage(c.image), why), nullptr) << c.what;
+        EXPECT_EQ(why.status, c.status) << c.what;
+        EXPECT_NE(why.reason.find(c.reason), std::string::npos) << c.what << ": " << why.reason;
+    }
+    for (const char* name : {"fat32-small", "exfat-small", "raw-small"}) {
+        if (!VolumeExists(name)) continue;
+        OpenFailure why;
+        EXPECT_EQ(CNTFSVolume::Open(OpenImage(VolumePath(name)), why), nullptr) << name;
+        EXPECT_EQ(why.status, OpenStatus::NotThisFileSystem) << name << ": " << why.reason;
+    }
+}
+
+TEST(NTFSVolume, TheConstructorStillTakesAVolumeWhoseRecordZeroIsLost) {
+    // The free-cluster scan reads the bitmap from record 6, which needs no
+    // MFT mapping; only Open() asks for record 0.
+    REQUIRE_VOLUME("ntfs-small");
+    const uint64_t mftOffset = CNTFSVolume(VolumePath("ntfs-small")).m_mftOffset;
+    CNTFSVolume volume(PatchedCopy("ntfs-mft0-kept", mftOffset, std::string(4, '\0')));
+    EXPECT_TRUE(volume.IsVolumeOK());
+    EXPECT_EQ(volume.m_mftData, nullptr);
+    EXPECT_EQ(volume.RecordCount(), 0u);
 }
 
 }  // namespace

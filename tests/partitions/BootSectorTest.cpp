@@ -1,3 +1,5 @@
+#include "fat32/Fat32BootSector.h"
+#include "ntfs/NtfsBootSector.h"
 #include "partitions/BootSectorFacts.h"
 #include "partitions/LostPartitionSearch.h"
 #include "platform/RawSource.h"
@@ -67,6 +69,24 @@ TEST(BootSector, OneWrongFieldIsEnough) {
         for (const VolumeSignature& signature : kVolumeSignatures)
             EXPECT_FALSE(signature.parse(sector)) << rows[c.row].fileSystem << " byte " << c.offset;
     }
+}
+
+TEST(BootSector, TheSearchAsksForTheSignatureThatTheScanDoesWithout) {
+    // A lost partition is believed only with the 55 AA; a volume the scan
+    // opens is read by the same reader, which only reports it.
+    if (!testing_support::VolumeExists("gpt-disk")) GTEST_SKIP();
+    const std::string image = testing_support::VolumePath("gpt-disk");
+    const auto rows = testing_support::LoadLayout("gpt-disk");
+    ASSERT_EQ(rows.size(), 3u);
+    auto fat32 = SectorAt(image, rows[0].startSector);
+    auto ntfs = SectorAt(image, rows[1].startSector);
+    fat32[511] = ntfs[511] = 0;
+    EXPECT_FALSE(ParseFat32BootSector(fat32));
+    EXPECT_FALSE(ParseNtfsBootSector(ntfs));
+    ASSERT_TRUE(ReadFat32BootSector(fat32));
+    EXPECT_FALSE(ReadFat32BootSector(fat32)->hasBootSignature);
+    ASSERT_TRUE(ReadNtfsBootSector(ntfs));
+    EXPECT_FALSE(ReadNtfsBootSector(ntfs)->hasBootSignature);
 }
 
 TEST(BootSector, CopiesAreNotTakenForVolumesOfTheirOwn) {

@@ -1,6 +1,6 @@
-#include "catalog/DirectoryEntry.h"
+#include "fat32/DirectoryEntry.h"
 #include "platform/TimeConvert.h"
-#include "tests/catalog/DirEntryBuilder.h"
+#include "tests/fat32/DirEntryBuilder.h"
 
 #include <gtest/gtest.h>
 

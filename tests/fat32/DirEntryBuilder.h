@@ -2,7 +2,7 @@
 // Directory entries built by hand for the catalog tests: short entries with
 // dates that pass the plausibility tests unless a test changes them, and
 // long-name runs as a file system stores them (last part first).
-#include "catalog/DirectoryEntry.h"
+#include "fat32/DirectoryEntry.h"
 
 #include <cstdint>
 #include <string>

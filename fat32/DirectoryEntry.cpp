@@ -1,4 +1,4 @@
-#include "catalog/DirectoryEntry.h"
+#include "fat32/DirectoryEntry.h"
 
 #include "platform/LittleEndian.h"
 
