@@ -8,12 +8,9 @@
 #include "engine/ScanRun.h"
 #include "exfat/ExFatCatalog.h"
 #include "exfat/ExFatVolume.h"
-#include "partitions/BootSectorFacts.h"
+#include "exfat/ExFatBootSector.h"
 #include "platform/Diagnostics.h"
-#include "platform/RawSource.h"
 #include "platform/TextConvert.h"
-
-#include <array>
 
 namespace {
 
@@ -44,17 +41,12 @@ private:
     CExFatCatalog* m_catalog = nullptr;
 };
 
-bool ProbeExFat(const platform::RawSource& source) {
-    std::array<uint8_t, 512> sector{};
-    return source.ReadAt(0, sector.data(), sector.size()) && partitions::ParseExfatBootSector(sector).has_value();
-}
+bool ProbeExFat(const platform::RawSource& source) { return CExFatBootSector::IsExFatBootSector(FirstSector(source)); }
 
 std::unique_ptr<FileSystemScan> OpenExFat(ScanRun& run, OpenFailure& failure) {
-    std::string reason;
-    std::unique_ptr<CExFatVolume> opened = CExFatVolume::OpenSource(run.source, reason);
+    std::unique_ptr<CExFatVolume> opened = CExFatVolume::Open(run.source, failure);
     if (!opened) {
-        platform::Diagnostic("exFAT volume not readable: %s\n", reason.c_str());
-        failure = OpenFailure::Damaged(reason);
+        platform::Diagnostic("exFAT volume not readable: %s\n", failure.reason.c_str());
         return nullptr;
     }
     run.host.SetTitle(FormatSearchingTitle(run.letter));

@@ -9,11 +9,8 @@
 #include "engine/ScanContext.h"
 #include "engine/ScanHost.h"
 #include "engine/ScanRun.h"
-#include "partitions/BootSectorFacts.h"
+#include "fat32/Fat32BootSector.h"
 #include "platform/Diagnostics.h"
-#include "platform/RawSource.h"
-
-#include <array>
 
 namespace {
 
@@ -37,21 +34,16 @@ private:
     CFAT32VolumeAccess& m_device;
 };
 
-bool ProbeFat32(const platform::RawSource& source) {
-    std::array<uint8_t, 512> sector{};
-    return source.ReadAt(0, sector.data(), sector.size()) && partitions::ParseFat32BootSector(sector).has_value();
-}
+bool ProbeFat32(const platform::RawSource& source) { return IsFat32BootSector(FirstSector(source)); }
 
 std::unique_ptr<FileSystemScan> OpenFat32(ScanRun& run, OpenFailure& failure) {
     run.host.SetTitle(kInitialisingTitle);
     run.host.SetTitle(FormatSearchingTitle(run.letter));
     PhaseProgress tableProgress(run.host);
-    std::unique_ptr<CFAT32VolumeAccess> device;
-    try {
-        device = std::make_unique<CFAT32VolumeAccess>(run.source, tableProgress.Callback());
-    } catch (const VolumeOpenError& error) {
-        platform::Diagnostic("%s: %s\n", error.what(), error.Reason().c_str());
-        failure = OpenFailure::Damaged(error.Reason());
+    std::unique_ptr<CFAT32VolumeAccess> device = OpenFat32Volume(run.source, tableProgress.Callback(), failure);
+    if (!device) {
+        // The device's own line when it cannot be created, as its constructor throws it.
+        if (!failure.WasStopped()) platform::Diagnostic("%s: %s\n", VolumeOpenError(failure.reason).what(), failure.reason.c_str());
         return nullptr;
     }
     CFAT32VolumeAccess& fat = *device;

@@ -11,13 +11,12 @@
 #include "engine/ScanRun.h"
 #include "ntfs/DataStream.h"
 #include "ntfs/FileRecord.h"
+#include "ntfs/NtfsBootSector.h"
 #include "ntfs/NTFSVolume.h"
-#include "partitions/BootSectorFacts.h"
 #include "platform/RawSource.h"
 #include "platform/TextConvert.h"
 
 #include <algorithm>
-#include <array>
 
 namespace {
 
@@ -95,17 +94,11 @@ private:
     CNTFSVolumeAccess* m_device = nullptr;
 };
 
-bool ProbeNtfs(const platform::RawSource& source) {
-    std::array<uint8_t, 512> sector{};
-    return source.ReadAt(0, sector.data(), sector.size()) && partitions::ParseNtfsBootSector(sector).has_value();
-}
+bool ProbeNtfs(const platform::RawSource& source) { return IsNtfsBootSector(FirstSector(source)); }
 
 std::unique_ptr<FileSystemScan> OpenNtfs(ScanRun& run, OpenFailure& failure) {
-    auto volume = std::make_unique<CNTFSVolume>(run.source);
-    if (!volume->IsVolumeOK()) {
-        failure = OpenFailure::Damaged("its NTFS boot sector or master file table is damaged");
-        return nullptr;
-    }
+    std::unique_ptr<CNTFSVolume> volume = CNTFSVolume::Open(run.source, failure);
+    if (!volume) return nullptr;
     // The volume stays open after the scan: the record reader reads through it.
     CNTFSVolume& ntfs = *volume;
     run.context.openVolumes.push_back(std::move(volume));

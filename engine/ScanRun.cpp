@@ -3,6 +3,7 @@
 #include "device/VolumeAccess.h"
 #include "engine/ScanContext.h"
 #include "engine/ScanHost.h"
+#include "platform/RawSource.h"
 #include "platform/TextConvert.h"
 
 #include <string>
@@ -14,6 +15,12 @@ std::string UnitName(const CVolumeAccess& device) {
 }
 
 }  // namespace
+
+std::array<uint8_t, 512> FirstSector(const platform::RawSource& source) {
+    std::array<uint8_t, 512> sector{};
+    if (!source.ReadAt(0, sector.data(), sector.size())) sector.fill(0);
+    return sector;
+}
 
 void ScanFreeSpace(ScanRun& run, CVolumeAccess& device, CFreeSpaceScanner::LostFolderTest lostFolderTest) {
     run.context.catalog.UseDevice(device);

@@ -4,6 +4,8 @@
 // the engine sees it.
 #include "engine/FreeSpaceScanner.h"
 
+#include <array>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -24,6 +26,10 @@ struct ScanRun {
 
     void AddNote(const std::u16string& text) { note += (note.empty() ? u"" : u"; ") + text; }
 };
+
+// The source's first 512 bytes, for the file systems' probes; zeros when
+// they cannot be read, which no probe takes for a boot sector.
+std::array<uint8_t, 512> FirstSector(const platform::RawSource& source);
 
 // Runs the carving driver over the device and notes what it could not read.
 // `lostFolderTest` replaces the FAT directory test of free units.

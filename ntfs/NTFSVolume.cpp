@@ -1,4 +1,5 @@
 #include "ntfs/NTFSVolume.h"
+#include "ntfs/RecordLayout.h"
 
 #include "ntfs/AttrVolInfo.h"
 #include "ntfs/FileRecord.h"
@@ -13,8 +14,6 @@ namespace {
 
 constexpr uint64_t kVolumeRecord = 3;   // $Volume
 constexpr uint64_t kMftRecord = 0;      // $MFT
-constexpr size_t kVolumeInfoList = 6;
-constexpr size_t kDataList = 7;
 constexpr uint16_t kLeastVersion = 0x0300;
 
 }  // namespace
@@ -100,7 +99,7 @@ OpenFailure CNTFSVolume::CheckVersion() {
     volumeRecord.m_attrMask = CFileRecord::kMaskVolumeCheck;
     if (!volumeRecord.LoadRecord(kVolumeRecord)) return OpenFailure::Damaged("the $Volume record cannot be read");
     volumeRecord.ParseAttributes();
-    const auto* info = dynamic_cast<const CAttr_VolInfo*>(volumeRecord.AttrList(kVolumeInfoList).First());
+    const auto* info = dynamic_cast<const CAttr_VolInfo*>(volumeRecord.AttrList(TypeIndex(kVolumeInformation)).First());
     if (!info) return OpenFailure::Damaged("the $Volume record has no volume information");
     m_ntfsVersion = static_cast<uint16_t>(info->MajorVersion() << 8 | info->MinorVersion());
     if (m_ntfsVersion >= kLeastVersion) return {};
@@ -114,7 +113,7 @@ OpenFailure CNTFSVolume::LoadMftRecord() {
     if (!m_mftRecord->LoadRecord(kMftRecord))
         return OpenFailure::Damaged("the master file table's first record cannot be read");
     m_mftRecord->ParseAttributes();
-    m_mftData = m_mftRecord->AttrList(kDataList).First();
+    m_mftData = m_mftRecord->AttrList(TypeIndex(kData)).First();
     if (m_mftData) return {};
     m_mftRecord.reset();
     return OpenFailure::Damaged("the master file table's first record has no data attribute");

@@ -1,4 +1,5 @@
 #include "ntfs/NtfsBootSector.h"
+#include "ntfs/RecordLayout.h"
 
 #include "ntfs/FileRecord.h"
 #include "platform/LittleEndian.h"
@@ -117,5 +118,5 @@ std::optional<NtfsBootSector> ReadNtfsBootSector(std::span<const uint8_t> sector
 
 bool OpensWithFileRecord(std::span<const uint8_t> bytes) {
     const platform::LeBytes head(bytes);
-    return head.Has(0, kFileRecordSignatureSize) && head.U32(0) == CFileRecord::kSignature;
+    return head.Has(0, kFileRecordSignatureSize) && head.U32(0) == mft_record::kSignature;
 }
