@@ -37,6 +37,8 @@ struct Zip64EndOfCentralDirectory {
     // From the record's first byte to one past it; a hostile size makes
     // this wrap around, which the caller must look for.
     uint64_t RecordLength() const { return zip64_end_record::kLeadSize + restSize; }
+
+    bool operator==(const Zip64EndOfCentralDirectory&) const = default;
 };
 
 // The record's length from its first 12 bytes (wrapping as RecordLength

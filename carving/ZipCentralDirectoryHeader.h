@@ -40,6 +40,8 @@ struct ZipCentralDirectoryHeader {
     // and where the next header starts.
     uint64_t ExtraOffset() const { return zip_central_header::kSize + nameLength; }
     uint64_t RecordLength() const { return ExtraOffset() + extraLength + commentLength; }
+
+    bool operator==(const ZipCentralDirectoryHeader&) const = default;
 };
 
 // The header at `offset`; nothing when its signature is not there or its

@@ -38,6 +38,8 @@ struct ZipEndOfCentralDirectory {
     bool DefersToZip64() const;
     // From the record's first byte to one past its comment.
     uint64_t RecordLength() const { return zip_end_record::kSize + commentLength; }
+
+    bool operator==(const ZipEndOfCentralDirectory&) const = default;
 };
 
 // The record at `offset`; nothing when its signature is not there or its

@@ -49,6 +49,8 @@ struct ZipLocalFileHeader {
     // and where the record after the data starts.
     uint64_t DataOffset() const { return zip_local_header::kSize + nameLength + extraLength; }
     uint64_t RecordLength() const { return DataOffset() + compressedSize; }
+
+    bool operator==(const ZipLocalFileHeader&) const = default;
 };
 
 // The header at `offset`; nothing when its signature is not there or its
