@@ -2,28 +2,42 @@
 
 #include "carving/ZipRecordSignature.h"
 
+#include <algorithm>
+#include <array>
+
+using namespace zip_local_header;
+
 namespace {
 
-template <typename Bytes>
-std::optional<ZipLocalFileHeader> ReadHeader(const Bytes& bytes, uint64_t offset) {
-    using namespace zip_local_header;
-    if (!bytes.Has(offset, kSize) || bytes.U32(offset) != zip_signature::kLocalFileHeader) return std::nullopt;
+using FixedBytes = std::array<uint8_t, kSize>;
+
+std::optional<ZipLocalFileHeader> Parse(const FixedBytes& fixed) {
+    const platform::LeBytes bytes(fixed);
+    if (bytes.U32(0) != zip_signature::kLocalFileHeader) return std::nullopt;
     ZipLocalFileHeader header;
-    header.flags = bytes.U16(offset + kFlags);
-    header.compressionMethod = bytes.U16(offset + kCompressionMethod);
-    header.compressedSize = bytes.U32(offset + kCompressedSize);
-    header.uncompressedSize = bytes.U32(offset + kUncompressedSize);
-    header.nameLength = bytes.U16(offset + kNameLength);
-    header.extraLength = bytes.U16(offset + kExtraLength);
+    header.flags = bytes.U16(kFlags);
+    header.compressionMethod = bytes.U16(kCompressionMethod);
+    header.compressedSize = bytes.U32(kCompressedSize);
+    header.uncompressedSize = bytes.U32(kUncompressedSize);
+    header.nameLength = bytes.U16(kNameLength);
+    header.extraLength = bytes.U16(kExtraLength);
     return header;
 }
 
 }  // namespace
 
 std::optional<ZipLocalFileHeader> ReadZipLocalFileHeader(const platform::LeBytes& bytes, uint64_t offset) {
-    return ReadHeader(bytes, offset);
+    if (!bytes.Has(offset, kSize)) return std::nullopt;
+    FixedBytes fixed;
+    std::ranges::copy(bytes.Span().subspan(offset, kSize), fixed.begin());
+    return Parse(fixed);
 }
 
 std::optional<ZipLocalFileHeader> ReadZipLocalFileHeader(const CSectorWindow& window, uint64_t offset) {
-    return ReadHeader(window, offset);
+    if (const auto bytes = window.InCurrentRead(offset, kSize)) return ReadZipLocalFileHeader(*bytes, 0);
+    // A header that straddles the two reads is put together byte by byte.
+    if (!window.Has(offset, kSize)) return std::nullopt;
+    FixedBytes fixed;
+    for (uint64_t i = 0; i < kSize; ++i) fixed[i] = window.U8(offset + i);
+    return Parse(fixed);
 }
