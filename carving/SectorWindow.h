@@ -9,6 +9,7 @@
 #include "platform/LittleEndian.h"
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string_view>
 
@@ -46,6 +47,13 @@ public:
 
     // The current read from this sector on, for scans within the sector.
     const platform::LeBytes& Current() const { return m_current; }
+    // [offset, offset + length) as one buffer when it lies wholly in the
+    // current read, as nearly every record does: it is then read with plain
+    // buffer reads. Nothing when it reaches into the earlier read or past the end.
+    std::optional<platform::LeBytes> InCurrentRead(uint64_t offset, uint64_t length) const {
+        if (offset < m_sectorOffset || !m_current.Has(offset - m_sectorOffset, length)) return std::nullopt;
+        return m_current.Sub(offset - m_sectorOffset, length);
+    }
 
 private:
     uint64_t Field(uint64_t offset, unsigned width) const;

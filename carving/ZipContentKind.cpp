@@ -1,10 +1,13 @@
 #include "carving/ZipContentKind.h"
 
 #include "carving/CarvedType.h"
+#include "carving/ZipLocalFileHeader.h"
 
 #include <string_view>
 
 namespace {
+
+constexpr std::string_view kMimetypeName = "mimetype";
 
 struct MimetypeType {
     std::string_view mimetype;
@@ -21,10 +24,15 @@ constexpr MimetypeType kMimetypes[] = {
 }  // namespace
 
 void CZipContentKind::ExamineFirstEntry(const CSectorWindow& data) {
-    if (!data.Has(0, 30) || data.U16(26) != 8 || !data.StartsWith(30, "mimetype")) return;
-    const uint64_t size = data.U32(18);
-    if (data.U16(8) != 0 || size != data.U32(22)) return;  // stored, as the formats require
-    const uint64_t content = 30 + 8 + uint64_t(data.U16(28));
+    const std::optional<ZipLocalFileHeader> header = ReadZipLocalFileHeader(data, 0);
+    if (!header || header->nameLength != kMimetypeName.size() ||
+        !data.StartsWith(zip_local_header::kSize, kMimetypeName)) {
+        return;
+    }
+    // Stored, as the formats require.
+    const uint64_t size = header->compressedSize;
+    if (header->compressionMethod != zip_local_header::kStored || size != header->uncompressedSize) return;
+    const uint64_t content = header->DataOffset();
     for (const MimetypeType& known : kMimetypes) {
         // The content is exactly the type's name (some writers add nothing else).
         if (size == known.mimetype.size() && data.StartsWith(content, known.mimetype)) m_mimetypeType = known.type;

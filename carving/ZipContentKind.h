@@ -13,8 +13,6 @@ class CZipContentKind {
 public:
     // Longest name prefix compared: names need only this many bytes visible.
     static constexpr uint64_t kNameBytesNeeded = 24;
-    // The header, name and content of a "mimetype" entry stored first.
-    static constexpr uint64_t kMimetypeBytesNeeded = 30 + 8 + 64;
 
     // The local header at file offset 0, when its name is "mimetype" and its
     // content is stored right after it.

@@ -7,6 +7,7 @@
 // names and the "mimetype" entry tell what kind of file it is.
 #include "carving/BaseFile.h"
 #include "carving/ZipContentKind.h"
+#include "carving/ZipEndOfCentralDirectory.h"
 
 #include <memory>
 
@@ -34,10 +35,10 @@ private:
     bool WalkRecord(const CSectorWindow& data, int& result);
     // Signatures in [from, sectorEnd): names of headers and the end record.
     int Search(uint64_t sectorEnd, const CSectorWindow& data);
-    // An end record at `record` that closes this archive; false when not, or
-    // when its bytes are not all visible yet (then `wait` is set).
-    bool IsOwnEndRecord(uint64_t record, const CSectorWindow& data, bool& wait) const;
-    void EndAfterEndRecord(uint64_t record, const CSectorWindow& data);
+    // Whether the end record at `record` closes this archive: its directory
+    // leads back to the archive's start, directly or through a ZIP64 end record.
+    bool IsOwnEndRecord(uint64_t record, const ZipEndOfCentralDirectory& end) const;
+    void EndAfterEndRecord(uint64_t record, const ZipEndOfCentralDirectory& end);
 
     // The last ZIP64 end record met whose directory leads back to the start.
     uint64_t m_zip64EndRecord = UINT64_MAX;

@@ -206,6 +206,19 @@ put("zip_listing", "comment-utf8-zip64", struct.pack("<I26x", 0x04034B50) +
     central(b"note.txt", 200, comment=b"a comment") + central("照片.jpg".encode(), 1536, flags=1 << 11) +
     central(b"huge.iso", 0xFFFFFFFF, extra=zip64))
 
+# ZIP records: every ZIP-based file of the carving volume, whole, at file
+# offset 0 in one read, and at a sector's offset split into two reads inside
+# its first local header.
+zip_based = (".zip", ".docx", ".xlsx", ".pptx", ".odt", ".ods", ".odp", ".epub", ".jar", ".apk")
+for line in open(os.path.join(DATA, "carving-mixed.manifest.tsv"), encoding="utf-8").readlines()[1:]:
+    kind, path, size, sha, state, sector = line.rstrip("\n").split("\t")
+    if not path.endswith(zip_based):
+        continue
+    start, length = int(sector) * 512, min(int(size), 64 * 1024 - 10)
+    name = path.strip("/")
+    put("zip_records", name, struct.pack("<HQ", 0, 0) + mixed[start:start + length])
+    put("zip_records", name + "-split", struct.pack("<HQ", 20, 1024 << 1) + mixed[start:start + length])
+
 # Settings: profile texts and Base64 values as the program writes them.
 # LZNT1: the stored clusters of each compressed unit of ntfs-compressed, after
 # a first byte that asks for a whole 16-cluster unit of output.
