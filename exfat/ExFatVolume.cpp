@@ -50,21 +50,6 @@ std::unique_ptr<CExFatVolume> CExFatVolume::Open(std::shared_ptr<const platform:
     return Open(std::make_unique<CRawByteSource>(std::move(source), geometry.byteSize), failure);
 }
 
-std::unique_ptr<CExFatVolume> CExFatVolume::Open(std::unique_ptr<CByteSource> source, std::string& reason) {
-    OpenFailure failure;
-    auto volume = Open(std::move(source), failure);
-    reason = failure.reason;
-    return volume;
-}
-
-std::unique_ptr<CExFatVolume> CExFatVolume::OpenSource(std::shared_ptr<const platform::RawSource> source,
-                                                       std::string& reason) {
-    OpenFailure failure;
-    auto volume = Open(std::move(source), failure);
-    reason = failure.reason;
-    return volume;
-}
-
 OpenFailure CExFatVolume::Load() {
     OpenFailure failure;
     if (!m_boot.Load(*m_source, failure)) return failure;

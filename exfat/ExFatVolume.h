@@ -34,10 +34,6 @@ public:
     // The same on a raw source the scan opened.
     static std::unique_ptr<CExFatVolume> Open(std::shared_ptr<const platform::RawSource> source,
                                               OpenFailure& failure);
-    // As Open(), with only the reason.
-    static std::unique_ptr<CExFatVolume> Open(std::unique_ptr<CByteSource> source, std::string& reason);
-    static std::unique_ptr<CExFatVolume> OpenSource(std::shared_ptr<const platform::RawSource> source,
-                                                    std::string& reason);
     ~CExFatVolume() override;
 
     uint64_t GetUnitCount() const override { return uint64_t(m_boot.ClusterCount()) + 2; }

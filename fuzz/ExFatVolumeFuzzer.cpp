@@ -17,8 +17,8 @@ constexpr size_t kMaxContentRead = 64 * 1024;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size > kMaxInput) return 0;
-    std::string reason;
-    auto volume = CExFatVolume::Open(std::make_unique<CMemoryByteSource>(std::span(data, size)), reason);
+    OpenFailure failure;
+    auto volume = CExFatVolume::Open(std::make_unique<CMemoryByteSource>(std::span(data, size)), failure);
     if (!volume) return 0;
     CExFatCatalog catalog(*volume);
     catalog.ListDeleted();

@@ -56,9 +56,9 @@ protected:
     }
 
     std::unique_ptr<CExFatVolume> Open(const std::vector<uint8_t>& image) {
-        std::string reason;
+        OpenFailure failure;
         testing::internal::CaptureStderr();
-        auto volume = CExFatVolume::Open(std::make_unique<CMemoryByteSource>(image), reason);
+        auto volume = CExFatVolume::Open(std::make_unique<CMemoryByteSource>(image), failure);
         testing::internal::GetCapturedStderr();
         return volume;
     }

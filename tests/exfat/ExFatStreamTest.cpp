@@ -83,9 +83,9 @@ public:
     }
 
     std::unique_ptr<CExFatVolume> Open() const {
-        std::string reason;
-        auto volume = CExFatVolume::Open(std::make_unique<CMemoryByteSource>(m_image), reason);
-        EXPECT_TRUE(volume) << reason;
+        OpenFailure failure;
+        auto volume = CExFatVolume::Open(std::make_unique<CMemoryByteSource>(m_image), failure);
+        EXPECT_TRUE(volume) << failure.reason;
         return volume;
     }
 
