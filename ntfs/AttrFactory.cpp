@@ -3,6 +3,7 @@
 #include "ntfs/AttrAttrList.h"
 #include "ntfs/AttrData.h"
 #include "ntfs/AttrFileName.h"
+#include "ntfs/AttrIndexAlloc.h"
 #include "ntfs/AttrIndexRoot.h"
 #include "ntfs/AttrStdInfo.h"
 #include "ntfs/AttrVolInfo.h"
@@ -60,11 +61,14 @@ std::unique_ptr<CAttrBase> CreateAttribute(platform::LeBytes attribute, CFileRec
         if (type == kFileName && !CFileName::BodyFits(body)) return nullptr;
         return CreateResidentOnly(type, attribute, owner);
     }
-    // The other types, index allocations and bitmaps among them, have no
-    // typed body: their data is read, if at all, through the plain forms.
+    // The other types, bitmaps among them, have no typed body: their data is
+    // read, if at all, through the plain forms.
     switch (type) {
     case kAttributeList: return EitherForm<CAttr_AttrList>(attribute, owner, nonResident);
     case kData: return EitherForm<CAttr_Data>(attribute, owner, nonResident);
+    case kIndexAllocation:
+        if (nonResident) return std::make_unique<CAttr_IndexAlloc>(attribute, owner);
+        return std::make_unique<CAttrResident>(attribute, owner);
     default:
         if (nonResident) return std::make_unique<CAttrNonResident>(attribute, owner);
         return std::make_unique<CAttrResident>(attribute, owner);
