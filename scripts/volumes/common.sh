@@ -196,7 +196,7 @@ office_repack() {
   find "$d" -exec touch -h -d "$STAMP" {} +
   rm -f "$dst"
   (
-    cd "$d"
+    cd "$d" || exit
     zip -q -X -D -nw "$dst" '[Content_Types].xml'
     zipinfo -1 "$src" | grep -vxF '[Content_Types].xml' | grep -v '/$' |
       zip -q -X -D -nw "$dst" -@
@@ -329,7 +329,8 @@ ntfs_put() { # SRC PATH
 # ntfs_put_bytes PATH PYTHON-EXPRESSION: writes the bytes of the expression
 # to the volume and to the samples.
 ntfs_put_bytes() {
-  local src=$S/bytes-$(echo "$1" | tr '/ ' '__')
+  local src
+  src=$S/bytes-$(echo "$1" | tr '/ ' '__')
   gen_bytes "$src" "$2"
   ntfs_put "$src" "$1"
 }

@@ -101,7 +101,7 @@ ntfs_keep_records() {
   layout=$(fsstat "$before")
   cluster_size=$(awk '/^Cluster Size:/ { print $3 }' <<<"$layout")
   record_size=$(awk '/^Size of MFT Entries:/ { print $5 }' <<<"$layout")
-  read -ra mft_clusters <<<"$(ntfs_attribute_clusters "$before" 0 '$DATA' | tr '\n' ' ')"
+  read -ra mft_clusters <<<"$(ntfs_attribute_clusters "$before" 0 "\$DATA" | tr '\n' ' ')"
   for ((n = 0; n < ${#mft_clusters[@]} * cluster_size / record_size; n++)); do
     cluster=${mft_clusters[n * record_size / cluster_size]}
     [ "$cluster" -ne 0 ] || continue # not allocated to $MFT
@@ -114,7 +114,7 @@ ntfs_keep_records() {
     restored+=("$n")
   done
   case " ${restored[*]} " in *" $base "*) ;; *) die "record $base is not in use before the deletion" ;; esac
-  for cluster in $(ntfs_attribute_clusters "$before" "$base" '$ATTRIBUTE_LIST'); do
+  for cluster in $(ntfs_attribute_clusters "$before" "$base" "\$ATTRIBUTE_LIST"); do
     dd if="$before" of="$after" bs="$cluster_size" skip="$cluster" seek="$cluster" count=1 conv=notrunc status=none
   done
   log "ntfs-large: records ${restored[*]} put back as deleted"
@@ -144,6 +144,6 @@ ntfs_copy_record() {
 ntfs_attribute_clusters() {
   istat "$1" "$2" | awk -v type="$3" '
     /^Attributes:/ { attributes = 1; next }
-    attributes && /^Type: / { if (listing) exit; listing = index($0, "Type: " type " (") == 1; next }
+    attributes && /^Type: / { if (listing) finished = 1; listing = !finished && index($0, "Type: " type " (") == 1; next }
     listing { for (i = 1; i <= NF; i++) if ($i ~ /^[0-9]+$/) print $i }'
 }
