@@ -20,39 +20,18 @@ OUT=${1:-$REPO/build-bench/images}
 mkdir -p "$OUT"
 OUT=$(cd "$OUT" && pwd)
 
-log() { printf '[make-bench-images] %s\n' "$*" >&2; }
-die() { log "error: $*"; exit 1; }
+# shellcheck source=scripts/volumes/common.sh
+source "$REPO/scripts/volumes/common.sh"
+need_root "ntfs-3g needs to mount the NTFS image"
+install_missing "mkntfs ntfs-3g" "python3 python3" "zip zip" "/usr/bin/convert imagemagick"
 
-[ "$(id -u)" -eq 0 ] || die "run as root (ntfs-3g needs to mount the NTFS image)"
-
-need_pkgs=()
-command -v mkntfs >/dev/null || need_pkgs+=(ntfs-3g)
-command -v python3 >/dev/null || need_pkgs+=(python3)
-command -v zip >/dev/null || need_pkgs+=(zip)
-# /usr/local/bin may hold a stand-in called convert; use ImageMagick's own.
-[ -x /usr/bin/convert ] || need_pkgs+=(imagemagick)
-if [ "${#need_pkgs[@]}" -gt 0 ]; then
-  log "installing ${need_pkgs[*]}"
-  apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${need_pkgs[@]}" >/dev/null
-fi
-CONVERT=/usr/bin/convert
-
-# An image is current when its stamp holds this script's checksum.
-GENERATOR_SUM=$(sha256sum "${BASH_SOURCE[0]}" | cut -c1-64)
+# An image is current when its stamp holds the checksum of this script and the
+# helpers it uses.
+GENERATOR_SUM=$(cat "${BASH_SOURCE[0]}" "$VOLUMES_DIR/common.sh" | sha256sum | cut -c1-64)
 is_current() { [ -f "$OUT/$1" ] && [ "$(cat "$OUT/$1.stamp" 2>/dev/null)" = "$GENERATOR_SUM" ]; }
 mark_current() { echo "$GENERATOR_SUM" >"$OUT/$1.stamp"; }
 
-WORK=$(mktemp -d /tmp/ruvex-bench-images.XXXXXX)
-MNT=$WORK/mnt
-NTFS_PID=""
-cleanup() {
-  if mountpoint -q "$MNT" 2>/dev/null; then umount "$MNT" || true; fi
-  if [ -n "$NTFS_PID" ]; then wait "$NTFS_PID" 2>/dev/null || true; fi
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
-mkdir -p "$MNT"
+start_work ruvex-bench-images
 
 # ---------------------------------------------------------------- NTFS
 
@@ -63,17 +42,7 @@ make_ntfs() {
   truncate -s 768M "$image.part"
   mkntfs -F -Q -q -c 4096 -s 512 -L ruvex-bench "$image.part" 2>/dev/null
 
-  # no_detach keeps the driver a child of this shell, so that unmounting can
-  # wait until it has written everything back to the image.
-  ntfs-3g "$image.part" "$MNT" -o no_detach,noatime >/dev/null 2>&1 &
-  NTFS_PID=$!
-  local _
-  for _ in $(seq 50); do
-    mountpoint -q "$MNT" && break
-    kill -0 "$NTFS_PID" 2>/dev/null || die "ntfs-3g could not mount the image"
-    sleep 0.1
-  done
-  mountpoint -q "$MNT" || die "ntfs-3g did not mount the image"
+  fuse_mount "$image.part" noatime ntfs-3g >/dev/null 2>&1 || die "ntfs-3g could not mount the image"
 
   log "ntfs-100k.img: writing 102,400 files in 336 folders (about a minute)"
   python3 - "$MNT" <<'PY'
@@ -116,10 +85,7 @@ for top in tops[2:]:
             if index % 2 == 1:
                 os.unlink(os.path.join(sub_path, name))
 PY
-  sync
-  umount "$MNT"
-  wait "$NTFS_PID" || true
-  NTFS_PID=""
+  fuse_umount
   mv "$image.part" "$image"
   mark_current ntfs-100k.img
   log "ntfs-100k.img: done in $((SECONDS - started)) s"
@@ -128,7 +94,7 @@ PY
 # ---------------------------------------------------------------- raw
 
 make_samples() { # FOLDER
-  local s=$1 stamp="2024-06-01 12:00:00"
+  local s=$1
   mkdir -p "$s/zip"
   "$CONVERT" -seed 11 -size 160x120 plasma:fractal -quality 80 "$s/small.jpg"
   "$CONVERT" -seed 12 -size 400x300 plasma:fractal -quality 85 "$s/medium.jpg"
@@ -139,7 +105,7 @@ make_samples() { # FOLDER
     seq -f "line %g of note $n" 1 $((n * 200)) >"$s/zip/note$n.txt"
   done
   cp "$s/small.jpg" "$s/zip/picture.jpg"
-  find "$s/zip" -exec touch -d "$stamp" {} +
+  find "$s/zip" -exec touch -d "$STAMP" {} +
   (cd "$s/zip" && zip -q -X -D -nw "$s/notes.zip" note1.txt note2.txt note3.txt)
   (cd "$s/zip" && zip -q -X -D -nw "$s/mixed.zip" note4.txt note5.txt picture.jpg)
 }

@@ -11,63 +11,35 @@
 # Needs root only to install the generator tools it is missing.
 set -euo pipefail
 
-need_pkgs=()
-[ -x /usr/bin/convert ] || need_pkgs+=(imagemagick)
-command -v exiftool >/dev/null || need_pkgs+=(libimage-exiftool-perl)
-command -v zip >/dev/null || need_pkgs+=(zip)
-command -v 7z >/dev/null || need_pkgs+=(p7zip-full)
-command -v ffmpeg >/dev/null || need_pkgs+=(ffmpeg)
-command -v xz >/dev/null || need_pkgs+=(xz-utils)
-command -v soffice >/dev/null ||
-  need_pkgs+=(libreoffice-writer-nogui libreoffice-calc-nogui libreoffice-impress-nogui)
-if [ "${#need_pkgs[@]}" -gt 0 ]; then
-  apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${need_pkgs[@]}"
-fi
-
-# /usr/local/bin may hold a stand-in called convert; use ImageMagick's own.
-CONVERT=/usr/bin/convert
-export TZ=UTC LC_ALL=C.UTF-8 LANG=C.UTF-8
-export SOURCE_DATE_EPOCH=1717243200 # 2024-06-01 12:00:00 UTC
-STAMP="2024-06-01 12:00:00"
-
-REPO=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-OUT=$REPO/tests/data
-WORK=$(mktemp -d /tmp/ruvex-carving.XXXXXX)
-trap 'rm -rf "$WORK"' EXIT
-S=$WORK/s
-mkdir -p "$S" "$WORK/lo" "$WORK/src"
-log() { printf '== %s\n' "$*" >&2; }
-die() { printf 'make-carving-volume.sh: %s\n' "$*" >&2; exit 1; }
-
-soffice_convert() { # FORMAT FILES...
-  local fmt=$1
-  shift
-  soffice -env:UserInstallation="file://$WORK/lo" --headless \
-    --convert-to "$fmt" --outdir "$WORK/src" "$@" >/dev/null 2>&1
-}
+# shellcheck source=scripts/volumes/common.sh
+source "$(dirname "${BASH_SOURCE[0]}")/volumes/common.sh"
+install_missing --no-install-recommends "/usr/bin/convert imagemagick" "exiftool libimage-exiftool-perl" \
+  "zip zip" "7z p7zip-full" "ffmpeg ffmpeg" "xz xz-utils" \
+  "soffice libreoffice-writer-nogui libreoffice-calc-nogui libreoffice-impress-nogui"
+start_work ruvex-carving
+mkdir -p "$WORK/src"
 
 log "pictures (ImageMagick, exiftool)"
-$CONVERT -size 160x120 gradient:orange-purple \( -size 160x120 pattern:bricks \) \
+"$CONVERT" -size 160x120 gradient:orange-purple \( -size 160x120 pattern:bricks \) \
   -compose multiply -composite -quality 80 "$S/photo.jpg"
 exiftool -q -overwrite_original -JFIF:all= -Make=Ruvex -Model="TestCam 1" \
   -DateTimeOriginal="2024:06:01 12:00:00" "$S/photo.jpg"
-$CONVERT -size 120x90 gradient:wheat-sienna -interlace Plane -quality 85 "$S/progressive.jpg"
-$CONVERT -size 200x150 gradient:skyblue-navy \( -size 200x150 pattern:hexagons \) \
+"$CONVERT" -size 120x90 gradient:wheat-sienna -interlace Plane -quality 85 "$S/progressive.jpg"
+"$CONVERT" -size 200x150 gradient:skyblue-navy \( -size 200x150 pattern:hexagons \) \
   -compose multiply -composite "$S/screenshot.png"
-$CONVERT -size 24x24 xc:teal "$S/icon.png"
-$CONVERT -size 64x48 gradient:yellow-red gradient:green-blue -set delay 20 -loop 0 "$S/animation.gif"
-$CONVERT -size 40x30 pattern:checkerboard "GIF87:$S/old.gif"
-$CONVERT -size 48x48 gradient:beige-olive "BMP3:$S/bitmap.bmp"
-$CONVERT -size 64x64 gradient:white-black -define tiff:rows-per-strip=8 -compress none "$S/scan.tif"
-$CONVERT -size 48x40 gradient:pink-blue -endian MSB -compress lzw "$S/motorola.tif"
-$CONVERT -size 40x32 gradient:gray-green -compress none "TIFF:$S/camera.nef"
+"$CONVERT" -size 24x24 xc:teal "$S/icon.png"
+"$CONVERT" -size 64x48 gradient:yellow-red gradient:green-blue -set delay 20 -loop 0 "$S/animation.gif"
+"$CONVERT" -size 40x30 pattern:checkerboard "GIF87:$S/old.gif"
+"$CONVERT" -size 48x48 gradient:beige-olive "BMP3:$S/bitmap.bmp"
+"$CONVERT" -size 64x64 gradient:white-black -define tiff:rows-per-strip=8 -compress none "$S/scan.tif"
+"$CONVERT" -size 48x40 gradient:pink-blue -endian MSB -compress lzw "$S/motorola.tif"
+"$CONVERT" -size 40x32 gradient:gray-green -compress none "TIFF:$S/camera.nef"
 exiftool -q -overwrite_original -Make="NIKON CORPORATION" -Model="NIKON D7500" "$S/camera.nef"
-$CONVERT -size 40x32 gradient:gray-red -compress none "TIFF:$S/camera.arw"
+"$CONVERT" -size 40x32 gradient:gray-red -compress none "TIFF:$S/camera.arw"
 exiftool -q -overwrite_original -Make=SONY -Model=ILCE-7M3 "$S/camera.arw"
-$CONVERT -size 40x32 gradient:gray-blue -compress none "TIFF:$S/camera.dng"
+"$CONVERT" -size 40x32 gradient:gray-blue -compress none "TIFF:$S/camera.dng"
 exiftool -q -overwrite_original -DNGVersion="1.4.0.0" -Make=Ruvex "$S/camera.dng"
-$CONVERT -size 160x120 gradient:lime-navy \( -size 160x120 pattern:crosshatch30 \) \
+"$CONVERT" -size 160x120 gradient:lime-navy \( -size 160x120 pattern:crosshatch30 \) \
   -compose multiply -composite -quality 60 "$S/phone.heic"
 
 log "documents (LibreOffice)"
@@ -88,9 +60,9 @@ cat > "$WORK/slides.fodp" <<'EOF'
  </office:presentation></office:body>
 </office:document>
 EOF
-for fmt in docx odt doc pdf; do soffice_convert "$fmt" "$WORK/report.txt"; done
-for fmt in xlsx ods xls; do soffice_convert "$fmt" "$WORK/sheet.csv"; done
-for fmt in pptx odp ppt; do soffice_convert "$fmt" "$WORK/slides.fodp"; done
+for fmt in docx odt doc pdf; do soffice_convert "$fmt" "$WORK/src" "$WORK/report.txt"; done
+for fmt in xlsx ods xls; do soffice_convert "$fmt" "$WORK/src" "$WORK/sheet.csv"; done
+for fmt in pptx odp ppt; do soffice_convert "$fmt" "$WORK/src" "$WORK/slides.fodp"; done
 for f in report.docx report.odt report.doc report.pdf sheet.xlsx sheet.ods sheet.xls \
   slides.pptx slides.odp slides.ppt; do
   [ -s "$WORK/src/$f" ] || die "LibreOffice did not make $f"
@@ -132,84 +104,7 @@ done
 find "$S" -type f -exec touch -d "$STAMP" {} +
 
 log "laying out the volume"
-python3 - "$S" "$WORK/carving-mixed.img" "$OUT/carving-mixed.manifest.tsv" <<'EOF'
-import hashlib, os, random, sys
-src, image, manifest = sys.argv[1:]
-SECTOR = 512
-rng = random.Random(20240601)
-# Lead bytes of the signatures a carver looks for: random sectors never start
-# with one, so that random slack is never taken for a file of its own.
-LEADS = set(b"\xff\x50\x42\x49\x4d\x89\x47\x25\xd0\x37")
-
-def random_bytes(n):
-    data = bytearray(rng.getrandbits(8) for _ in range(n))
-    if n >= 8 and data[4:8] == b"ftyp":
-        data[4] = 0
-    return data
-
-def random_sector():
-    data = random_bytes(SECTOR)
-    while data[0] in LEADS or data[0] == 0:
-        data[0] = rng.getrandbits(8)
-    return data
-
-order = ["photo.jpg", "report.docx", "screenshot.png", "sheet.xlsx", "animation.gif", "slides.pptx",
-         "report.pdf", "report.odt", "clip.mp4", "sheet.ods", "scan.tif", "slides.odp", "report.doc",
-         "archive.7z", "sheet.xls", "descriptors.zip", "slides.ppt", "clip.mov", "streamed.zip",
-         "progressive.jpg", "clip.3gp", "book.epub", "tone.m4a", "app.jar", "phone.heic", "app.apk",
-         "camera.nef", "icon.png", "camera.arw", "old.gif", "camera.dng", "motorola.tif", "bitmap.bmp",
-         "faststart.mp4", "sized.zip"]
-files = {name: open(os.path.join(src, name), "rb").read() for name in order}
-image_bytes = bytearray(16 * SECTOR)  # unit 0 and what follows it stay empty
-rows = []
-
-def place(name, data, state):
-    sector = len(image_bytes) // SECTOR
-    rows.append((f"/{name}", len(data), hashlib.sha256(data).hexdigest(), state, sector))
-    image_bytes.extend(data)
-
-# Whole files. What follows each one cycles through: random bytes in the rest
-# of its last sector and a random sector; the next file right behind it
-# (back to back, the rest of the sector random); zeros and two zero sectors.
-for i, name in enumerate(order):
-    data = files[name]
-    place(name, data, "free")
-    rest = (-len(data)) % SECTOR
-    style = i % 3
-    image_bytes.extend(random_bytes(rest) if style < 2 else bytes(rest))
-    if style == 0:
-        image_bytes.extend(random_sector())
-    elif style == 2:
-        image_bytes.extend(bytes(2 * SECTOR))
-
-# A truncated copy of each kind: cut at a sector boundary near three fifths
-# (small files within their first sector, the rest of it random), as when the
-# tail's sectors went to other data. Where the file's own bytes tell its end,
-# a random sector follows; where only its header does (a bitmap, a media file
-# with its index before the data), no carver can tell foreign bytes there
-# from its own, so the next copy follows at once and its signature shows
-# where the cut one stopped.
-HEADER_SIZED = {"bitmap.bmp", "faststart.mp4", "phone.heic"}
-image_bytes.extend(bytes(4 * SECTOR))
-for name in order:
-    data = files[name]
-    cut = len(data) * 3 // 5 // SECTOR * SECTOR or len(data) * 3 // 5
-    place("truncated-" + name, data[:cut], "truncated")
-    image_bytes.extend(random_bytes((-cut) % SECTOR))
-    if name not in HEADER_SIZED:
-        image_bytes.extend(random_sector())
-# A last whole file behind the truncated ones, so none of them runs to the end.
-place("last-" + order[0], files[order[0]], "free")
-image_bytes.extend(bytes((-len(image_bytes)) % SECTOR + 8 * SECTOR))
-size = (len(image_bytes) + (1 << 20) - 1) >> 20 << 20
-image_bytes.extend(bytes(size - len(image_bytes)))
-open(image, "wb").write(image_bytes)
-with open(manifest, "w", encoding="utf-8", newline="\n") as f:
-    f.write("kind\tpath\tsize\tsha256\tstate\tlocation\n")
-    for path, length, sha, state, sector in rows:
-        f.write(f"file\t{path}\t{length}\t{sha}\t{state}\t{sector}\n")
-print(f"{len(rows)} files on {size >> 20} MiB", file=sys.stderr)
-EOF
+python3 "$VOLUMES_DIR/carving-layout.py" "$S" "$WORK/carving-mixed.img" "$OUT/carving-mixed.manifest.tsv"
 xz -9e -T1 -c "$WORK/carving-mixed.img" > "$OUT/carving-mixed.img.xz.tmp"
 mv "$OUT/carving-mixed.img.xz.tmp" "$OUT/carving-mixed.img.xz"
 log "carving-mixed.img.xz: $(stat -c %s "$OUT/carving-mixed.img.xz") bytes"

@@ -20,52 +20,12 @@ for d in "${DISKS[@]}"; do
     *) echo "make-disk-images.sh: no disk called $d" >&2; exit 1 ;;
   esac
 done
-if [ "$(id -u)" -ne 0 ]; then
-  echo "make-disk-images.sh: run as root (ntfs-3g and exfat-fuse mount the volumes)" >&2
-  exit 1
-fi
-
-need_pkgs=()
-command -v sfdisk >/dev/null || need_pkgs+=(fdisk)
-command -v sgdisk >/dev/null || need_pkgs+=(gdisk)
-command -v mkntfs >/dev/null || need_pkgs+=(ntfs-3g)
-command -v mkfs.fat >/dev/null || need_pkgs+=(dosfstools)
-command -v mcopy >/dev/null || need_pkgs+=(mtools)
-command -v mkfs.exfat >/dev/null || need_pkgs+=(exfatprogs)
-command -v mount.exfat-fuse >/dev/null || need_pkgs+=(exfat-fuse)
-command -v mmls >/dev/null || need_pkgs+=(sleuthkit)
-command -v xz >/dev/null || need_pkgs+=(xz-utils)
-if [ "${#need_pkgs[@]}" -gt 0 ]; then
-  apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive apt-get install -y "${need_pkgs[@]}"
-fi
-
-export TZ=UTC LC_ALL=C.UTF-8 LANG=C.UTF-8 MTOOLS_SKIP_CHECK=1
-STAMP="2024-06-01 12:00:00"
-REPO=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-OUT=$REPO/tests/data
-WORK=$(mktemp -d /tmp/ruvex-disks.XXXXXX)
-MNT=$WORK/mnt
-FUSE_PID=""
-LOOP=""
-
-cleanup() {
-  if mountpoint -q "$MNT" 2>/dev/null; then umount "$MNT" || true; fi
-  if [ -n "$FUSE_PID" ]; then wait "$FUSE_PID" 2>/dev/null || true; fi
-  if [ -n "$LOOP" ]; then losetup -d "$LOOP" || true; fi
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
-mkdir -p "$MNT" "$WORK/s"
-
-log() { printf '== %s\n' "$*" >&2; }
-die() { printf 'make-disk-images.sh: %s\n' "$*" >&2; exit 1; }
-
-# gen_text FILE BYTES LABEL: numbered lines (see gen-text.py).
-gen_text() {
-  python3 "$REPO/scripts/gen-text.py" "$1" "$2" "$3" "Partitions hold volumes; volumes hold files. "
-  touch -d "$STAMP" "$1"
-}
+# shellcheck source=scripts/volumes/common.sh
+source "$(dirname "${BASH_SOURCE[0]}")/volumes/common.sh"
+need_root "ntfs-3g and exfat-fuse mount the volumes"
+install_missing "sfdisk fdisk" "sgdisk gdisk" "mkntfs ntfs-3g" "mkfs.fat dosfstools" "mcopy mtools" \
+  "mkfs.exfat exfatprogs" "mount.exfat-fuse exfat-fuse" "mmls sleuthkit" "xz xz-utils"
+start_work ruvex-disks
 
 # The same small tree on every volume: live files, deleted files in the root
 # and in a live folder, and a deleted folder. LABEL makes each volume's bytes its own.
@@ -76,40 +36,25 @@ SAMPLE_FILES=(
   "deleted Docs/deleted-notes.txt 70000"
   "deleted Old/old-letter.txt 1200"
 )
-make_samples() { # LABEL
-  rm -rf "$WORK/s"; mkdir -p "$WORK/s/Docs" "$WORK/s/Old"
+make_disk_samples() { # LABEL
+  rm -rf "$S"; mkdir -p "$S/Docs" "$S/Old"
   local entry state path size
   for entry in "${SAMPLE_FILES[@]}"; do
     read -r state path size <<<"$entry"
-    gen_text "$WORK/s/$path" "$size" "$1 /$path"
+    gen_text "$S/$path" "$size" "$1 /$path" "Partitions hold volumes; volumes hold files. "
   done
 }
 
-manifest_start() { printf 'kind\tpath\tsize\tsha256\tstate\tlocation\n' > "$1"; }
-manifest_files() { # MANIFEST LOCATION-COMMAND
+# record_samples NAME LOCATION-COMMAND: the manifest entries of the sample
+# files, in their order, and which of them are deleted.
+record_samples() {
   local entry state path size
+  start_volume "$1"
   for entry in "${SAMPLE_FILES[@]}"; do
     read -r state path size <<<"$entry"
-    printf 'file\t/%s\t%s\t%s\t%s\t%s\n' "$path" "$size" \
-      "$(sha256sum "$WORK/s/$path" | cut -d' ' -f1)" "$state" "$($2 "$path")" >> "$1"
+    record_file "$S/$path" "/$path" "$($2 "$path")"
+    [ "$state" = live ] || record_deleted "/$path"
   done
-}
-
-fuse_mount() { # DRIVER DEVICE
-  "$1" "$2" "$MNT" -o no_detach &
-  FUSE_PID=$!
-  for _ in $(seq 50); do
-    mountpoint -q "$MNT" && return 0
-    kill -0 "$FUSE_PID" 2>/dev/null || break
-    sleep 0.1
-  done
-  die "$1 cannot mount $2"
-}
-fuse_umount() {
-  sync
-  umount "$MNT"
-  wait "$FUSE_PID" || true
-  FUSE_PID=""
 }
 
 copy_live_then_deleted() { # copies the live files first, then the ones to delete
@@ -119,7 +64,7 @@ copy_live_then_deleted() { # copies the live files first, then the ones to delet
       read -r state path size <<<"$entry"
       [ "$state" = "$want" ] || continue
       mkdir -p "$MNT/$(dirname "$path")"
-      cp "$WORK/s/$path" "$MNT/$path"
+      cp "$S/$path" "$MNT/$path"
     done
   done
   sync
@@ -136,11 +81,11 @@ no_location() { echo -; }
 make_ntfs() { # VOLUME SECTORS START_SECTOR LABEL MANIFEST
   truncate -s $(( $2 * 512 )) "$1"
   mkntfs -q -F -Q -s 512 -c 4096 -p "$3" -H 255 -S 63 -L "$4" "$1" >/dev/null
-  make_samples "$4"
-  fuse_mount ntfs-3g "$1"
+  make_disk_samples "$4"
+  fuse_mount "$1" "" ntfs-3g || die "ntfs-3g cannot mount $1"
   copy_live_then_deleted
-  manifest_start "$5"
-  manifest_files "$5" inode_of
+  record_samples "$(basename "$5" .manifest.tsv)" inode_of
+  write_manifest live "$5"
   delete_on_mount
   fuse_umount
 }
@@ -148,17 +93,17 @@ make_ntfs() { # VOLUME SECTORS START_SECTOR LABEL MANIFEST
 make_fat32() { # VOLUME SECTORS START_SECTOR LABEL MANIFEST
   truncate -s $(( $2 * 512 )) "$1"
   mkfs.fat -F 32 -s 1 -S 512 -h "$3" -n "$4" -i 20240601 "$1" >/dev/null
-  make_samples "$4"
+  make_disk_samples "$4"
   local entry state path size
   mmd -i "$1" ::/Docs ::/Old
   for want in live deleted; do
     for entry in "${SAMPLE_FILES[@]}"; do
       read -r state path size <<<"$entry"
-      [ "$state" = "$want" ] && mcopy -m -i "$1" "$WORK/s/$path" "::/$path"
+      [ "$state" = "$want" ] && mcopy -m -i "$1" "$S/$path" "::/$path"
     done
   done
-  manifest_start "$5"
-  manifest_files "$5" no_location
+  record_samples "$(basename "$5" .manifest.tsv)" no_location
+  write_manifest live "$5"
   mdel -i "$1" ::/deleted-root.txt ::/Docs/deleted-notes.txt
   mdeltree -i "$1" ::/Old
 }
@@ -166,16 +111,15 @@ make_fat32() { # VOLUME SECTORS START_SECTOR LABEL MANIFEST
 make_exfat() { # VOLUME SECTORS LABEL MANIFEST
   truncate -s $(( $2 * 512 )) "$1"
   mkfs.exfat -L "$3" "$1" >/dev/null
-  make_samples "$3"
-  LOOP=$(losetup -f --show "$1")
-  fuse_mount mount.exfat-fuse "$LOOP"
+  make_disk_samples "$3"
+  loop_attach "$1"
+  fuse_mount "$LOOP" "" mount.exfat-fuse || die "mount.exfat-fuse cannot mount $LOOP"
   copy_live_then_deleted
-  manifest_start "$4"
-  manifest_files "$4" no_location
+  record_samples "$(basename "$4" .manifest.tsv)" no_location
+  write_manifest live "$4"
   delete_on_mount
   fuse_umount
-  losetup -d "$LOOP"
-  LOOP=""
+  loop_detach
 }
 
 place() { dd if="$1" of="$2" bs=512 seek="$3" conv=notrunc status=none; } # VOLUME DISK START_SECTOR
