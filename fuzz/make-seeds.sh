@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
-# Extracts fuzzing seeds from the committed test volumes into fuzz/seeds/<target>/:
-# MFT records, run lists, a base record with its extension records, compressed
-# units of the ntfs-compressed volume, FAT
-# directory clusters, sectors around carving signatures, and settings texts.
+# Extracts fuzzing seeds from the committed test volumes into fuzz/seeds/<target>/
+# (or the folder given as the first argument): FAT directory clusters, exFAT
+# volumes, sectors around carving signatures, ZIP listings and records,
+# settings texts and partition tables here; MFT records, run lists, a base
+# record with its extension records and compressed units of the
+# ntfs-compressed volume through The Sleuth Kit in ntfs-seeds.py.
 # The seeds are committed; run this again when the volumes change. The whole
 # NTFS volumes of fuzz_ntfs_volume are made by make-ntfs-volume-seeds.sh, the
 # scans of fuzz_scan by make-scan-seeds.sh.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-exec python3 - "$@" <<'PYTHON'
-import importlib.util, lzma, os, shutil, struct
+out="${1:-fuzz/seeds}"
+python3 - "$out" <<'PYTHON'
+import importlib.util, lzma, os, shutil, struct, sys
 
 # The corruption run already knows where a FAT32 volume keeps its directories.
 module_spec = importlib.util.spec_from_file_location("corruption_run", "scripts/corruption-run.py")
@@ -17,8 +20,7 @@ corruption_run = importlib.util.module_from_spec(module_spec)
 module_spec.loader.exec_module(corruption_run)
 
 DATA = "tests/data"
-OUT = "fuzz/seeds"
-RECORD = 1024
+OUT = sys.argv[1]
 
 def image(name):
     with lzma.open(os.path.join(DATA, name + ".img.xz")) as f:
@@ -34,109 +36,6 @@ def put(target, name, data):
 for target in os.listdir(OUT) if os.path.isdir(OUT) else []:
     if target not in ("ntfs_volume", "scan"):
         shutil.rmtree(os.path.join(OUT, target))
-
-# NTFS: records as they lie on disk (before repair), and their run lists.
-def mft_records(img):
-    sector = struct.unpack_from("<H", img, 0x0B)[0]
-    cluster = sector * img[0x0D]
-    mft = struct.unpack_from("<Q", img, 0x30)[0] * cluster
-    for n in range(0, 256):
-        raw = img[mft + n * RECORD: mft + (n + 1) * RECORD]
-        if raw[:4] == b"FILE":
-            yield n, raw
-
-def repaired(raw):
-    rec = bytearray(raw)
-    usa = struct.unpack_from("<H", rec, 4)[0]
-    for i in range(RECORD // 512):
-        rec[(i + 1) * 512 - 2:(i + 1) * 512] = rec[usa + 2 + 2 * i: usa + 4 + 2 * i]
-    return bytes(rec)
-
-def attributes(rec):
-    offset = struct.unpack_from("<H", rec, 0x14)[0]
-    while offset + 8 <= len(rec):
-        kind, length = struct.unpack_from("<II", rec, offset)
-        if kind == 0xFFFFFFFF or length < 16 or offset + length > len(rec):
-            return
-        yield kind, rec[offset:offset + length]
-        offset += length
-
-records = {}
-for volume in [v for v in ("ntfs-small", "demo", "ntfs-large", "ntfs-compressed", "ntfs-orphan", "ntfs-encrypted") if os.path.exists(os.path.join(DATA, v + ".img.xz"))]:
-    for n, raw in mft_records(image(volume)):
-        records[(volume, n)] = raw
-wanted = [0, 1, 3, 5, 6, 9, 11, 64, 65, 66, 67, 68, 70, 71, 72, 73, 75, 80]
-kept = 0
-for (volume, n), raw in sorted(records.items()):
-    if n in wanted or (volume == "ntfs-small" and n % 7 == 0 and kept < 32):
-        put("mft_record", f"{volume}-record-{n}", raw)
-        kept += 1
-    for kind, attribute in attributes(repaired(raw)):
-        if attribute[8] == 1 and kind in (0x80, 0xA0, 0xB0):
-            first, last = struct.unpack_from("<QQ", attribute, 0x10)
-            runs = attribute[struct.unpack_from("<H", attribute, 0x20)[0]:]
-            put("data_runs", f"{volume}-record-{n}-type-{kind:x}",
-                struct.pack("<QB", last - first + 1, 0) + runs)
-
-# A base record whose attribute list names extension records 1 and 2, which
-# hold its file name and its data; the rest of the image follows so that runs
-# land on real bytes.
-def record_with(attrs, flags=1, usn=1):
-    rec = bytearray(RECORD)
-    struct.pack_into("<4sHHQHHHHII", rec, 0, b"FILE", 0x30, 3, 0, 1, 1, 0x38, flags, 0, RECORD)
-    offset = 0x38
-    for a in attrs:
-        rec[offset:offset + len(a)] = a
-        offset += len(a)
-    struct.pack_into("<I", rec, offset, 0xFFFFFFFF)
-    struct.pack_into("<HHH", rec, 0x30, usn, 0, 0)
-    for i in range(RECORD // 512):
-        struct.pack_into("<H", rec, 0x32 + 2 * i, struct.unpack_from("<H", rec, (i + 1) * 512 - 2)[0])
-        struct.pack_into("<H", rec, (i + 1) * 512 - 2, usn)
-    return bytes(rec)
-
-def resident(kind, value, name=""):
-    encoded = name.encode("utf-16-le")
-    header = 0x18 + len(encoded)
-    length = (header + len(value) + 7) & ~7
-    a = bytearray(length)
-    struct.pack_into("<IIBBHHHIHBB", a, 0, kind, length, 0, len(name), 0x18, 0, 0, len(value), header, 0, 0)
-    a[0x18:header] = encoded
-    a[header:header + len(value)] = value
-    return bytes(a)
-
-def list_entry(kind, record):
-    return struct.pack("<IHBBQQH2x", kind, 32, 0, 0x1A, 0, record, 0)
-
-std_info = bytes(0x30)
-name_value = struct.pack("<Q32xQQIIBB", 5 | 1 << 48, 12, 12, 0, 0, 6, 1) + "e.txt\0".encode("utf-16-le")[:12]
-data_value = b"extension record data\n" * 8
-base = record_with([resident(0x10, std_info),
-                    resident(0x20, list_entry(0x10, 0) + list_entry(0x30, 1) + list_entry(0x80, 2) +
-                             list_entry(0x80, 1 << 40))])
-ext_name = record_with([resident(0x30, name_value)])
-ext_data = record_with([resident(0x80, data_value)])
-put("attr_list", "resident-list", base + ext_name + ext_data)
-ntfs = image("ntfs-small")
-mft_start = struct.unpack_from("<Q", ntfs, 0x30)[0] * 4096
-put("attr_list", "ntfs-small-mft-head", ntfs[mft_start:mft_start + 16 * RECORD])
-# ntfs-large's record 73 spreads its data runs over extension records behind
-# its attribute list: it stands in for record 0, the real records follow.
-if os.path.exists(os.path.join(DATA, "ntfs-large.img.xz")):
-    large = image("ntfs-large")
-    mft_start = struct.unpack_from("<Q", large, 0x30)[0] * 4096
-    head = large[mft_start:mft_start + 80 * RECORD]
-    # Its list, made resident in a record of its own so that the
-    # fuzzer's 512-byte clusters do not hide it.
-    for kind, attribute in attributes(repaired(head[73 * RECORD:74 * RECORD])):
-        if kind == 0x20 and attribute[8] == 1:
-            runs = attribute[struct.unpack_from("<H", attribute, 0x20)[0]:]
-            length_size, offset_size = runs[0] & 15, runs[0] >> 4
-            lcn = int.from_bytes(runs[1 + length_size:1 + length_size + offset_size], "little", signed=True)
-            size = struct.unpack_from("<Q", attribute, 0x30)[0]
-            entries = large[lcn * 4096:lcn * 4096 + size]
-            base = record_with([resident(0x10, std_info), resident(0x20, entries)])
-            put("attr_list", "ntfs-large-resident-list", base + head[RECORD:])
 
 # FAT32: directory clusters (1 sector each) behind a first byte that picks
 # one sector per cluster; a live root, a folder with its dot entries, and a
@@ -220,41 +119,6 @@ for line in open(os.path.join(DATA, "carving-mixed.manifest.tsv"), encoding="utf
     put("zip_records", name + "-split", struct.pack("<HQ", 20, 1024 << 1) + mixed[start:start + length])
 
 # Settings: profile texts and Base64 values as the program writes them.
-# LZNT1: the stored clusters of each compressed unit of ntfs-compressed, after
-# a first byte that asks for a whole 16-cluster unit of output.
-def decoded_runs(attribute):
-    pos, lcn, vcn, out = struct.unpack_from("<H", attribute, 0x20)[0], 0, 0, []
-    while pos < len(attribute) and attribute[pos]:
-        nl, no = attribute[pos] & 15, attribute[pos] >> 4
-        count = int.from_bytes(attribute[pos + 1:pos + 1 + nl], "little")
-        if no:
-            lcn += int.from_bytes(attribute[pos + 1 + nl:pos + 1 + nl + no], "little", signed=True)
-        out.append((vcn, count, lcn if no else None))
-        vcn += count
-        pos += 1 + nl + no
-    return out
-
-if os.path.exists(os.path.join(DATA, "ntfs-compressed.img.xz")):
-    compressed = image("ntfs-compressed")
-    cluster = 4096
-    units = 0
-    for (volume, n), raw in sorted(records.items()):
-        if volume != "ntfs-compressed":
-            continue
-        for kind, attribute in attributes(repaired(raw)):
-            if kind != 0x80 or attribute[8] != 1 or not struct.unpack_from("<H", attribute, 0x0C)[0] & 0xFF:
-                continue
-            clusters = {}
-            for vcn, count, lcn in decoded_runs(attribute):
-                for k in range(count):
-                    clusters[vcn + k] = None if lcn is None else lcn + k
-            for first in range(0, max(clusters) + 1, 16):
-                stored = [clusters[v] for v in range(first, first + 16) if clusters.get(v) is not None]
-                if 0 < len(stored) < len([v for v in range(first, first + 16) if v in clusters]) and units < 24:
-                    put("lznt1", f"ntfs-compressed-record-{n}-unit-{first // 16}",
-                        b"\x0f" + b"".join(compressed[c * cluster:(c + 1) * cluster] for c in stored))
-                    units += 1
-
 put("settings", "config", "[Settings]\r\nPath=/media/backup\r\nLast=QUJDRA==\r\n\r\n[最近]\r\n键 = \"值\"\r\n".encode())
 put("settings", "comments", b"; comment\n[a]\nk=v\n[A]\nK=w\n=novalue\nnoequals\n[unterminated\n")
 put("settings", "base64", b"AAECAwQFBgcICQ==")
@@ -284,6 +148,6 @@ put("partitions", "ntfs-lost-at-126", small_disk([], [(126, ntfs_boot), (1023, n
 exfat_at = 108544 * 512
 put("partitions", "exfat-lost-at-63", small_disk([(0x07, 63, 100), (0x05, 200, 500)], [
     (63, gpt_disk[exfat_at:exfat_at + 24 * 512]), (200, b"\0" * 510 + b"\x55\xaa")]))
-
-print("seeds:", {t: len(os.listdir(os.path.join(OUT, t))) for t in sorted(os.listdir(OUT))})
 PYTHON
+python3 fuzz/ntfs-seeds.py "$out"
+python3 -c 'import os, sys; out = sys.argv[1]; print("seeds:", {t: len(os.listdir(os.path.join(out, t))) for t in sorted(os.listdir(out))})' "$out"
