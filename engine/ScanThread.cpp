@@ -60,9 +60,10 @@ std::unique_ptr<FileSystemScan> OpenFileSystem(ScanRun& run, const FileSystemEnt
             return scan;
         }
         if (run.host.StopRequested()) return nullptr;
-        if (failure.status != OpenStatus::NotThisFileSystem)
-            run.AddNote(Text("the " + std::string(entry->name) + " volume cannot be used (" + failure.reason +
-                             "); the volume was scanned as plain sectors"));
+        // A closer look than the probe's found another file system's bytes.
+        if (failure.status == OpenStatus::NotThisFileSystem) continue;
+        run.AddNote(Text("the " + std::string(entry->name) + " volume cannot be used (" + failure.reason +
+                         "); the volume was scanned as plain sectors"));
         break;
     }
     opened = &PlainSectors();
