@@ -4,6 +4,7 @@
 #include "engine/ScanContext.h"
 #include "engine/ScanHost.h"
 #include "ntfs/AttrBase.h"
+#include "ntfs/AttrNonResident.h"
 #include "ntfs/FileRecord.h"
 #include "ntfs/MftReadAhead.h"
 #include "ntfs/NTFSVolume.h"
@@ -39,6 +40,16 @@ bool InUseAndNotFolder(std::span<const uint8_t> bytes) {
            ((flags & mft_record::kFlagDirectory) == 0 || header.U64(mft_record::kBaseReferenceOffset) != 0);
 }
 
+// True when a data stream has contents to recover: a size, or clusters its
+// runs still map. Windows formats MFT records ahead of use and clears the
+// ones it frees, leaving an empty $DATA and no file name: such a record
+// never held a file, or no longer holds anything of it.
+bool HoldsData(const CAttrBase& data) {
+    if (data.DataSize() > 0) return true;
+    const auto* nonResident = dynamic_cast<const CAttrNonResident*>(&data);
+    return nonResident && !nonResident->Runs().Empty();
+}
+
 // `bytes` is the record as read ahead, or empty when it must be read now.
 void SweepRecord(ScanContext& context, CFileRecord& record, uint64_t number, std::span<const uint8_t> bytes,
                  std::vector<NamelessFile>& nameless) {
@@ -55,7 +66,7 @@ void SweepRecord(ScanContext& context, CFileRecord& record, uint64_t number, std
     if (!record.ParseAttributes()) return;
 
     const CAttrBase* data = record.DefaultDataStream();
-    if (!directory && record.AttrList(kFileNameList).Front() == nullptr && data) {
+    if (!directory && record.AttrList(kFileNameList).Front() == nullptr && data && HoldsData(*data)) {
         // Its name lived in an extension record that the deletion cleared;
         // the data is still whole.
         DeletedFileItem item;

@@ -9,27 +9,11 @@
 MftReadAhead::MftReadAhead(const CNTFSVolume& volume, uint64_t first, uint64_t end, uint64_t windowBytes)
     : m_source(volume.Source()), m_recordSize(volume.m_fileRecordSize), m_first(first), m_end(end) {
     const auto* data = dynamic_cast<const CAttrNonResident*>(volume.m_mftData);
-    const uint64_t clusterSize = volume.m_clusterSize;
-    if (!m_source || !data || clusterSize == 0 || m_recordSize == 0 || first >= end ||
-        data->StartingVcn() != 0 || end > data->DataSize() / m_recordSize)
-        return;
-    // The cluster map, checked as the attribute's own reads check it: a run
-    // reaching past the volume's last cluster is damage and is not followed.
-    // A map whose byte offsets do not fit in 64 bits (a crafted sparse run of
-    // a huge length) is left to the record-by-record reads.
-    const uint64_t totalClusters = volume.TotalClusters();
-    for (const auto& run : data->Runs().Elements()) {
-        const bool sparse = run->IsSparse();
-        if (!sparse && (run->lcn >= totalClusters || run->clusters > totalClusters - run->lcn)) break;
-        Extent extent{0, 0, 0, sparse};
-        if (__builtin_mul_overflow(run->startVcn, clusterSize, &extent.start) ||
-            __builtin_mul_overflow(run->clusters, clusterSize, &extent.length) ||
-            (!sparse && __builtin_mul_overflow(run->lcn, clusterSize, &extent.volumeOffset))) {
-            m_extents.clear();
-            return;
-        }
-        m_extents.push_back(extent);
-    }
+    if (!m_source || !data || m_recordSize == 0 || first >= end || end > data->DataSize() / m_recordSize) return;
+    // Without a map (offsets too large to trust, or a first run past the
+    // volume) the sweep reads every record itself.
+    m_map = MftExtentMap(data, volume.m_clusterSize, volume.TotalClusters());
+    if (m_map.Empty()) return;
     m_recordsPerWindow = std::max<uint64_t>(windowBytes / m_recordSize, 1);
     m_windowCount = (end - first + m_recordsPerWindow - 1) / m_recordsPerWindow;
     m_worker = std::thread([this] { Run(); });
@@ -46,8 +30,9 @@ MftReadAhead::~MftReadAhead() {
 
 void MftReadAhead::Run() {
     std::vector<uint8_t> bytes;
+    std::vector<uint8_t> recordRead;
     for (uint64_t window = 0; window < m_windowCount; ++window) {
-        const bool readable = ReadWindow(window, bytes);
+        const bool readWhole = ReadWindow(window, bytes, recordRead);
         std::unique_lock lock(m_mutex);
         Slot& slot = m_slots[window % 2];
         // The slot still holds the window before last until the caller has
@@ -57,8 +42,9 @@ void MftReadAhead::Run() {
         m_workerWaits = false;
         if (m_stop) return;
         slot.bytes.swap(bytes);
+        slot.recordRead.swap(recordRead);
         slot.window = window;
-        slot.readable = readable;
+        slot.readWhole = readWhole;
         slot.ready = true;
         const bool callerWaits = m_callerWaits;
         lock.unlock();
@@ -66,29 +52,20 @@ void MftReadAhead::Run() {
     }
 }
 
-bool MftReadAhead::ReadWindow(uint64_t window, std::vector<uint8_t>& bytes) const {
+bool MftReadAhead::ReadWindow(uint64_t window, std::vector<uint8_t>& bytes, std::vector<uint8_t>& recordRead) const {
     const uint64_t firstRecord = m_first + window * m_recordsPerWindow;
     const uint64_t records = std::min(m_recordsPerWindow, m_end - firstRecord);
     bytes.resize(static_cast<size_t>(records * m_recordSize));
-    return ReadTableBytes(firstRecord * m_recordSize, bytes);
-}
-
-bool MftReadAhead::ReadTableBytes(uint64_t start, std::span<uint8_t> out) const {
-    // Extents follow each other in the table's order; any gap fails the read.
-    for (const Extent& extent : m_extents) {
-        if (out.empty()) break;
-        if (start < extent.start) return false;
-        if (start - extent.start >= extent.length) continue;
-        const uint64_t inExtent = start - extent.start;
-        const size_t n = static_cast<size_t>(std::min<uint64_t>(out.size(), extent.length - inExtent));
-        if (extent.sparse)
-            std::fill_n(out.begin(), n, uint8_t{0});
-        else if (!m_source->ReadAt(extent.volumeOffset + inExtent, out.data(), n))
-            return false;
-        out = out.subspan(n);
-        start += n;
+    if (m_map.Read(*m_source, firstRecord * m_recordSize, bytes)) return true;
+    // One bad sector fails the whole read; read alone, every other record
+    // of the window still comes back.
+    recordRead.assign(static_cast<size_t>(records), 0);
+    const auto recordSize = static_cast<size_t>(m_recordSize);
+    for (size_t i = 0; i < recordRead.size(); ++i) {
+        const std::span<uint8_t> record = std::span(bytes).subspan(i * recordSize, recordSize);
+        recordRead[i] = m_map.Read(*m_source, (firstRecord + i) * m_recordSize, record) ? 1 : 0;
     }
-    return out.empty();
+    return false;
 }
 
 std::span<const uint8_t> MftReadAhead::Record(uint64_t number) {
@@ -104,10 +81,12 @@ std::span<const uint8_t> MftReadAhead::Record(uint64_t number) {
         m_changed.wait(lock, [&] { return slot.ready && slot.window >= window; });
         m_callerWaits = false;
         // A window asked for out of order is gone already.
-        m_held = slot.window == window && slot.readable ? &slot : nullptr;
+        m_held = slot.window == window ? &slot : nullptr;
     }
     if (!m_held) return {};
-    const auto offset = static_cast<size_t>((number - m_first - window * m_recordsPerWindow) * m_recordSize);
+    const auto index = static_cast<size_t>(number - m_first - window * m_recordsPerWindow);
+    if (!m_held->readWhole && m_held->recordRead[index] == 0) return {};
+    const auto offset = static_cast<size_t>(index * m_recordSize);
     // The window was just written by the other core: ask for the header of a
     // record further on now, so that it is at hand when the sweep gets there.
     constexpr size_t kAhead = 4;

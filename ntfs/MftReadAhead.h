@@ -5,6 +5,10 @@
 // The worker reads through the source alone (positioned reads), with a copy
 // of the table's cluster map taken before it starts; it never touches the
 // volume or its records, which stay with the sweep's thread.
+// A window that fails to read (a bad sector in it) is read again record by
+// record, so that the sector costs only the record it lies in.
+#include "ntfs/MftExtentMap.h"
+
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
@@ -33,32 +37,28 @@ public:
     MftReadAhead& operator=(const MftReadAhead&) = delete;
 
     // The bytes of record `number` as stored (before any repair), asked in
-    // rising order. Empty when its window could not be read whole: the
+    // rising order. Empty when the record itself could not be read: the
     // caller then reads that record the ordinary way.
     std::span<const uint8_t> Record(uint64_t number);
 
 private:
-    // A stretch of the table: MFT data bytes [start, start + length) at
-    // volume byte `volumeOffset`, or zeros for a sparse run.
-    struct Extent {
-        uint64_t start;
-        uint64_t length;
-        uint64_t volumeOffset;
-        bool sparse;
-    };
     struct Slot {
         std::vector<uint8_t> bytes;
+        // One flag a record, 1 for a record read; looked at only when the
+        // window was not read whole.
+        std::vector<uint8_t> recordRead;
         uint64_t window = 0;
         bool ready = false;
-        bool readable = false;
+        bool readWhole = false;
     };
 
     void Run();
-    bool ReadWindow(uint64_t window, std::vector<uint8_t>& bytes) const;
-    bool ReadTableBytes(uint64_t start, std::span<uint8_t> out) const;
+    // False when the window was not read whole; `recordRead` then tells
+    // which of its records were.
+    bool ReadWindow(uint64_t window, std::vector<uint8_t>& bytes, std::vector<uint8_t>& recordRead) const;
 
     std::shared_ptr<const platform::RawSource> m_source;
-    std::vector<Extent> m_extents;
+    MftExtentMap m_map;
     uint64_t m_recordSize = 0;
     uint64_t m_first = 0;
     uint64_t m_end = 0;
@@ -72,7 +72,7 @@ private:
     // The window the caller reads now (kNone before the first): only slots
     // of earlier windows are refilled.
     uint64_t m_current = kNone;
-    const Slot* m_held = nullptr;  // the slot holding m_current, null when unreadable
+    const Slot* m_held = nullptr;  // the slot holding m_current, null when it is gone
     bool m_stop = false;
     bool m_workerWaits = false;  // each side wakes the other only when it sleeps
     bool m_callerWaits = false;

@@ -3,6 +3,7 @@
 
 #include "ntfs/AttrVolInfo.h"
 #include "ntfs/FileRecord.h"
+#include "ntfs/MftExtentMap.h"
 #include "ntfs/NtfsBootSector.h"
 #include "platform/RawSource.h"
 
@@ -149,8 +150,11 @@ bool CNTFSVolume::FillMftWindow(uint64_t position) {
     if (m_mftWindow.size() < length) m_mftWindow.resize(static_cast<size_t>(length));
     size_t got = 0;
     // A failed read may have overwritten part of the window, so it then holds nothing.
-    if (!m_mftData->ReadBytes(position, std::span(m_mftWindow).first(length), got) || got != length)
+    if (!m_mftData->ReadBytes(position, std::span(m_mftWindow).first(length), got) || got != length) {
+        m_unreadableStart = position;
+        m_unreadableEnd = position + length;
         return false;
+    }
     m_mftWindowStart = position;
     m_mftWindowFilled = length;
     return true;
@@ -165,8 +169,21 @@ bool CNTFSVolume::ReadMftRecord(uint64_t recordNumber, std::span<uint8_t> destin
     const bool inWindow = position >= m_mftWindowStart &&
                           position - m_mftWindowStart <= m_mftWindowFilled &&
                           m_mftWindowFilled - (position - m_mftWindowStart) >= m_fileRecordSize;
-    if (!inWindow && !FillMftWindow(position)) return false;
+    if (!inWindow) {
+        const bool knownUnreadable = position >= m_unreadableStart && position < m_unreadableEnd;
+        if (knownUnreadable || !FillMftWindow(position))
+            return ReadMftRecordAlone(position, destination.first(m_fileRecordSize));
+    }
     const auto record = std::span(m_mftWindow).subspan(position - m_mftWindowStart, m_fileRecordSize);
     std::ranges::copy(record, destination.begin());
     return true;
+}
+
+bool CNTFSVolume::ReadMftRecordAlone(uint64_t position, std::span<uint8_t> record) const {
+    // The attribute reads whole clusters, and a cluster holds several
+    // records: the map reads just this record's sectors.
+    if (m_mftData->IsNonResident())
+        return m_source && MftExtentMap(m_mftData, m_clusterSize, TotalClusters()).Read(*m_source, position, record);
+    size_t got = 0;
+    return m_mftData->ReadBytes(position, record, got) && got == record.size();
 }

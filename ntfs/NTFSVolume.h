@@ -55,8 +55,10 @@ public:
     const std::shared_ptr<const platform::RawSource>& Source() const { return m_source; }
 
     // Copies record `recordNumber` out of the MFT data, through the window;
-    // `destination` must hold m_fileRecordSize bytes. False without MFT data,
-    // for a record past the MFT's end, or when the window cannot be filled.
+    // `destination` must hold m_fileRecordSize bytes. A window that cannot be
+    // filled (a bad sector in it) is read record by record instead. False
+    // without MFT data, for a record past the MFT's end, or when the record
+    // itself cannot be read.
     bool ReadMftRecord(uint64_t recordNumber, std::span<uint8_t> destination);
     // Records the sweep walks: the MFT data size over the record size, never
     // more than the volume can hold; 0 when the MFT data is unknown.
@@ -95,11 +97,16 @@ private:
     OpenFailure CheckVersion();
     OpenFailure LoadMftRecord();
     bool FillMftWindow(uint64_t position);
+    bool ReadMftRecordAlone(uint64_t position, std::span<uint8_t> record) const;
 
     std::shared_ptr<const platform::RawSource> m_source;
     uint64_t m_sourceBytes = 0;        // what the source holds; 0 when it would not tell
     std::vector<uint8_t> m_mftWindow;  // cached stretch of MFT data
     uint64_t m_mftWindowStart = 0;     // MFT data offset of m_mftWindow[0]
     uint64_t m_mftWindowFilled = 0;    // bytes of m_mftWindow that hold MFT data
+    // MFT data [start, end) of the last window that failed to fill: its
+    // records are read alone, without trying the window again.
+    uint64_t m_unreadableStart = 0;
+    uint64_t m_unreadableEnd = 0;
     CExtensionIndex m_extensions;
 };

@@ -6,6 +6,7 @@
 #include "platform/TextConvert.h"
 #include "tests/engine/RecordingHost.h"
 #include "tests/engine/StorePath.h"
+#include "tests/ntfs/RecordBuilder.h"
 #include "tests/support/TestVolumes.h"
 
 #include <gtest/gtest.h>
@@ -47,6 +48,74 @@ std::string VolumeWithRecordCount(const std::string& volume, uint64_t records) {
         break;
     }
     return copy;
+}
+
+// Records no file of ntfs-small uses: mkntfs leaves them with a header and
+// no attributes.
+constexpr uint64_t kSpareRecord = 30;
+
+// A copy of ntfs-small with `records` written from record kSpareRecord on.
+std::string VolumeWithRecords(const std::vector<std::vector<uint8_t>>& records) {
+    const uint64_t mftOffset = CNTFSVolume(VolumePath("ntfs-small")).m_mftOffset;
+    std::string copy = testing_support::MakeTempFolder("mft-crafted") + "/copy.img";
+    std::filesystem::copy_file(VolumePath("ntfs-small"), copy);
+    std::fstream file(copy, std::ios::in | std::ios::out | std::ios::binary);
+    // The table lies in one run from its first cluster on.
+    file.seekp(static_cast<std::streamoff>(mftOffset + kSpareRecord * 1024));
+    for (const auto& record : records)
+        file.write(reinterpret_cast<const char*>(record.data()), static_cast<std::streamsize>(record.size()));
+    return copy;
+}
+
+TEST(MftSweep, ANamelessRecordIsListedOnlyWhenItHoldsData) {
+    if (!VolumeExists("ntfs-small")) GTEST_SKIP();
+    using ntfs_test::RecordBuilder;
+    const std::vector<uint8_t> stdInfo = ntfs_test::StdInfoBody(0x01D0000000000000, 0);
+    struct Case {
+        const char* what;
+        RecordBuilder record;
+        bool listed;
+        uint64_t size;  // as listed
+    };
+    // One run: a cluster at cluster 1000, inside the volume.
+    const std::vector<uint8_t> oneCluster = {0x21, 0x01, 0xE8, 0x03, 0x00};
+    std::vector<Case> cases = {
+        {"empty resident data, as Windows formats records ahead of use",
+         RecordBuilder().Flags(0).Resident(0x10, stdInfo).Resident(0x80, {}), false, 0},
+        {"empty non-resident data without runs",
+         RecordBuilder().Flags(0).Resident(0x10, stdInfo).NonResident(0x80, {}, ~0ULL, 0), false, 0},
+        {"resident data", RecordBuilder().Flags(0).Resident(0x10, stdInfo).Resident(0x80, {'d', 'a', 't', 'a'}), true, 4},
+        {"non-resident data", RecordBuilder().Flags(0).Resident(0x10, stdInfo).NonResident(0x80, oneCluster, 0, 3000),
+         true, 3000},
+        {"a size cleared but runs that still map a cluster",
+         RecordBuilder().Flags(0).Resident(0x10, stdInfo).NonResident(0x80, oneCluster, 0, 0), true, 0},
+    };
+    std::vector<std::vector<uint8_t>> records;
+    for (const Case& c : cases) records.push_back(c.record.Build());
+    CNTFSVolume volume(VolumeWithRecords(records));
+    ASSERT_TRUE(volume.IsVolumeOK());
+    ScanContext context;
+    RecordingHost host;
+    SweepMft(context, host, volume);
+
+    std::map<uint64_t, const DeletedFileItem*> byRecord;
+    for (const DeletedFileItem& item : context.deletedFiles) byRecord[item.recordNumber] = &item;
+    for (size_t i = 0; i < cases.size(); ++i) {
+        const Case& c = cases[i];
+        const uint64_t number = kSpareRecord + i;
+        ASSERT_EQ(byRecord.contains(number), c.listed) << c.what;
+        if (!c.listed) continue;
+        const DeletedFileItem& item = *byRecord.at(number);
+        EXPECT_EQ(item.name, u"record" + platform::FromUtf8(std::to_string(number))) << c.what;
+        EXPECT_EQ(item.parentRef, 0u) << c.what;
+        EXPECT_EQ(item.size, c.size) << c.what;
+    }
+    // The volume's own files are still all there.
+    for (const auto& entry : LoadManifest("ntfs-small")) {
+        if (entry.kind == "file" && entry.state == "deleted") {
+            EXPECT_TRUE(byRecord.contains(std::stoull(entry.location))) << entry.path;
+        }
+    }
 }
 
 TEST(MftSweep, FindsEveryDeletedFileOfTheManifestWithItsPath) {

@@ -2,39 +2,17 @@
 #include "ntfs/NTFSVolume.h"
 #include "platform/RawSource.h"
 #include "tests/support/TestVolumes.h"
+#include "tests/support/UnreadableSectorsSource.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <fcntl.h>
 #include <vector>
 
 namespace {
 
 constexpr uint64_t kFirst = 16;
 constexpr uint64_t kSmallWindow = 4096;  // a few records, so that even a small table spans many windows
-
-// An image whose bytes in [badStart, badEnd) cannot be read, as a disk with
-// bad sectors answers.
-class FailingSource : public platform::RawSource {
-public:
-    FailingSource(const std::string& path, uint64_t badStart, uint64_t badEnd)
-        : RawSource(::open(path.c_str(), O_RDONLY | O_CLOEXEC), path, 0, false), m_badStart(badStart),
-          m_badEnd(badEnd) {}
-
-    bool ReadAt(uint64_t offset, void* buffer, size_t length) const override {
-        if (offset < m_badEnd && offset + length > m_badStart) {
-            SetLastError(EIO);
-            return false;
-        }
-        return RawSource::ReadAt(offset, buffer, length);
-    }
-
-private:
-    uint64_t m_badStart;
-    uint64_t m_badEnd;
-};
 
 std::vector<uint8_t> RecordThroughVolume(CNTFSVolume& volume, uint64_t number) {
     std::vector<uint8_t> bytes(volume.m_fileRecordSize);
@@ -97,7 +75,7 @@ TEST_P(MftReadAheadTest, StopsWhenDroppedHalfWay) {
 
 INSTANTIATE_TEST_SUITE_P(Volumes, MftReadAheadTest, testing::Values("ntfs-small", "ntfs-large"));
 
-TEST(MftReadAhead, AnUnreadableWindowIsEmptyAndTheRestIsRead) {
+TEST(MftReadAhead, ABadSectorCostsOnlyTheRecordItLiesIn) {
     if (!testing_support::VolumeExists("ntfs-large")) GTEST_SKIP() << "ntfs-large is not committed";
     const std::string path = testing_support::VolumePath("ntfs-large");
     std::string reason;
@@ -120,17 +98,24 @@ TEST(MftReadAhead, AnUnreadableWindowIsEmptyAndTheRestIsRead) {
     ASSERT_TRUE(plain->ReadAt(badOffset, atOffset.data(), recordSize));
     ASSERT_EQ(atOffset, badBytes) << "the test image's table is expected in one run";
 
-    auto failing = std::make_shared<FailingSource>(path, badOffset, badOffset + recordSize);
-    CNTFSVolume volume(failing);
-    ASSERT_TRUE(volume.IsVolumeOK());
-    MftReadAhead readAhead(volume, kFirst, count, kSmallWindow);
-    for (uint64_t n = kFirst; n < count; ++n) {
-        const auto bytes = Bytes(readAhead.Record(n));
-        const uint64_t window = (n - kFirst) / perWindow;
-        if (window == 2)
-            EXPECT_TRUE(bytes.empty()) << "record " << n;
-        else
-            ASSERT_EQ(bytes, RecordThroughVolume(healthy, n)) << "record " << n;
+    constexpr uint64_t kSector = testing_support::UnreadableSectorsSource::kSectorSize;
+    // The first or the last sector of the record; the records beside it in
+    // its cluster and its window still come back.
+    for (uint64_t badSector : {badOffset / kSector, (badOffset + recordSize) / kSector - 1}) {
+        for (uint64_t window : {kSmallWindow, MftReadAhead::kWindowSize}) {
+            SCOPED_TRACE("sector " + std::to_string(badSector) + ", window " + std::to_string(window));
+            auto failing = std::make_shared<testing_support::UnreadableSectorsSource>(path, std::set{badSector});
+            CNTFSVolume volume(failing);
+            ASSERT_TRUE(volume.IsVolumeOK());
+            MftReadAhead readAhead(volume, kFirst, count, window);
+            for (uint64_t n = kFirst; n < count; ++n) {
+                const auto bytes = Bytes(readAhead.Record(n));
+                if (n == bad)
+                    EXPECT_TRUE(bytes.empty()) << "record " << n;
+                else
+                    ASSERT_EQ(bytes, RecordThroughVolume(healthy, n)) << "record " << n;
+            }
+        }
     }
 }
 

@@ -7,6 +7,7 @@
 #include "platform/RawSource.h"
 #include "tests/ntfs/RecordBuilder.h"
 #include "tests/support/TestVolumes.h"
+#include "tests/support/UnreadableSectorsSource.h"
 
 #include <gtest/gtest.h>
 
@@ -225,6 +226,49 @@ TEST(NTFSVolume, MftWindowRefillsKeepEveryRecordInPlace) {
     ASSERT_TRUE(reader.LoadRecord(20)) << "going back refills from that record";
     EXPECT_EQ(platform::LeBytes(reader.Bytes()).U32(0x2C), 20u);
     EXPECT_FALSE(reader.LoadRecord(kRecords));
+}
+
+TEST(NTFSVolume, ABadSectorInTheMftCostsOnlyTheRecordItLiesIn) {
+    constexpr uint64_t kSector = testing_support::UnreadableSectorsSource::kSectorSize;
+    struct Case {
+        const char* volume;
+        uint64_t badRecord;
+        uint64_t sectorInRecord;
+    } cases[] = {
+        {"ntfs-small", 16, 0},  // the first record the sweep reads
+        {"ntfs-small", 72, 1},  // a folder, the first record of its cluster
+        {"ntfs-large", 75, 0},  // the table's last record in use
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.volume) + " record " + std::to_string(c.badRecord));
+        if (!VolumeExists(c.volume)) continue;
+        const std::string path = VolumePath(c.volume);
+        CNTFSVolume healthy(path);
+        ASSERT_TRUE(healthy.IsVolumeOK());
+        const uint64_t recordSize = healthy.m_fileRecordSize;
+        const uint64_t badSector = (healthy.m_mftOffset + c.badRecord * recordSize) / kSector + c.sectorInRecord;
+        auto source = std::make_shared<testing_support::UnreadableSectorsSource>(path, std::set{badSector});
+        CNTFSVolume volume(source);
+        ASSERT_TRUE(volume.IsVolumeOK());
+        ASSERT_EQ(volume.RecordCount(), healthy.RecordCount());
+
+        std::vector<uint8_t> expected(recordSize), got(recordSize);
+        // Twice over: the second pass meets the window the first one left.
+        for (int pass = 0; pass < 2; ++pass) {
+            for (uint64_t n = CNTFSVolume::kMftFirstMappedRecord; n < volume.RecordCount(); ++n) {
+                ASSERT_TRUE(healthy.ReadMftRecord(n, expected));
+                if (n == c.badRecord) {
+                    EXPECT_FALSE(volume.ReadMftRecord(n, got));
+                    continue;
+                }
+                ASSERT_TRUE(volume.ReadMftRecord(n, got)) << "record " << n;
+                ASSERT_EQ(got, expected) << "record " << n;
+            }
+        }
+        // The window is tried once a pass, then the bad record alone: never
+        // once for every record that shares the window.
+        EXPECT_LE(source->FailedReads(), 4u);
+    }
 }
 
 }  // namespace
