@@ -16,6 +16,12 @@ class CAttrBase;
 
 class MftExtentMap {
 public:
+    // Records read alone after a failed window: once this many in a row fail,
+    // the rest of the window is taken as unreadable too. A failing disk can
+    // take seconds over each bad read, and a dead stretch would otherwise
+    // cost one such read per record.
+    static constexpr uint32_t kFailedRecordsInRowToGiveUp = 16;
+
     MftExtentMap() = default;
     // The map of `data`, the table's data attribute on a volume of
     // `totalClusters` clusters of `clusterSize` bytes. Empty (every read

@@ -61,9 +61,11 @@ bool MftReadAhead::ReadWindow(uint64_t window, std::vector<uint8_t>& bytes, std:
     // of the window still comes back.
     recordRead.assign(static_cast<size_t>(records), 0);
     const auto recordSize = static_cast<size_t>(m_recordSize);
-    for (size_t i = 0; i < recordRead.size(); ++i) {
+    uint32_t failedInRow = 0;
+    for (size_t i = 0; i < recordRead.size() && failedInRow < MftExtentMap::kFailedRecordsInRowToGiveUp; ++i) {
         const std::span<uint8_t> record = std::span(bytes).subspan(i * recordSize, recordSize);
         recordRead[i] = m_map.Read(*m_source, (firstRecord + i) * m_recordSize, record) ? 1 : 0;
+        failedInRow = recordRead[i] ? 0 : failedInRow + 1;
     }
     return false;
 }

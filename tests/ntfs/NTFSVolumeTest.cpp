@@ -7,6 +7,7 @@
 #include "platform/RawSource.h"
 #include "tests/ntfs/RecordBuilder.h"
 #include "tests/support/TestVolumes.h"
+#include "ntfs/MftExtentMap.h"
 #include "tests/support/UnreadableSectorsSource.h"
 
 #include <gtest/gtest.h>
@@ -269,6 +270,30 @@ TEST(NTFSVolume, ABadSectorInTheMftCostsOnlyTheRecordItLiesIn) {
         // once for every record that shares the window.
         EXPECT_LE(source->FailedReads(), 4u);
     }
+}
+
+// A dead stretch of the table: after a run of failed records the rest of the
+// window is given up, so a failing disk is not asked once per record.
+TEST(NTFSVolume, ADeadStretchOfTheTableIsNotReadRecordByRecord) {
+    REQUIRE_VOLUME("ntfs-large");
+    const std::string path = VolumePath("ntfs-large");
+    CNTFSVolume healthy(path);
+    ASSERT_TRUE(healthy.IsVolumeOK());
+    constexpr uint64_t kSector = testing_support::UnreadableSectorsSource::kSectorSize;
+    const uint64_t recordSize = healthy.m_fileRecordSize;
+    const uint64_t first = CNTFSVolume::kMftFirstMappedRecord;
+    const uint64_t count = healthy.RecordCount() - first;
+    ASSERT_GT(count, 2u * MftExtentMap::kFailedRecordsInRowToGiveUp);
+    std::set<uint64_t> dead;
+    for (uint64_t n = first; n < first + count; ++n)
+        for (uint64_t at = 0; at < recordSize; at += kSector) dead.insert((healthy.m_mftOffset + n * recordSize + at) / kSector);
+    auto source = std::make_shared<testing_support::UnreadableSectorsSource>(path, dead);
+    CNTFSVolume volume(source);
+    ASSERT_TRUE(volume.IsVolumeOK());
+    std::vector<uint8_t> got(recordSize);
+    for (uint64_t n = first; n < first + count; ++n) EXPECT_FALSE(volume.ReadMftRecord(n, got)) << n;
+    // One failed window, then at most the run that gives up, per window.
+    EXPECT_LE(source->FailedReads(), 1 + MftExtentMap::kFailedRecordsInRowToGiveUp + 1);
 }
 
 }  // namespace
