@@ -119,4 +119,30 @@ TEST(MftReadAhead, ABadSectorCostsOnlyTheRecordItLiesIn) {
     }
 }
 
+TEST(MftReadAhead, ADeadWindowIsGivenUpAfterARunOfFailedRecords) {
+    if (!testing_support::VolumeExists("ntfs-large")) GTEST_SKIP() << "ntfs-large is not committed";
+    const std::string path = testing_support::VolumePath("ntfs-large");
+    CNTFSVolume healthy(path);
+    ASSERT_TRUE(healthy.IsVolumeOK());
+    const uint64_t count = healthy.RecordCount();
+    const uint64_t recordSize = healthy.m_fileRecordSize;
+    // Windows of twice the records the read-ahead tries alone before giving up.
+    const uint64_t window = 2 * MftExtentMap::kFailedRecordsInRowToGiveUp * recordSize;
+    const uint64_t perWindow = window / recordSize;
+    ASSERT_GT(count, kFirst + perWindow);
+    // Every sector of the first window is bad.
+    constexpr uint64_t kSector = testing_support::UnreadableSectorsSource::kSectorSize;
+    std::set<uint64_t> dead;
+    for (uint64_t at = 0; at < perWindow * recordSize; at += kSector)
+        dead.insert((healthy.m_mftOffset + kFirst * recordSize + at) / kSector);
+    auto failing = std::make_shared<testing_support::UnreadableSectorsSource>(path, dead);
+    CNTFSVolume volume(failing);
+    ASSERT_TRUE(volume.IsVolumeOK());
+    const uint64_t failedOpening = failing->FailedReads();
+    MftReadAhead readAhead(volume, kFirst, count, window);
+    for (uint64_t n = kFirst; n < kFirst + perWindow; ++n) EXPECT_TRUE(readAhead.Record(n).empty()) << n;
+    EXPECT_FALSE(readAhead.Record(kFirst + perWindow).empty()) << "the next window reads";
+    EXPECT_LE(failing->FailedReads() - failedOpening, 1 + MftExtentMap::kFailedRecordsInRowToGiveUp);
+}
+
 }  // namespace
