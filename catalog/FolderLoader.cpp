@@ -133,6 +133,11 @@ bool ListEntries(CFolderEntry& folder, std::span<const uint8_t> directory, uint6
             continue;
         }
         if (checkPlausible && !IsPlausibleEntry(entry, latestYear, context.ClusterEnd())) return false;
+        // A label names the volume and holds no data, deleted or not.
+        if (IsVolumeLabelEntry(entry)) {
+            runCount = 0;
+            continue;
+        }
         // The run is the long-name entries directly before this one; a name
         // has at most 20 of them, so a longer run keeps only its last ones.
         uint16_t count = static_cast<uint16_t>(std::min<uint64_t>(runCount, UINT16_MAX));

@@ -50,6 +50,10 @@ bool IsDotOrLabelEntry(const DirEntryBytes& entry) {
     return kind == kAttrVolumeLabel || (kind == kAttrDirectory && entry[0] == '.');
 }
 
+bool IsVolumeLabelEntry(const DirEntryBytes& entry) {
+    return !IsLongNameEntry(entry) && (EntryAttribute(entry) & kAttrVolumeLabel) != 0;
+}
+
 bool HasPlausibleTimes(const DirEntryBytes& entry, int latestYear) {
     if (entry[0] == 0x20 || entry[0] == 0x00) return false;
     uint16_t created = EntryField16(entry, dir_entry::kCreationDate);

@@ -41,6 +41,9 @@ bool IsLongNameEntry(const DirEntryBytes& entry);
 bool IsDirectoryEntry(const DirEntryBytes& entry);
 // A volume label, or a "." / ".." entry, that is not deleted.
 bool IsDotOrLabelEntry(const DirEntryBytes& entry);
+// A volume label, deleted or not: a name for the volume, no file. Long-name
+// entries carry the label bit too and are not labels.
+bool IsVolumeLabelEntry(const DirEntryBytes& entry);
 // Dates no later than `latestYear` and times that a clock can show.
 bool HasPlausibleTimes(const DirEntryBytes& entry, int latestYear);
 // Whether an entry of a deleted folder looks like one a file system wrote.

@@ -50,7 +50,7 @@ protected:
 
 TEST_F(CraftedVolume, LiveFoldersKeepOnlyTheirDeletedFiles) {
     Open("loader-live");
-    Put(2, {Deleted(File("SKIPPED TXT", 20, 10)),  // entry 0 is never listed, label or not
+    Put(2, {Deleted(Short("OLDLABEL   ", 0x08, 0, 0)),  // a label is no file, deleted or not
             Deleted(File("GONE    TXT", 21, 10)), File("ALIVE   TXT", 22, 10),
             Short("DOCS", 0x10, 3, 0), Short("QUIET", 0x10, 4, 0)},
         true);
@@ -68,6 +68,24 @@ TEST_F(CraftedVolume, LiveFoldersKeepOnlyTheirDeletedFiles) {
     ASSERT_EQ(docs.m_files.size(), 1u);
     EXPECT_EQ(docs.m_files[0]->GetDisplayName(), u"#LD     .DOC");
     EXPECT_TRUE(m_context.seenDirClusters.contains(3));
+}
+
+// Without a label the root's entry 0 is its first file or folder; labels
+// anywhere are dropped, deleted or not, and long names stay with their file.
+TEST_F(CraftedVolume, RootListsItsFirstEntryAndDropsLabels) {
+    Open("loader-first-entry");
+    auto longName = LongName(u"first photo.jpg");
+    std::vector<DirEntryBytes> entries(longName.begin(), longName.end());
+    for (auto& part : entries) part[0] = kDeletedMarker;
+    entries.push_back(Deleted(File("FIRSTP~1JPG", 20, 10)));
+    entries.push_back(Deleted(Short("OLDLABEL   ", 0x08, 0, 0)));
+    entries.push_back(Short("NEWLABEL   ", 0x08, 0, 0));
+    entries.push_back(Deleted(File("SECOND  TXT", 21, 10)));
+    Put(2, entries, true);
+    CRootFolder& root = LoadRoot();
+    ASSERT_EQ(root.m_files.size(), 2u);
+    EXPECT_EQ(root.m_files[0]->GetDisplayName(), u"first photo.jpg");
+    EXPECT_EQ(root.m_files[1]->GetDisplayName(), u"#ECOND  .TXT");
 }
 
 TEST_F(CraftedVolume, DeletedFolderIsListedFromItsFreeFirstCluster) {

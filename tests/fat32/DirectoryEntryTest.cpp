@@ -96,6 +96,11 @@ TEST(DirectoryEntry, KindPredicates) {
     EXPECT_FALSE(IsDotOrLabelEntry(Deleted(Dot(5))));
     EXPECT_FALSE(IsDotOrLabelEntry(Short("DOCS", 0x10, 5, 0))) << "a folder not named with a point";
     EXPECT_FALSE(IsDotOrLabelEntry(Short(".HIDDEN TXT", 0x20, 5, 1))) << "a file named with a point";
+    EXPECT_TRUE(IsVolumeLabelEntry(Short("RUVEXFAT   ", 0x08, 0, 0)));
+    EXPECT_TRUE(IsVolumeLabelEntry(Deleted(Short("RUVEXFAT   ", 0x28, 0, 0)))) << "deleted, archive bit set";
+    EXPECT_FALSE(IsVolumeLabelEntry(longName)) << "the label bit of a long-name entry";
+    EXPECT_FALSE(IsVolumeLabelEntry(deletedLongName));
+    EXPECT_FALSE(IsVolumeLabelEntry(Dot(5)));
     EXPECT_TRUE(IsDirectoryEntry(Dot(5)));
     EXPECT_FALSE(IsDirectoryEntry(File("A       TXT", 5, 1)));
 }

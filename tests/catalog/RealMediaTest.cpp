@@ -1,0 +1,98 @@
+// The catalog on FAT32 volumes made with mkfs.fat and mtools as cameras and
+// Windows leave them: no volume label in the root, folders of many
+// clusters, files written around the ones that were kept. The Sleuth Kit's
+// fls lists the same volumes beside it.
+#include "catalog/CatalogContext.h"
+#include "catalog/FolderLoader.h"
+#include "catalog/RawFolder.h"
+#include "catalog/RootFolder.h"
+#include "device/FAT32VolumeAccess.h"
+#include "platform/DriveTable.h"
+#include "platform/TextConvert.h"
+#include "tests/catalog/MtoolsImage.h"
+#include "tests/support/Sha256.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+
+namespace {
+
+class RealMedia : public testing::Test {
+protected:
+    void SetUp() override {
+        if (!MtoolsImage::ToolsAvailable()) GTEST_SKIP() << "mkfs.fat or mtools is not installed";
+    }
+
+    CRootFolder& Load(const MtoolsImage& image) {
+        platform::Drives().Register({u'R', image.Path(), 0, platform::DriveKind::Image});
+        testing::internal::CaptureStderr();
+        m_device = std::make_unique<CFAT32VolumeAccess>(u'R');
+        testing::internal::GetCapturedStderr();
+        m_context.UseDevice(*m_device);
+        m_root = std::make_unique<CRootFolder>(m_context);
+        m_root->LoadChildren();
+        return *m_root;
+    }
+
+    // Files below `folder` by their path of display names.
+    static void Collect(const CFolderEntry& folder, const std::string& path, std::map<std::string, CFileEntry*>& found) {
+        for (const auto& file : folder.m_files) found[path + "/" + platform::ToUtf8(file->GetDisplayName())] = file.get();
+        for (const auto& sub : folder.m_subFolders) Collect(*sub, path + "/" + platform::ToUtf8(sub->GetDisplayName()), found);
+    }
+    std::map<std::string, CFileEntry*> AllFiles() const {
+        std::map<std::string, CFileEntry*> found;
+        Collect(*m_root, "", found);
+        return found;
+    }
+
+    std::unique_ptr<CFAT32VolumeAccess> m_device;
+    CatalogContext m_context;
+    std::unique_ptr<CRootFolder> m_root;
+};
+
+std::vector<uint8_t> Content(const std::string& seed, size_t size) {
+    std::vector<uint8_t> bytes(size);
+    uint32_t state = 2166136261u;
+    for (char c : seed) state = (state ^ static_cast<uint8_t>(c)) * 16777619u;
+    for (auto& byte : bytes) {
+        state = state * 1103515245u + 12345u;
+        byte = static_cast<uint8_t>(state >> 16);
+    }
+    return bytes;
+}
+
+TEST_F(RealMedia, DeletedFolderInTheRootsFirstEntryIsListed) {
+    MtoolsImage image("first-entry", 40000, 1);
+    image.MakeFolder("/DCIM");
+    image.MakeFolder("/DCIM/100CANON");
+    for (const char* name : {"IMG_0001.JPG", "IMG_0002.JPG", "IMG_0003.JPG"})
+        image.Put(std::string("/DCIM/100CANON/") + name, Content(name, 3000));
+    image.Put("/DCIM/holiday photo.jpg", Content("holiday", 700));
+    image.DeleteTree("/DCIM");
+    ASSERT_TRUE(image.Ok());
+
+    const std::string fls = image.FlsDeleted();
+    if (!fls.empty()) {
+        EXPECT_NE(fls.find("d/d * 3:\t_CIM\n"), std::string::npos) << "fls sees the folder first:\n" << fls;
+        EXPECT_NE(fls.find("_MG_0003.JPG"), std::string::npos) << fls;
+    }
+
+    CRootFolder& root = Load(image);
+    std::vector<uint8_t> rootCluster(m_device->GetUnitSize());
+    ASSERT_TRUE(m_device->ReadCluster(m_device->GetRootCluster(), rootCluster));
+    ASSERT_EQ(rootCluster[0], kDeletedMarker) << "no label: entry 0 is the deleted DCIM";
+
+    ASSERT_EQ(root.m_subFolders.size(), 1u);
+    EXPECT_EQ(root.m_subFolders[0]->GetDisplayName(), u"#CIM    .   ");
+    std::map<std::string, CFileEntry*> files = AllFiles();
+    std::vector<std::string> paths;
+    for (const auto& [path, file] : files) paths.push_back(path);
+    EXPECT_EQ(paths, (std::vector<std::string>{"/#CIM    .   /#00CANON.   /#MG_0001.JPG",
+                                                "/#CIM    .   /#00CANON.   /#MG_0002.JPG",
+                                                "/#CIM    .   /#00CANON.   /#MG_0003.JPG",
+                                                "/#CIM    .   /holiday photo.jpg"}));
+}
+
+}  // namespace
