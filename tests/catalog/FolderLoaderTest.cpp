@@ -102,6 +102,26 @@ TEST_F(CraftedVolume, DeletedFolderIsListedFromItsFreeFirstCluster) {
     EXPECT_EQ(trip.m_files[1]->GetDisplayName(), u"NOTES   .TXT");
 }
 
+// An empty file owns no cluster: size 0 and first cluster 0. A deleted
+// folder holding one keeps its name and all its files.
+TEST_F(CraftedVolume, DeletedFolderHoldingAnEmptyFileIsKept) {
+    Open("loader-empty-file");
+    Put(2, {Deleted(Short("PROJECT", 0x10, 5, 0)), Deleted(Folder("BROKEN", 6))}, true);
+    Put(5, {Dot(5), DotDot(0), Deleted(File("REPORT  DOC", 30, 4000)), Deleted(File("~REPORT SWP", 0, 0)),
+            Deleted(File("PLAN    TXT", 31, 300))},
+        false);
+    // Size 0 with a cluster, or a size without one, is still damage.
+    Put(6, {Dot(6), DotDot(0), Deleted(File("A       TXT", 32, 300)), Deleted(File("B       TXT", 33, 0))}, false);
+    CRootFolder& root = LoadRoot();
+
+    ASSERT_EQ(root.m_subFolders.size(), 1u);
+    const CFolderEntry& project = *root.m_subFolders[0];
+    EXPECT_EQ(project.GetDisplayName(), u"#ROJECT .   ");
+    ASSERT_EQ(project.m_files.size(), 3u);
+    EXPECT_EQ(project.m_files[1]->GetFileSize(), 0u);
+    EXPECT_EQ(project.m_files[2]->GetDisplayName(), u"#LAN    .TXT");
+}
+
 TEST_F(CraftedVolume, DeletedFolderIsDroppedWhenItsClusterIsReusedOrAnEntryIsImplausible) {
     Open("loader-dropped");
     Put(2, {Short("RUVEXFAT   ", 0x08, 0, 0), Deleted(Folder("REUSED", 5)), Deleted(Folder("NESTED", 6)),
