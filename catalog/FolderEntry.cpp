@@ -8,13 +8,6 @@
 
 #include <algorithm>
 
-namespace {
-
-// FAT allows a directory at most 65536 entries; longer chains are damage.
-constexpr uint64_t kMaxDirectoryBytes = 65536 * kDirEntrySize;
-
-}  // namespace
-
 CFolderEntry::CFolderEntry(CatalogContext& context) : m_context(context) {}
 
 CFolderEntry::CFolderEntry(CatalogContext& context, std::span<const uint8_t> longNameEntries,

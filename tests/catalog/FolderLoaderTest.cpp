@@ -1,5 +1,6 @@
 #include "catalog/CatalogContext.h"
 #include "catalog/FolderLoader.h"
+#include "catalog/FreedDirectory.h"
 #include "catalog/RawFolder.h"
 #include "catalog/RootFolder.h"
 #include "device/FAT32VolumeAccess.h"
@@ -218,6 +219,29 @@ TEST_F(CraftedVolume, FolderCyclesAndDeepNestingEnd) {
     EXPECT_TRUE(LostFolderCheck(m_context, 100, ReadCluster(100)));
     EXPECT_TRUE(m_context.lostFatFolders.empty()) << "the bottom lies deeper than the loader follows";
     EXPECT_TRUE(m_context.loadingPath.empty());
+}
+
+TEST(DirectoryContinuation, TakesOnlyClustersThatReadAsDirectoryEntries) {
+    const auto photo = Deleted(File("IMG_0001JPG", 40, 900));
+    const auto longName = LongName(u"holiday photo.jpg");
+    struct Case {
+        const char* what;
+        std::vector<DirEntryBytes> entries;
+        bool continues;
+    } cases[] = {
+        {"plausible entries up to the end", {photo, photo, Deleted(File("SWAP    TMP", 0, 0))}, true},
+        {"long-name run and its entry", {longName[0], longName[1], photo}, true},
+        {"a zeroed cluster", {}, false},
+        {"dot entries start a directory", {Dot(40), DotDot(0), photo}, false},
+        {"a volume label", {photo, Short("LABEL      ", 0x08, 0, 0)}, false},
+        {"an implausible entry", {photo, Deleted(File("IMG_0002JPG", 40, 0))}, false},
+        {"a cluster past the volume", {Deleted(File("IMG_0003JPG", 5000, 10))}, false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(IsDirectoryContinuation(Directory(c.entries), 2030, 1000), c.continues) << c.what;
+    }
+    std::vector<DirEntryBytes> full(16, photo);
+    EXPECT_TRUE(IsDirectoryContinuation(Directory(full), 2030, 1000)) << "a full cluster goes on further";
 }
 
 TEST(DirectoryStartCluster, RecognisesTheDotPairOfItsOwnCluster) {

@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <map>
 
 namespace {
@@ -93,6 +94,58 @@ TEST_F(RealMedia, DeletedFolderInTheRootsFirstEntryIsListed) {
                                                 "/#CIM    .   /#00CANON.   /#MG_0002.JPG",
                                                 "/#CIM    .   /#00CANON.   /#MG_0003.JPG",
                                                 "/#CIM    .   /holiday photo.jpg"}));
+}
+
+// 300 photos fill many 512-byte directory clusters; each later cluster lies
+// after the photos written before it. Deleted, every photo comes back with
+// its name and bytes.
+TEST_F(RealMedia, DeletedFolderOfManyClustersKeepsEveryFile) {
+    constexpr int kPhotos = 300;
+    MtoolsImage image("many-clusters", 40000, 1);
+    image.MakeFolder("/DCIM");
+    image.MakeFolder("/DCIM/101CANON");
+    std::map<std::string, std::string> written;  // display name -> SHA-256
+    for (int number = 1; number <= kPhotos; ++number) {
+        char name[16];
+        std::snprintf(name, sizeof name, "IMG_%04d.JPG", number);
+        std::vector<uint8_t> bytes = Content(name, 100 + (number * 37) % 1500);
+        image.Put(std::string("/DCIM/101CANON/") + name, bytes);
+        written["#" + std::string(name + 1)] = testing_support::Sha256Hex(bytes);
+    }
+    image.DeleteTree("/DCIM");
+    ASSERT_TRUE(image.Ok());
+
+    const std::string fls = image.FlsDeleted();
+    if (!fls.empty()) {
+        size_t photos = 0;
+        for (size_t at = 0; (at = fls.find("/_MG_", at)) != std::string::npos; ++at) ++photos;
+        EXPECT_EQ(photos, size_t(kPhotos)) << "fls lists every photo";
+    }
+
+    Load(image);
+    ASSERT_EQ(m_root->m_subFolders.size(), 1u);
+    ASSERT_EQ(m_root->m_subFolders[0]->m_subFolders.size(), 1u);
+    const CFolderEntry& canon = *m_root->m_subFolders[0]->m_subFolders[0];
+    EXPECT_EQ(canon.GetDisplayName(), u"#01CANON.   ");
+    EXPECT_GT(canon.m_continuationClusters.size(), 15u) << "16 entries to a cluster";
+    for (uint64_t cluster : canon.m_continuationClusters) EXPECT_TRUE(m_context.seenDirClusters.contains(cluster));
+
+    std::string folder = testing_support::MakeTempFolder("many-clusters-recovered");
+    std::map<std::string, std::string> recovered;
+    for (const auto& file : canon.m_files) {
+        const std::string name = platform::ToUtf8(file->GetDisplayName());
+        SaveResult result = file->SaveToFile(platform::FromUtf8(folder + "/" + name));
+        ASSERT_TRUE(result.ok) << name << ": " << result.error;
+        recovered[name] = testing_support::FileSha256(folder + "/" + name);
+    }
+    EXPECT_EQ(recovered, written);
+    // The full scan takes none of the later clusters for a lost folder or a carved file.
+    std::vector<uint8_t> cluster(m_device->GetUnitSize());
+    for (uint64_t later : canon.m_continuationClusters) {
+        ASSERT_TRUE(m_device->ReadCluster(later, cluster));
+        EXPECT_TRUE(LostFolderCheck(m_context, later, cluster));
+    }
+    EXPECT_TRUE(m_context.lostFatFolders.empty());
 }
 
 }  // namespace
