@@ -41,12 +41,31 @@ public:
     void Delete(const std::string& path) { Mtools("mdel", "'::" + path + "'"); }
     void DeleteTree(const std::string& path) { Mtools("mdeltree", "'::" + path + "'"); }
 
+    // Sets the FSInfo sector's next-free hint to "unknown", as a writer that
+    // does not trust it (many cameras) leaves it: the next file is written
+    // into the first free clusters from the start of the volume, around the
+    // files in use.
+    void ForgetNextFreeHint() {
+        std::fstream file(m_path, std::ios::in | std::ios::out | std::ios::binary);
+        uint8_t field[2] = {};
+        file.seekg(kFsInfoSectorField);
+        file.read(reinterpret_cast<char*>(field), 2);
+        const uint64_t sector = field[0] | field[1] << 8;
+        const char unknown[4] = {'\xFF', '\xFF', '\xFF', '\xFF'};
+        file.seekp(static_cast<std::streamoff>(sector * 512 + kNextFreeOffset));
+        file.write(unknown, 4);
+        if (!file) m_ok = false;
+    }
+
     // What The Sleuth Kit's fls lists as deleted, recursively; empty without it.
     std::string FlsDeleted() const {
         return testing_support::CommandOutput("fls -r -d '" + m_path + "' 2>/dev/null");
     }
 
 private:
+    static constexpr std::streamoff kFsInfoSectorField = 0x30;  // in the boot sector
+    static constexpr std::streamoff kNextFreeOffset = 492;      // in the FSInfo sector
+
     static std::string MkfsCommand() {
         for (const char* candidate : {"mkfs.fat", "/usr/sbin/mkfs.fat", "/sbin/mkfs.fat"}) {
             if (std::system(("command -v " + std::string(candidate) + " >/dev/null 2>&1").c_str()) == 0)

@@ -148,4 +148,46 @@ TEST_F(RealMedia, DeletedFolderOfManyClustersKeepsEveryFile) {
     EXPECT_TRUE(m_context.lostFatFolders.empty());
 }
 
+// A card filled, culled and shot again: D is written into the hole B left
+// and on after C, which was kept. Deleted, D comes back byte-identical,
+// C's bytes left out, as The Sleuth Kit's icat reads it too.
+TEST_F(RealMedia, DeletedFileWrittenAroundAKeptFileComesBackWhole) {
+    MtoolsImage image("fragmented", 40000, 1);
+    const std::vector<uint8_t> a = Content("A", 2000), b = Content("B", 1500), c = Content("C", 1000),
+                               d = Content("D", 4000);
+    image.Put("/A.JPG", a);
+    image.Put("/B.JPG", b);
+    image.Put("/C.JPG", c);
+    image.Delete("/B.JPG");
+    image.ForgetNextFreeHint();
+    image.Put("/D.JPG", d);
+    image.Delete("/D.JPG");
+    ASSERT_TRUE(image.Ok());
+
+    CRootFolder& root = Load(image);
+    const CFileEntry* deleted = nullptr;
+    for (const auto& file : root.m_files)
+        if (file->GetFileSize() == d.size()) deleted = file.get();
+    ASSERT_NE(deleted, nullptr);
+    EXPECT_EQ(deleted->GetDisplayName(), u"#       .JPG");
+    const uint64_t first = deleted->GetFirstCluster();
+    ASSERT_FALSE(m_device->IsUnitInUse(first));
+    bool aroundKeptFile = false;
+    for (uint64_t cluster = first; cluster < first + d.size() / 512; ++cluster)
+        aroundKeptFile = aroundKeptFile || m_device->IsUnitInUse(cluster);
+    ASSERT_TRUE(aroundKeptFile) << "D must lie around C for this test";
+
+    std::string folder = testing_support::MakeTempFolder("fragmented-recovered");
+    SaveResult result = const_cast<CFileEntry*>(deleted)->SaveToFile(platform::FromUtf8(folder + "/D.JPG"));
+    ASSERT_TRUE(result.ok) << result.error;
+    EXPECT_EQ(testing_support::FileSha256(folder + "/D.JPG"), testing_support::Sha256Hex(d));
+    std::vector<uint8_t> preview;
+    ASSERT_TRUE(const_cast<CFileEntry*>(deleted)->ReadContent(preview));
+    EXPECT_EQ(preview, d);
+
+    // fls numbers root entries from 3: D took B's entry, the second.
+    const std::string theirs = testing_support::CommandOutput("icat '" + image.Path() + "' 4 2>/dev/null");
+    if (!theirs.empty()) EXPECT_EQ(theirs, std::string(d.begin(), d.end())) << "icat reads D the same way";
+}
+
 }  // namespace
