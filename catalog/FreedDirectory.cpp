@@ -31,7 +31,8 @@ uint64_t EndOfListedData(std::span<const uint8_t> cluster, uint64_t clusterSize,
         if (IsLongNameEntry(entry) || IsVolumeLabelEntry(entry)) continue;
         const uint64_t first = EntryFirstCluster(entry);
         if (first < 2 || first >= clusterEnd) continue;
-        const uint64_t clusters = std::max<uint64_t>(1, (uint64_t(EntryFileSize(entry)) + clusterSize - 1) / clusterSize);
+        const uint64_t clusters =
+            std::max<uint64_t>(1, (uint64_t(EntryFileSize(entry)) + clusterSize - 1) / clusterSize);
         end = std::max(end, std::min(first + clusters, clusterEnd));
     }
     return end;

@@ -38,9 +38,12 @@ protected:
     }
 
     // Files below `folder` by their path of display names.
-    static void Collect(const CFolderEntry& folder, const std::string& path, std::map<std::string, CFileEntry*>& found) {
-        for (const auto& file : folder.m_files) found[path + "/" + platform::ToUtf8(file->GetDisplayName())] = file.get();
-        for (const auto& sub : folder.m_subFolders) Collect(*sub, path + "/" + platform::ToUtf8(sub->GetDisplayName()), found);
+    static void Collect(const CFolderEntry& folder, const std::string& path,
+                        std::map<std::string, CFileEntry*>& found) {
+        for (const auto& file : folder.m_files)
+            found[path + "/" + platform::ToUtf8(file->GetDisplayName())] = file.get();
+        for (const auto& sub : folder.m_subFolders)
+            Collect(*sub, path + "/" + platform::ToUtf8(sub->GetDisplayName()), found);
     }
     std::map<std::string, CFileEntry*> AllFiles() const {
         std::map<std::string, CFileEntry*> found;

@@ -43,11 +43,15 @@ INSTANTIATE_TEST_SUITE_P(
         EntryCase{"attribute bit 0x80", [](DirEntryBytes& e) { e[11] = 0xA0; }, false},
         EntryCase{"file of size zero", [](DirEntryBytes& e) { e[28] = e[29] = 0; }, false},
         EntryCase{"first cluster zero", [](DirEntryBytes& e) { Put16(e, 26, 0); }, false},
-        EntryCase{"empty file: size zero, cluster zero", [](DirEntryBytes& e) { e = Deleted(File("SWAP    TMP", 0, 0)); }, true},
+        EntryCase{"empty file: size zero, cluster zero",
+                  [](DirEntryBytes& e) { e = Deleted(File("SWAP    TMP", 0, 0)); }, true},
         EntryCase{"empty file with a high cluster word",
                   [](DirEntryBytes& e) { e = Deleted(File("SWAP    TMP", 0, 0)), Put16(e, 20, 1); }, false},
         EntryCase{"empty file with an implausible date",
-                  [](DirEntryBytes& e) { e = Deleted(File("SWAP    TMP", 0, 0)), Put16(e, 24, Date(2031, 1, 1)); }, false},
+                  [](DirEntryBytes& e) {
+                      e = Deleted(File("SWAP    TMP", 0, 0)), Put16(e, 24, Date(2031, 1, 1));
+                  },
+                  false},
         EntryCase{"empty file with NT-reserved bits",
                   [](DirEntryBytes& e) { e = Deleted(File("SWAP    TMP", 0, 0)), e[12] = 0x01; }, false},
         EntryCase{"empty entry with attribute zero",
