@@ -23,8 +23,9 @@ struct CatalogContext {
 
     // Lost folders the full scan found and loaded, in the order found.
     std::vector<std::shared_ptr<CRawFolder>> lostFatFolders;
-    // First clusters of directories already turned into catalog folders; the
-    // full scan never takes one of them as a lost folder again. A cluster kept
+    // Clusters of directories already turned into catalog folders (first
+    // clusters, and the later ones of freed folders); the full scan never
+    // takes one of them as a lost folder again, nor carves it. A cluster kept
     // twice is counted twice, so dropping one copy leaves it marked.
     std::unordered_multiset<uint64_t> seenDirClusters;
     // Last number given to a lost folder's name ("dir%d").
@@ -66,3 +67,6 @@ struct CatalogContext {
 // Deepest folder nesting the loader follows; a FAT path of at most 260
 // characters cannot hold more than 130 levels.
 constexpr size_t kMaxFolderDepth = 256;
+// FAT allows a directory at most 65536 entries of 32 bytes; longer chains
+// are damage.
+constexpr uint64_t kMaxDirectoryBytes = 65536 * 32;

@@ -1,10 +1,11 @@
 #pragma once
 // A file found in a FAT directory listing: a catalog entry whose content can
-// be previewed and recovered. Its content is read from its first cluster as
-// one contiguous run, since a deleted file's chain is gone from the table.
+// be previewed and recovered. A deleted file's chain is gone from the table,
+// so its content is read from its first cluster on over the clusters that
+// are free (see LayOutContent).
 #include "catalog/DelFile.h"
 #include "catalog/Entry.h"
-#include "catalog/SectorRunReader.h"
+#include "catalog/ClusterRunsReader.h"
 
 struct CatalogContext;
 
@@ -22,11 +23,9 @@ public:
     uint64_t GetFirstCluster() const { return EntryFirstCluster(m_dirEntry); }
 
 private:
-    // Whether the device can be read and the clusters holding the whole
-    // recorded size lie on the volume.
-    bool RunFitsVolume(std::string& error) const;
-    // The recorded size from the first cluster on, as one contiguous run.
-    SectorRunReader ContentOnDisk() const;
+    // The clusters that hold the recorded size, in file order; false with
+    // the reason when the device cannot be read or they run off the volume.
+    bool LayOutContent(std::vector<ClusterRun>& runs, std::string& error) const;
 
     const CatalogContext& m_context;
 };

@@ -8,13 +8,6 @@
 
 #include <algorithm>
 
-namespace {
-
-// FAT allows a directory at most 65536 entries; longer chains are damage.
-constexpr uint64_t kMaxDirectoryBytes = 65536 * kDirEntrySize;
-
-}  // namespace
-
 CFolderEntry::CFolderEntry(CatalogContext& context) : m_context(context) {}
 
 CFolderEntry::CFolderEntry(CatalogContext& context, std::span<const uint8_t> longNameEntries,
@@ -48,8 +41,10 @@ bool CFolderEntry::LoadChildren() {
     uint64_t limit = (kMaxDirectoryBytes + clusterSize - 1) / clusterSize * clusterSize;
     std::vector<uint8_t> directory(std::min(size, limit));
     if (!device->ReadClusterChain(cluster, directory)) return m_hasContent;
-    // The root has no dot entries; its entry 0, normally the volume label, is skipped.
-    uint64_t firstEntry = cluster == m_context.RootCluster() ? 1 : 2;
+    // The root has no dot entries. Its entry 0 is the volume label only when
+    // the volume has one: mkfs.fat without a label, cameras and Windows with
+    // an empty label put the first file or folder (often DCIM) there.
+    uint64_t firstEntry = cluster == m_context.RootCluster() ? 0 : 2;
     ListEntries(*this, directory, firstEntry, cluster, false);
     return m_hasContent;
 }

@@ -32,6 +32,9 @@ public:
     std::vector<std::shared_ptr<CFolderEntry>> m_subFolders;
     std::vector<std::unique_ptr<CFileEntry>> m_files;
     bool m_hasContent = false;
+    // The later clusters of a freed folder's directory, found in free space
+    // after its first cluster; empty for live folders, whose chain is known.
+    std::vector<uint64_t> m_continuationClusters;
 
 private:
     CatalogContext& m_context;

@@ -2,6 +2,7 @@
 
 #include "catalog/CatalogContext.h"
 #include "catalog/FolderEntry.h"
+#include "catalog/FreedDirectory.h"
 #include "catalog/RawFolder.h"
 #include "device/VolumeAccess.h"
 
@@ -35,15 +36,28 @@ bool IsDotShape(const DirEntryBytes& entry) {
     return EntryFileSize(entry) == 0 && EntryAttribute(entry) == kAttrDirectoryOnly && HasDotNamePadding(entry);
 }
 
+void ForgetCluster(CatalogContext& context, uint64_t cluster) {
+    if (auto it = context.seenDirClusters.find(cluster); it != context.seenDirClusters.end()) {
+        context.seenDirClusters.erase(it);
+    }
+}
+
+void ForgetFolderClusters(CatalogContext& context, const CFolderEntry& folder) {
+    ForgetCluster(context, folder.GetFirstCluster());
+    for (uint64_t cluster : folder.m_continuationClusters) ForgetCluster(context, cluster);
+}
+
+void MarkContinuationClusters(CatalogContext& context, const CFolderEntry& folder) {
+    for (uint64_t cluster : folder.m_continuationClusters) context.seenDirClusters.insert(cluster);
+}
+
 // A folder dropped after some of its subfolders were kept gives their
 // clusters back to the full scan, which may still find them as lost folders.
 void ForgetFolderTree(CatalogContext& context, const CFolderEntry& folder, size_t depth = 0) {
     if (depth >= kMaxFolderDepth) return;
     for (const auto& sub : folder.m_subFolders) {
         if (dynamic_cast<const CRawFolder*>(sub.get())) continue;  // stays a lost folder
-        if (auto it = context.seenDirClusters.find(sub->GetFirstCluster()); it != context.seenDirClusters.end()) {
-            context.seenDirClusters.erase(it);
-        }
+        ForgetFolderClusters(context, *sub);
         ForgetFolderTree(context, *sub, depth + 1);
     }
 }
@@ -56,7 +70,8 @@ bool LoadDeletedFolder(CFolderEntry& folder) {
     uint64_t cluster = folder.GetFirstCluster();
     if (!device || !context.IsDataCluster(cluster) || device->IsUnitInUse(cluster)) return false;
 
-    // Its chain is freed, so only the first cluster is known.
+    // Its chain is freed: the first cluster is known, the later ones are
+    // looked for in free space.
     std::vector<uint8_t> data(device->GetUnitSize());
     DirEntryBytes dot, dotDot;
     if (!EntryAt(data, 1, dotDot) || !device->ReadUnits(cluster, cluster, data)) return false;
@@ -68,10 +83,12 @@ bool LoadDeletedFolder(CFolderEntry& folder) {
     if (folder.m_parentCluster == context.RootCluster()) folder.m_parentCluster = 0;
     if (EntryFirstCluster(dotDot) != folder.m_parentCluster || !IsDotShape(dotDot)) return false;
 
+    folder.m_continuationClusters = AppendContinuationClusters(context, cluster, data);
     if (!ListEntries(folder, data, 2, cluster, true)) {
         ForgetFolderTree(context, folder);
         folder.m_subFolders.clear();
         folder.m_files.clear();
+        folder.m_continuationClusters.clear();
         folder.m_hasContent = false;
         return false;
     }
@@ -107,6 +124,7 @@ bool AddSubFolder(CFolderEntry& parent, std::span<const uint8_t> longNameEntries
                                                  IsInDeletedFolder(parent));
     if (!folder->LoadChildren()) return false;
     context.seenDirClusters.insert(cluster);
+    MarkContinuationClusters(context, *folder);
     parent.m_subFolders.push_back(std::move(folder));
     return true;
 }
@@ -133,6 +151,11 @@ bool ListEntries(CFolderEntry& folder, std::span<const uint8_t> directory, uint6
             continue;
         }
         if (checkPlausible && !IsPlausibleEntry(entry, latestYear, context.ClusterEnd())) return false;
+        // A label names the volume and holds no data, deleted or not.
+        if (IsVolumeLabelEntry(entry)) {
+            runCount = 0;
+            continue;
+        }
         // The run is the long-name entries directly before this one; a name
         // has at most 20 of them, so a longer run keeps only its last ones.
         uint16_t count = static_cast<uint16_t>(std::min<uint64_t>(runCount, UINT16_MAX));
@@ -158,11 +181,15 @@ bool IsDirectoryStartCluster(std::span<const uint8_t> data, uint64_t unit) {
 }
 
 bool LostFolderCheck(CatalogContext& context, uint64_t unit, std::span<const uint8_t> data) {
-    if (!IsDirectoryStartCluster(data, unit)) return false;
+    // A cluster the catalog already holds, a later cluster of a freed folder
+    // included, is directory data.
     if (context.seenDirClusters.contains(unit)) return true;
+    if (!IsDirectoryStartCluster(data, unit)) return false;
     context.seenDirClusters.insert(unit);
     auto folder = std::make_shared<CRawFolder>(context, data, unit);
-    if (!folder->LoadChildren()) return true;
+    const bool kept = folder->LoadChildren();
+    MarkContinuationClusters(context, *folder);
+    if (!kept) return true;
     // Numbered in the order the scan meets them, ascending clusters.
     folder->TakeNumber();
     context.lostFatFolders.push_back(std::move(folder));

@@ -2,6 +2,7 @@
 
 #include "catalog/CatalogContext.h"
 #include "catalog/FolderLoader.h"
+#include "catalog/FreedDirectory.h"
 #include "device/VolumeAccess.h"
 
 #include <algorithm>
@@ -37,6 +38,9 @@ bool CRawFolder::LoadChildren() {
     // later cluster of a directory has none.
     DirEntryBytes first;
     uint64_t firstEntry = EntryAt(m_clusterData, 0, first) && IsDotOrLabelEntry(first) ? 2 : 0;
-    ListEntries(*this, m_clusterData, firstEntry, m_cluster, false);
+    // The captured cluster goes on in later free clusters when it is full.
+    std::vector<uint8_t> directory = m_clusterData;
+    m_continuationClusters = AppendContinuationClusters(Context(), m_cluster, directory);
+    ListEntries(*this, directory, firstEntry, m_cluster, false);
     return m_hasContent;
 }

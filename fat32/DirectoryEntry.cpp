@@ -50,6 +50,10 @@ bool IsDotOrLabelEntry(const DirEntryBytes& entry) {
     return kind == kAttrVolumeLabel || (kind == kAttrDirectory && entry[0] == '.');
 }
 
+bool IsVolumeLabelEntry(const DirEntryBytes& entry) {
+    return !IsLongNameEntry(entry) && (EntryAttribute(entry) & kAttrVolumeLabel) != 0;
+}
+
 bool HasPlausibleTimes(const DirEntryBytes& entry, int latestYear) {
     if (entry[0] == 0x20 || entry[0] == 0x00) return false;
     uint16_t created = EntryField16(entry, dir_entry::kCreationDate);
@@ -71,11 +75,15 @@ bool IsPlausibleEntry(const DirEntryBytes& entry, int latestYear, uint64_t clust
         // bytes: short names pad them with spaces, some writers with zeros.
         auto blank = [](uint8_t byte) { return byte == 0x00 || byte == ' '; };
         if (EntryFileSize(entry) != 0 || !blank(entry[8]) || !blank(entry[9])) return false;
-    } else if (EntryFileSize(entry) == 0) {
-        return false;
     }
     uint64_t cluster = EntryFirstCluster(entry);
-    if (cluster < 2 || cluster >= clusterEnd) return false;
+    // An empty file (an editor's swap file, a placeholder) owns no cluster:
+    // size 0 and cluster 0 go together. Either one alone is damage.
+    const bool emptyFile = !IsDirectoryEntry(entry) && EntryFileSize(entry) == 0 && cluster == 0;
+    if (!emptyFile) {
+        if (!IsDirectoryEntry(entry) && EntryFileSize(entry) == 0) return false;
+        if (cluster < 2 || cluster >= clusterEnd) return false;
+    }
     return (entry[dir_entry::kNtReserved] & 0xE7) == 0;
 }
 

@@ -41,10 +41,14 @@ bool IsLongNameEntry(const DirEntryBytes& entry);
 bool IsDirectoryEntry(const DirEntryBytes& entry);
 // A volume label, or a "." / ".." entry, that is not deleted.
 bool IsDotOrLabelEntry(const DirEntryBytes& entry);
+// A volume label, deleted or not: a name for the volume, no file. Long-name
+// entries carry the label bit too and are not labels.
+bool IsVolumeLabelEntry(const DirEntryBytes& entry);
 // Dates no later than `latestYear` and times that a clock can show.
 bool HasPlausibleTimes(const DirEntryBytes& entry, int latestYear);
 // Whether an entry of a deleted folder looks like one a file system wrote.
-// Usable first clusters are 2 up to, not including, `clusterEnd`.
+// Usable first clusters are 2 up to, not including, `clusterEnd`; an empty
+// file has size 0 and first cluster 0.
 bool IsPlausibleEntry(const DirEntryBytes& entry, int latestYear, uint64_t clusterEnd);
 // Bytes 2 to 10 are spaces, as in the names "." and "..".
 bool HasDotNamePadding(const DirEntryBytes& entry);

@@ -2,7 +2,11 @@
 // would be (from entry 0, no plausibility test) and as a deleted one (after
 // the dot entries, every entry tested), the dot-pair test, and the input's
 // clusters offered to the full scan's lost-folder check over an in-memory
-// device, which loads the subfolders they name from the same bytes.
+// device, which loads the subfolders they name from the same bytes. Full
+// clusters send the deleted and lost folders looking for their later
+// clusters among the free ones; every file found is read for the preview.
+// (Following a deleted file's free clusters needs the allocation table of a
+// real FAT32 device: fuzz_scan reaches it.)
 #include "catalog/CatalogContext.h"
 #include "catalog/FolderEntry.h"
 #include "catalog/FolderLoader.h"
@@ -16,7 +20,9 @@ constexpr size_t kMaxInput = 64 * 1024;
 
 void Walk(const CFolderEntry& folder, size_t depth) {
     if (depth > kMaxFolderDepth + 2) std::abort();  // the loader promised to stop far above this
+    std::vector<uint8_t> content;
     for (const auto& file : folder.m_files) {
+        (void)file->ReadContent(content);
         (void)file->GetDisplayName();
         (void)file->GetShortName();
         (void)file->GetLongName();

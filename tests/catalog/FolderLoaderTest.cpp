@@ -1,5 +1,6 @@
 #include "catalog/CatalogContext.h"
 #include "catalog/FolderLoader.h"
+#include "catalog/FreedDirectory.h"
 #include "catalog/RawFolder.h"
 #include "catalog/RootFolder.h"
 #include "device/FAT32VolumeAccess.h"
@@ -50,7 +51,7 @@ protected:
 
 TEST_F(CraftedVolume, LiveFoldersKeepOnlyTheirDeletedFiles) {
     Open("loader-live");
-    Put(2, {Deleted(File("SKIPPED TXT", 20, 10)),  // entry 0 is never listed, label or not
+    Put(2, {Deleted(Short("OLDLABEL   ", 0x08, 0, 0)),  // a label is no file, deleted or not
             Deleted(File("GONE    TXT", 21, 10)), File("ALIVE   TXT", 22, 10),
             Short("DOCS", 0x10, 3, 0), Short("QUIET", 0x10, 4, 0)},
         true);
@@ -70,6 +71,24 @@ TEST_F(CraftedVolume, LiveFoldersKeepOnlyTheirDeletedFiles) {
     EXPECT_TRUE(m_context.seenDirClusters.contains(3));
 }
 
+// Without a label the root's entry 0 is its first file or folder; labels
+// anywhere are dropped, deleted or not, and long names stay with their file.
+TEST_F(CraftedVolume, RootListsItsFirstEntryAndDropsLabels) {
+    Open("loader-first-entry");
+    auto longName = LongName(u"first photo.jpg");
+    std::vector<DirEntryBytes> entries(longName.begin(), longName.end());
+    for (auto& part : entries) part[0] = kDeletedMarker;
+    entries.push_back(Deleted(File("FIRSTP~1JPG", 20, 10)));
+    entries.push_back(Deleted(Short("OLDLABEL   ", 0x08, 0, 0)));
+    entries.push_back(Short("NEWLABEL   ", 0x08, 0, 0));
+    entries.push_back(Deleted(File("SECOND  TXT", 21, 10)));
+    Put(2, entries, true);
+    CRootFolder& root = LoadRoot();
+    ASSERT_EQ(root.m_files.size(), 2u);
+    EXPECT_EQ(root.m_files[0]->GetDisplayName(), u"first photo.jpg");
+    EXPECT_EQ(root.m_files[1]->GetDisplayName(), u"#ECOND  .TXT");
+}
+
 TEST_F(CraftedVolume, DeletedFolderIsListedFromItsFreeFirstCluster) {
     Open("loader-deleted");
     Put(2, {Short("RUVEXFAT   ", 0x08, 0, 0), Deleted(Folder("TRIP", 5))}, true);
@@ -82,6 +101,26 @@ TEST_F(CraftedVolume, DeletedFolderIsListedFromItsFreeFirstCluster) {
     ASSERT_EQ(trip.m_files.size(), 2u) << "files of a deleted folder are kept, deleted or not";
     EXPECT_TRUE(trip.m_files[1]->IsDeleted());
     EXPECT_EQ(trip.m_files[1]->GetDisplayName(), u"NOTES   .TXT");
+}
+
+// An empty file owns no cluster: size 0 and first cluster 0. A deleted
+// folder holding one keeps its name and all its files.
+TEST_F(CraftedVolume, DeletedFolderHoldingAnEmptyFileIsKept) {
+    Open("loader-empty-file");
+    Put(2, {Deleted(Short("PROJECT", 0x10, 5, 0)), Deleted(Folder("BROKEN", 6))}, true);
+    Put(5, {Dot(5), DotDot(0), Deleted(File("REPORT  DOC", 30, 4000)), Deleted(File("~REPORT SWP", 0, 0)),
+            Deleted(File("PLAN    TXT", 31, 300))},
+        false);
+    // Size 0 with a cluster, or a size without one, is still damage.
+    Put(6, {Dot(6), DotDot(0), Deleted(File("A       TXT", 32, 300)), Deleted(File("B       TXT", 33, 0))}, false);
+    CRootFolder& root = LoadRoot();
+
+    ASSERT_EQ(root.m_subFolders.size(), 1u);
+    const CFolderEntry& project = *root.m_subFolders[0];
+    EXPECT_EQ(project.GetDisplayName(), u"#ROJECT .   ");
+    ASSERT_EQ(project.m_files.size(), 3u);
+    EXPECT_EQ(project.m_files[1]->GetFileSize(), 0u);
+    EXPECT_EQ(project.m_files[2]->GetDisplayName(), u"#LAN    .TXT");
 }
 
 TEST_F(CraftedVolume, DeletedFolderIsDroppedWhenItsClusterIsReusedOrAnEntryIsImplausible) {
@@ -180,6 +219,29 @@ TEST_F(CraftedVolume, FolderCyclesAndDeepNestingEnd) {
     EXPECT_TRUE(LostFolderCheck(m_context, 100, ReadCluster(100)));
     EXPECT_TRUE(m_context.lostFatFolders.empty()) << "the bottom lies deeper than the loader follows";
     EXPECT_TRUE(m_context.loadingPath.empty());
+}
+
+TEST(DirectoryContinuation, TakesOnlyClustersThatReadAsDirectoryEntries) {
+    const auto photo = Deleted(File("IMG_0001JPG", 40, 900));
+    const auto longName = LongName(u"holiday photo.jpg");
+    struct Case {
+        const char* what;
+        std::vector<DirEntryBytes> entries;
+        bool continues;
+    } cases[] = {
+        {"plausible entries up to the end", {photo, photo, Deleted(File("SWAP    TMP", 0, 0))}, true},
+        {"long-name run and its entry", {longName[0], longName[1], photo}, true},
+        {"a zeroed cluster", {}, false},
+        {"dot entries start a directory", {Dot(40), DotDot(0), photo}, false},
+        {"a volume label", {photo, Short("LABEL      ", 0x08, 0, 0)}, false},
+        {"an implausible entry", {photo, Deleted(File("IMG_0002JPG", 40, 0))}, false},
+        {"a cluster past the volume", {Deleted(File("IMG_0003JPG", 5000, 10))}, false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(IsDirectoryContinuation(Directory(c.entries), 2030, 1000), c.continues) << c.what;
+    }
+    std::vector<DirEntryBytes> full(16, photo);
+    EXPECT_TRUE(IsDirectoryContinuation(Directory(full), 2030, 1000)) << "a full cluster goes on further";
 }
 
 TEST(DirectoryStartCluster, RecognisesTheDotPairOfItsOwnCluster) {

@@ -43,6 +43,20 @@ INSTANTIATE_TEST_SUITE_P(
         EntryCase{"attribute bit 0x80", [](DirEntryBytes& e) { e[11] = 0xA0; }, false},
         EntryCase{"file of size zero", [](DirEntryBytes& e) { e[28] = e[29] = 0; }, false},
         EntryCase{"first cluster zero", [](DirEntryBytes& e) { Put16(e, 26, 0); }, false},
+        EntryCase{"empty file: size zero, cluster zero",
+                  [](DirEntryBytes& e) { e = Deleted(File("SWAP    TMP", 0, 0)); }, true},
+        EntryCase{"empty file with a high cluster word",
+                  [](DirEntryBytes& e) { e = Deleted(File("SWAP    TMP", 0, 0)), Put16(e, 20, 1); }, false},
+        EntryCase{"empty file with an implausible date",
+                  [](DirEntryBytes& e) {
+                      e = Deleted(File("SWAP    TMP", 0, 0)), Put16(e, 24, Date(2031, 1, 1));
+                  },
+                  false},
+        EntryCase{"empty file with NT-reserved bits",
+                  [](DirEntryBytes& e) { e = Deleted(File("SWAP    TMP", 0, 0)), e[12] = 0x01; }, false},
+        EntryCase{"empty entry with attribute zero",
+                  [](DirEntryBytes& e) { e = Deleted(File("SWAP    TMP", 0, 0)), e[11] = 0; }, false},
+        EntryCase{"folder with cluster zero", [](DirEntryBytes& e) { e = Deleted(Folder("TRIP", 0)); }, false},
         EntryCase{"first cluster one", [](DirEntryBytes& e) { Put16(e, 26, 1); }, false},
         EntryCase{"last cluster", [](DirEntryBytes& e) { Put16(e, 26, 999); }, true},
         EntryCase{"cluster past the table", [](DirEntryBytes& e) { Put16(e, 26, 1000); }, false},
@@ -96,6 +110,11 @@ TEST(DirectoryEntry, KindPredicates) {
     EXPECT_FALSE(IsDotOrLabelEntry(Deleted(Dot(5))));
     EXPECT_FALSE(IsDotOrLabelEntry(Short("DOCS", 0x10, 5, 0))) << "a folder not named with a point";
     EXPECT_FALSE(IsDotOrLabelEntry(Short(".HIDDEN TXT", 0x20, 5, 1))) << "a file named with a point";
+    EXPECT_TRUE(IsVolumeLabelEntry(Short("RUVEXFAT   ", 0x08, 0, 0)));
+    EXPECT_TRUE(IsVolumeLabelEntry(Deleted(Short("RUVEXFAT   ", 0x28, 0, 0)))) << "deleted, archive bit set";
+    EXPECT_FALSE(IsVolumeLabelEntry(longName)) << "the label bit of a long-name entry";
+    EXPECT_FALSE(IsVolumeLabelEntry(deletedLongName));
+    EXPECT_FALSE(IsVolumeLabelEntry(Dot(5)));
     EXPECT_TRUE(IsDirectoryEntry(Dot(5)));
     EXPECT_FALSE(IsDirectoryEntry(File("A       TXT", 5, 1)));
 }

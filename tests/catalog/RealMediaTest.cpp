@@ -1,0 +1,196 @@
+// The catalog on FAT32 volumes made with mkfs.fat and mtools as cameras and
+// Windows leave them: no volume label in the root, folders of many
+// clusters, files written around the ones that were kept. The Sleuth Kit's
+// fls lists the same volumes beside it.
+#include "catalog/CatalogContext.h"
+#include "catalog/FolderLoader.h"
+#include "catalog/RawFolder.h"
+#include "catalog/RootFolder.h"
+#include "device/FAT32VolumeAccess.h"
+#include "platform/DriveTable.h"
+#include "platform/TextConvert.h"
+#include "tests/catalog/MtoolsImage.h"
+#include "tests/support/Sha256.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+
+namespace {
+
+class RealMedia : public testing::Test {
+protected:
+    void SetUp() override {
+        if (!MtoolsImage::ToolsAvailable()) GTEST_SKIP() << "mkfs.fat or mtools is not installed";
+    }
+
+    CRootFolder& Load(const MtoolsImage& image) {
+        platform::Drives().Register({u'R', image.Path(), 0, platform::DriveKind::Image});
+        testing::internal::CaptureStderr();
+        m_device = std::make_unique<CFAT32VolumeAccess>(u'R');
+        testing::internal::GetCapturedStderr();
+        m_context.UseDevice(*m_device);
+        m_root = std::make_unique<CRootFolder>(m_context);
+        m_root->LoadChildren();
+        return *m_root;
+    }
+
+    // Files below `folder` by their path of display names.
+    static void Collect(const CFolderEntry& folder, const std::string& path,
+                        std::map<std::string, CFileEntry*>& found) {
+        for (const auto& file : folder.m_files)
+            found[path + "/" + platform::ToUtf8(file->GetDisplayName())] = file.get();
+        for (const auto& sub : folder.m_subFolders)
+            Collect(*sub, path + "/" + platform::ToUtf8(sub->GetDisplayName()), found);
+    }
+    std::map<std::string, CFileEntry*> AllFiles() const {
+        std::map<std::string, CFileEntry*> found;
+        Collect(*m_root, "", found);
+        return found;
+    }
+
+    std::unique_ptr<CFAT32VolumeAccess> m_device;
+    CatalogContext m_context;
+    std::unique_ptr<CRootFolder> m_root;
+};
+
+std::vector<uint8_t> Content(const std::string& seed, size_t size) {
+    std::vector<uint8_t> bytes(size);
+    uint32_t state = 2166136261u;
+    for (char c : seed) state = (state ^ static_cast<uint8_t>(c)) * 16777619u;
+    for (auto& byte : bytes) {
+        state = state * 1103515245u + 12345u;
+        byte = static_cast<uint8_t>(state >> 16);
+    }
+    return bytes;
+}
+
+TEST_F(RealMedia, DeletedFolderInTheRootsFirstEntryIsListed) {
+    MtoolsImage image("first-entry", 40000, 1);
+    image.MakeFolder("/DCIM");
+    image.MakeFolder("/DCIM/100CANON");
+    for (const char* name : {"IMG_0001.JPG", "IMG_0002.JPG", "IMG_0003.JPG"})
+        image.Put(std::string("/DCIM/100CANON/") + name, Content(name, 3000));
+    image.Put("/DCIM/holiday photo.jpg", Content("holiday", 700));
+    image.DeleteTree("/DCIM");
+    ASSERT_TRUE(image.Ok());
+
+    const std::string fls = image.FlsDeleted();
+    if (!fls.empty()) {
+        EXPECT_NE(fls.find("d/d * 3:\t_CIM\n"), std::string::npos) << "fls sees the folder first:\n" << fls;
+        EXPECT_NE(fls.find("_MG_0003.JPG"), std::string::npos) << fls;
+    }
+
+    CRootFolder& root = Load(image);
+    std::vector<uint8_t> rootCluster(m_device->GetUnitSize());
+    ASSERT_TRUE(m_device->ReadCluster(m_device->GetRootCluster(), rootCluster));
+    ASSERT_EQ(rootCluster[0], kDeletedMarker) << "no label: entry 0 is the deleted DCIM";
+
+    ASSERT_EQ(root.m_subFolders.size(), 1u);
+    EXPECT_EQ(root.m_subFolders[0]->GetDisplayName(), u"#CIM    .   ");
+    std::map<std::string, CFileEntry*> files = AllFiles();
+    std::vector<std::string> paths;
+    for (const auto& [path, file] : files) paths.push_back(path);
+    EXPECT_EQ(paths, (std::vector<std::string>{"/#CIM    .   /#00CANON.   /#MG_0001.JPG",
+                                                "/#CIM    .   /#00CANON.   /#MG_0002.JPG",
+                                                "/#CIM    .   /#00CANON.   /#MG_0003.JPG",
+                                                "/#CIM    .   /holiday photo.jpg"}));
+}
+
+// 300 photos fill many 512-byte directory clusters; each later cluster lies
+// after the photos written before it. Deleted, every photo comes back with
+// its name and bytes.
+TEST_F(RealMedia, DeletedFolderOfManyClustersKeepsEveryFile) {
+    constexpr int kPhotos = 300;
+    MtoolsImage image("many-clusters", 40000, 1);
+    image.MakeFolder("/DCIM");
+    image.MakeFolder("/DCIM/101CANON");
+    std::map<std::string, std::string> written;  // display name -> SHA-256
+    for (int number = 1; number <= kPhotos; ++number) {
+        char name[16];
+        std::snprintf(name, sizeof name, "IMG_%04d.JPG", number);
+        std::vector<uint8_t> bytes = Content(name, 100 + (number * 37) % 1500);
+        image.Put(std::string("/DCIM/101CANON/") + name, bytes);
+        written["#" + std::string(name + 1)] = testing_support::Sha256Hex(bytes);
+    }
+    image.DeleteTree("/DCIM");
+    ASSERT_TRUE(image.Ok());
+
+    const std::string fls = image.FlsDeleted();
+    if (!fls.empty()) {
+        size_t photos = 0;
+        for (size_t at = 0; (at = fls.find("/_MG_", at)) != std::string::npos; ++at) ++photos;
+        EXPECT_EQ(photos, size_t(kPhotos)) << "fls lists every photo";
+    }
+
+    Load(image);
+    ASSERT_EQ(m_root->m_subFolders.size(), 1u);
+    ASSERT_EQ(m_root->m_subFolders[0]->m_subFolders.size(), 1u);
+    const CFolderEntry& canon = *m_root->m_subFolders[0]->m_subFolders[0];
+    EXPECT_EQ(canon.GetDisplayName(), u"#01CANON.   ");
+    EXPECT_GT(canon.m_continuationClusters.size(), 15u) << "16 entries to a cluster";
+    for (uint64_t cluster : canon.m_continuationClusters) EXPECT_TRUE(m_context.seenDirClusters.contains(cluster));
+
+    std::string folder = testing_support::MakeTempFolder("many-clusters-recovered");
+    std::map<std::string, std::string> recovered;
+    for (const auto& file : canon.m_files) {
+        const std::string name = platform::ToUtf8(file->GetDisplayName());
+        SaveResult result = file->SaveToFile(platform::FromUtf8(folder + "/" + name));
+        ASSERT_TRUE(result.ok) << name << ": " << result.error;
+        recovered[name] = testing_support::FileSha256(folder + "/" + name);
+    }
+    EXPECT_EQ(recovered, written);
+    // The full scan takes none of the later clusters for a lost folder or a carved file.
+    std::vector<uint8_t> cluster(m_device->GetUnitSize());
+    for (uint64_t later : canon.m_continuationClusters) {
+        ASSERT_TRUE(m_device->ReadCluster(later, cluster));
+        EXPECT_TRUE(LostFolderCheck(m_context, later, cluster));
+    }
+    EXPECT_TRUE(m_context.lostFatFolders.empty());
+}
+
+// A card filled, culled and shot again: D is written into the hole B left
+// and on after C, which was kept. Deleted, D comes back byte-identical,
+// C's bytes left out, as The Sleuth Kit's icat reads it too.
+TEST_F(RealMedia, DeletedFileWrittenAroundAKeptFileComesBackWhole) {
+    MtoolsImage image("fragmented", 40000, 1);
+    const std::vector<uint8_t> a = Content("A", 2000), b = Content("B", 1500), c = Content("C", 1000),
+                               d = Content("D", 4000);
+    image.Put("/A.JPG", a);
+    image.Put("/B.JPG", b);
+    image.Put("/C.JPG", c);
+    image.Delete("/B.JPG");
+    image.ForgetNextFreeHint();
+    image.Put("/D.JPG", d);
+    image.Delete("/D.JPG");
+    ASSERT_TRUE(image.Ok());
+
+    CRootFolder& root = Load(image);
+    const CFileEntry* deleted = nullptr;
+    for (const auto& file : root.m_files)
+        if (file->GetFileSize() == d.size()) deleted = file.get();
+    ASSERT_NE(deleted, nullptr);
+    EXPECT_EQ(deleted->GetDisplayName(), u"#       .JPG");
+    const uint64_t first = deleted->GetFirstCluster();
+    ASSERT_FALSE(m_device->IsUnitInUse(first));
+    bool aroundKeptFile = false;
+    for (uint64_t cluster = first; cluster < first + d.size() / 512; ++cluster)
+        aroundKeptFile = aroundKeptFile || m_device->IsUnitInUse(cluster);
+    ASSERT_TRUE(aroundKeptFile) << "D must lie around C for this test";
+
+    std::string folder = testing_support::MakeTempFolder("fragmented-recovered");
+    SaveResult result = const_cast<CFileEntry*>(deleted)->SaveToFile(platform::FromUtf8(folder + "/D.JPG"));
+    ASSERT_TRUE(result.ok) << result.error;
+    EXPECT_EQ(testing_support::FileSha256(folder + "/D.JPG"), testing_support::Sha256Hex(d));
+    std::vector<uint8_t> preview;
+    ASSERT_TRUE(const_cast<CFileEntry*>(deleted)->ReadContent(preview));
+    EXPECT_EQ(preview, d);
+
+    // fls numbers root entries from 3: D took B's entry, the second.
+    const std::string theirs = testing_support::CommandOutput("icat '" + image.Path() + "' 4 2>/dev/null");
+    if (!theirs.empty()) EXPECT_EQ(theirs, std::string(d.begin(), d.end())) << "icat reads D the same way";
+}
+
+}  // namespace
