@@ -11,6 +11,17 @@ namespace {
 constexpr size_t kLongNameFields[][2] = {{1, 5}, {14, 6}, {28, 2}};
 constexpr size_t kCharsPerLongNameEntry = 13;
 
+// The case byte folds the letters A-Z only, as Windows does for 8.3 names.
+void LowerAsciiLetters(std::u16string& text) {
+    for (char16_t& c : text) {
+        if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
+    }
+}
+
+// Short names fill their 8 and 3 bytes with blanks, which are no part of
+// the name Windows shows.
+void DropPadding(std::u16string& text) { text.erase(text.find_last_not_of(u' ') + 1); }
+
 }  // namespace
 
 CEntry::CEntry(std::span<const uint8_t> longNameEntries, uint16_t longNameCount, const DirEntryBytes& dirEntry,
@@ -26,11 +37,18 @@ std::u16string CEntry::GetShortName() const {
     std::copy_n(m_dirEntry.begin(), name.size(), name.begin());
     if (name[0] == kDeletedMarker) name[0] = '#';
     // Name and extension are converted apart, so that a double-byte lead in
-    // the last name position cannot swallow the point.
-    std::u16string text = platform::FromCodePage(name);
-    text += u'.';
-    text += platform::FromCodePage(std::span<const uint8_t>(m_dirEntry).subspan(8, 3));
-    return text;
+    // the last name position cannot swallow the point; the case is applied
+    // to the converted text, so that a trail byte in the range of A-Z keeps
+    // its character.
+    std::u16string base = platform::FromCodePage(name);
+    std::u16string extension = platform::FromCodePage(std::span<const uint8_t>(m_dirEntry).subspan(8, 3));
+    const uint8_t caseFlags = m_dirEntry[dir_entry::kNtReserved];
+    if (caseFlags & dir_entry::kLowerCaseBaseName) LowerAsciiLetters(base);
+    if (caseFlags & dir_entry::kLowerCaseExtension) LowerAsciiLetters(extension);
+    DropPadding(base);
+    DropPadding(extension);
+    if (extension.empty()) return base;
+    return base + u'.' + extension;
 }
 
 std::optional<std::u16string> CEntry::GetLongName() const {

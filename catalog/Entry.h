@@ -17,7 +17,9 @@ public:
            bool inDeletedFolder);
     virtual ~CEntry() = default;
 
-    // "NAME    .EXT" with the padding kept, from the volume's code page; a
+    // The 8.3 name as Windows shows it: "NAME.EXT" from the volume's code
+    // page without the blank padding, no point when the extension is empty,
+    // base and extension in lower case where the case byte says so. A
     // deleted marker as first byte shows as '#'.
     virtual std::u16string GetShortName() const;
     // The long name in sequence order, up to its terminator; none without

@@ -84,7 +84,7 @@ bool IsPlausibleEntry(const DirEntryBytes& entry, int latestYear, uint64_t clust
         if (!IsDirectoryEntry(entry) && EntryFileSize(entry) == 0) return false;
         if (cluster < 2 || cluster >= clusterEnd) return false;
     }
-    return (entry[dir_entry::kNtReserved] & 0xE7) == 0;
+    return (entry[dir_entry::kNtReserved] & ~(dir_entry::kLowerCaseBaseName | dir_entry::kLowerCaseExtension)) == 0;
 }
 
 bool HasDotNamePadding(const DirEntryBytes& entry) {

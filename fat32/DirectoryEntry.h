@@ -18,7 +18,13 @@ constexpr uint8_t kDeletedMarker = 0xE5;
 
 namespace dir_entry {
 constexpr size_t kAttribute = 11;
+// Reserved by FAT; Windows NT keeps in it the case of a short name that is
+// all lower case in its base or its extension (readme.txt is stored as
+// "README  TXT" with both bits set and no long name). No other bit is set by
+// any writer.
 constexpr size_t kNtReserved = 12;
+constexpr uint8_t kLowerCaseBaseName = 0x08;
+constexpr uint8_t kLowerCaseExtension = 0x10;
 constexpr size_t kCreationTime = 14;
 constexpr size_t kCreationDate = 16;
 constexpr size_t kLastAccessDate = 18;
