@@ -53,8 +53,9 @@ std::u16string SafeFileName(const std::u16string& name) {
         safe = CutToBytes(stem, kMaxNameBytes - Utf8Length(extension)) + extension;
     }
     // FAT, exFAT and NTFS drop trailing spaces and dots from a name when it
-    // is created (a deleted 8.3 entry lists as "#RIP    .   "); writing the
-    // stored form makes the copy reachable on such a stick and in a shell.
+    // is created, yet another system may have stored one ("notes." on NTFS
+    // written by Linux); writing the form Windows would store makes the copy
+    // reachable on such a stick and in a shell.
     // This also turns "." and ".." into nothing, which becomes "_".
     safe.erase(safe.find_last_not_of(u" .") + 1);
     if (safe.empty()) safe = u"_";

@@ -33,21 +33,51 @@ TEST(Entry, LongNameIsTakenInSequenceOrderUpToItsTerminator) {
     EXPECT_EQ(chinese.GetDisplayName(), u"假期记录.txt");
 }
 
-TEST(Entry, ShortNameKeepsPaddingAndShowsTheDeletedMarker) {
-    CEntry deleted({}, 0, Deleted(File("XOCS    TXT", 5, 10)), false);
-    EXPECT_FALSE(deleted.GetLongName().has_value());
-    EXPECT_EQ(deleted.GetDisplayName(), u"#OCS    .TXT");
-    EXPECT_EQ(deleted.m_dirEntry[0], kDeletedMarker) << "the stored entry is not changed";
-    EXPECT_TRUE(deleted.IsDeleted());
+struct ShortNameCase {
+    const char* what;
+    const char* stored;  // the 11 name bytes
+    uint8_t caseByte;
+    bool deleted;
+    std::u16string shown;
+};
 
-    CEntry noExtension({}, 0, File("README", 5, 10), false);
-    EXPECT_EQ(noExtension.GetShortName(), u"README  .   ");
-    EXPECT_FALSE(noExtension.IsDeleted());
+class ShortName : public testing::TestWithParam<ShortNameCase> {};
 
-    // GBK bytes of 照片, the default code page of FAT names.
-    CEntry chinese({}, 0, File("\xD5\xD5\xC6\xAC    JPG", 5, 10), false);
-    EXPECT_EQ(chinese.GetShortName(), u"照片    .JPG");
+TEST_P(ShortName, IsShownAsWindowsShowsIt) {
+    const ShortNameCase& c = GetParam();
+    DirEntryBytes stored = File(c.stored, 5, 10);
+    stored[dir_entry::kNtReserved] = c.caseByte;
+    if (c.deleted) stored = Deleted(stored);
+    CEntry entry({}, 0, stored, false);
+    EXPECT_FALSE(entry.GetLongName().has_value());
+    EXPECT_EQ(entry.GetShortName(), c.shown) << c.what;
+    EXPECT_EQ(entry.GetDisplayName(), c.shown) << c.what;
+    EXPECT_EQ(entry.m_dirEntry, stored) << "the stored entry is not changed";
+    EXPECT_EQ(entry.IsDeleted(), c.deleted);
 }
+
+constexpr uint8_t kBoth = dir_entry::kLowerCaseBaseName | dir_entry::kLowerCaseExtension;
+
+INSTANTIATE_TEST_SUITE_P(
+    Entries, ShortName,
+    testing::Values(
+        ShortNameCase{"padding dropped", "README  TXT", 0, false, u"README.TXT"},
+        ShortNameCase{"full name", "REPORT24DOC", 0, false, u"REPORT24.DOC"},
+        ShortNameCase{"empty extension: no point", "2025       ", 0, false, u"2025"},
+        ShortNameCase{"both case bits", "README  TXT", kBoth, false, u"readme.txt"},
+        ShortNameCase{"base bit alone", "NOTES   TXT", dir_entry::kLowerCaseBaseName, false, u"notes.TXT"},
+        ShortNameCase{"extension bit alone", "NOTES   TXT", dir_entry::kLowerCaseExtension, false, u"NOTES.txt"},
+        ShortNameCase{"case bits on an empty extension", "DCIM       ", kBoth, false, u"dcim"},
+        ShortNameCase{"deleted marker", "XOCS    TXT", 0, true, u"#OCS.TXT"},
+        ShortNameCase{"deleted marker, lower case", "XEADME  TXT", kBoth, true, u"#eadme.txt"},
+        ShortNameCase{"deleted marker alone before the extension", "X       JPG", 0, true, u"#.JPG"},
+        ShortNameCase{"digits and signs untouched", "A1_$~-9!TX1", kBoth, false, u"a1_$~-9!.tx1"},
+        ShortNameCase{"a blank inside stays", "A B     TXT", 0, false, u"A B.TXT"},
+        // GBK bytes of 照片, the default code page of FAT names.
+        ShortNameCase{"code page", "\xD5\xD5\xC6\xAC    JPG", kBoth, false, u"照片.jpg"},
+        // GBK 丄 and 乑 end in the bytes of 'A' and 'Z'; only letters are folded.
+        ShortNameCase{"double-byte trail bytes untouched", "\x81\x41\x81\x5A" "AB  TXT", kBoth, false,
+                      u"丄乑ab.txt"}));
 
 TEST(Entry, FirstClusterJoinsHighAndLowWords) {
     CatalogContext context;

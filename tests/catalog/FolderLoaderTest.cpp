@@ -62,12 +62,12 @@ TEST_F(CraftedVolume, LiveFoldersKeepOnlyTheirDeletedFiles) {
     EXPECT_EQ(root.GetDisplayName(), u"ROOT");
     EXPECT_TRUE(root.m_hasContent);
     ASSERT_EQ(root.m_files.size(), 1u);
-    EXPECT_EQ(root.m_files[0]->GetDisplayName(), u"#ONE    .TXT");
+    EXPECT_EQ(root.m_files[0]->GetDisplayName(), u"#ONE.TXT");
     ASSERT_EQ(root.m_subFolders.size(), 1u) << "a folder with nothing deleted is not kept";
     const CFolderEntry& docs = *root.m_subFolders[0];
     EXPECT_EQ(docs.GetFirstCluster(), 3u);
     ASSERT_EQ(docs.m_files.size(), 1u);
-    EXPECT_EQ(docs.m_files[0]->GetDisplayName(), u"#LD     .DOC");
+    EXPECT_EQ(docs.m_files[0]->GetDisplayName(), u"#LD.DOC");
     EXPECT_TRUE(m_context.seenDirClusters.contains(3));
 }
 
@@ -86,7 +86,7 @@ TEST_F(CraftedVolume, RootListsItsFirstEntryAndDropsLabels) {
     CRootFolder& root = LoadRoot();
     ASSERT_EQ(root.m_files.size(), 2u);
     EXPECT_EQ(root.m_files[0]->GetDisplayName(), u"first photo.jpg");
-    EXPECT_EQ(root.m_files[1]->GetDisplayName(), u"#ECOND  .TXT");
+    EXPECT_EQ(root.m_files[1]->GetDisplayName(), u"#ECOND.TXT");
 }
 
 TEST_F(CraftedVolume, DeletedFolderIsListedFromItsFreeFirstCluster) {
@@ -100,7 +100,7 @@ TEST_F(CraftedVolume, DeletedFolderIsListedFromItsFreeFirstCluster) {
     EXPECT_EQ(trip.m_parentCluster, 0u) << "the root cluster stands as 0 in '..'";
     ASSERT_EQ(trip.m_files.size(), 2u) << "files of a deleted folder are kept, deleted or not";
     EXPECT_TRUE(trip.m_files[1]->IsDeleted());
-    EXPECT_EQ(trip.m_files[1]->GetDisplayName(), u"NOTES   .TXT");
+    EXPECT_EQ(trip.m_files[1]->GetDisplayName(), u"NOTES.TXT");
 }
 
 // An empty file owns no cluster: size 0 and first cluster 0. A deleted
@@ -117,10 +117,10 @@ TEST_F(CraftedVolume, DeletedFolderHoldingAnEmptyFileIsKept) {
 
     ASSERT_EQ(root.m_subFolders.size(), 1u);
     const CFolderEntry& project = *root.m_subFolders[0];
-    EXPECT_EQ(project.GetDisplayName(), u"#ROJECT .   ");
+    EXPECT_EQ(project.GetDisplayName(), u"#ROJECT");
     ASSERT_EQ(project.m_files.size(), 3u);
     EXPECT_EQ(project.m_files[1]->GetFileSize(), 0u);
-    EXPECT_EQ(project.m_files[2]->GetDisplayName(), u"#LAN    .TXT");
+    EXPECT_EQ(project.m_files[2]->GetDisplayName(), u"#LAN.TXT");
 }
 
 TEST_F(CraftedVolume, DeletedFolderIsDroppedWhenItsClusterIsReusedOrAnEntryIsImplausible) {
@@ -151,7 +151,7 @@ TEST_F(CraftedVolume, DeletedFolderKeepsSubfoldersWhoseNamesArePaddedWithSpaces)
     const CFolderEntry& top = *root.m_subFolders[0];
     ASSERT_EQ(top.m_subFolders.size(), 1u);
     const CFolderEntry& middle = *top.m_subFolders[0];
-    EXPECT_EQ(middle.GetDisplayName(), u"#IDDLE  .   ");
+    EXPECT_EQ(middle.GetDisplayName(), u"#IDDLE");
     ASSERT_EQ(middle.m_subFolders.size(), 1u);
     ASSERT_EQ(middle.m_subFolders[0]->m_files.size(), 1u);
     EXPECT_EQ(middle.m_subFolders[0]->m_files[0]->GetFirstCluster(), 32u);

@@ -89,14 +89,56 @@ TEST_F(RealMedia, DeletedFolderInTheRootsFirstEntryIsListed) {
     ASSERT_EQ(rootCluster[0], kDeletedMarker) << "no label: entry 0 is the deleted DCIM";
 
     ASSERT_EQ(root.m_subFolders.size(), 1u);
-    EXPECT_EQ(root.m_subFolders[0]->GetDisplayName(), u"#CIM    .   ");
+    EXPECT_EQ(root.m_subFolders[0]->GetDisplayName(), u"#CIM");
     std::map<std::string, CFileEntry*> files = AllFiles();
     std::vector<std::string> paths;
     for (const auto& [path, file] : files) paths.push_back(path);
-    EXPECT_EQ(paths, (std::vector<std::string>{"/#CIM    .   /#00CANON.   /#MG_0001.JPG",
-                                                "/#CIM    .   /#00CANON.   /#MG_0002.JPG",
-                                                "/#CIM    .   /#00CANON.   /#MG_0003.JPG",
-                                                "/#CIM    .   /holiday photo.jpg"}));
+    EXPECT_EQ(paths, (std::vector<std::string>{"/#CIM/#00CANON/#MG_0001.JPG", "/#CIM/#00CANON/#MG_0002.JPG",
+                                                "/#CIM/#00CANON/#MG_0003.JPG", "/#CIM/holiday photo.jpg"}));
+}
+
+// mtools, like Windows, stores an all-lower-case 8.3 name without a long
+// name, as upper-case bytes with the case bits set: "readme.txt" is
+// "README  TXT" with both bits, "notes.TXT" has the base bit alone. Ruvex
+// shows the names as fls and Windows do, each with '#' where fls shows '_'.
+TEST_F(RealMedia, LowerCaseShortNamesAreShownInTheirCase) {
+    MtoolsImage image("case-bits", 40000, 1);
+    image.Put("/readme.txt", Content("readme", 600));
+    image.MakeFolder("/2025");
+    image.Put("/2025/notes.TXT", Content("notes", 900));
+    image.Delete("/readme.txt");
+    image.DeleteTree("/2025");
+    ASSERT_TRUE(image.Ok());
+
+    CRootFolder& root = Load(image);
+    ASSERT_EQ(root.m_files.size(), 1u);
+    EXPECT_EQ(root.m_files[0]->m_longNameCount, 0u) << "mtools writes no long name for these";
+    EXPECT_EQ(root.m_files[0]->GetDisplayName(), u"#eadme.txt");
+    ASSERT_EQ(root.m_subFolders.size(), 1u);
+    EXPECT_EQ(root.m_subFolders[0]->GetDisplayName(), u"#025");
+    std::vector<std::string> ours;
+    for (const auto& [path, file] : AllFiles()) ours.push_back(path);
+    ours.push_back("/" + platform::ToUtf8(root.m_subFolders[0]->GetDisplayName()));
+    std::sort(ours.begin(), ours.end());
+    EXPECT_EQ(ours, (std::vector<std::string>{"/#025", "/#025/#otes.TXT", "/#eadme.txt"}));
+
+    // fls prints "r/r * 3:\t_eadme.txt": the path follows the tab.
+    const std::string fls = image.FlsDeleted();
+    if (fls.empty()) return;
+    std::vector<std::string> theirs;
+    for (size_t line = 0; line < fls.size();) {
+        size_t end = fls.find('\n', line);
+        if (end == std::string::npos) end = fls.size();
+        if (size_t tab = fls.find('\t', line); tab < end) {
+            std::string path = "/" + fls.substr(tab + 1, end - tab - 1);
+            for (size_t at = 0; at + 1 < path.size(); ++at)
+                if (path[at] == '/' && path[at + 1] == '_') path[at + 1] = '#';
+            theirs.push_back(path);
+        }
+        line = end + 1;
+    }
+    std::sort(theirs.begin(), theirs.end());
+    EXPECT_EQ(ours, theirs) << fls;
 }
 
 // 300 photos fill many 512-byte directory clusters; each later cluster lies
@@ -129,7 +171,7 @@ TEST_F(RealMedia, DeletedFolderOfManyClustersKeepsEveryFile) {
     ASSERT_EQ(m_root->m_subFolders.size(), 1u);
     ASSERT_EQ(m_root->m_subFolders[0]->m_subFolders.size(), 1u);
     const CFolderEntry& canon = *m_root->m_subFolders[0]->m_subFolders[0];
-    EXPECT_EQ(canon.GetDisplayName(), u"#01CANON.   ");
+    EXPECT_EQ(canon.GetDisplayName(), u"#01CANON");
     EXPECT_GT(canon.m_continuationClusters.size(), 15u) << "16 entries to a cluster";
     for (uint64_t cluster : canon.m_continuationClusters) EXPECT_TRUE(m_context.seenDirClusters.contains(cluster));
 
@@ -172,7 +214,7 @@ TEST_F(RealMedia, DeletedFileWrittenAroundAKeptFileComesBackWhole) {
     for (const auto& file : root.m_files)
         if (file->GetFileSize() == d.size()) deleted = file.get();
     ASSERT_NE(deleted, nullptr);
-    EXPECT_EQ(deleted->GetDisplayName(), u"#       .JPG");
+    EXPECT_EQ(deleted->GetDisplayName(), u"#.JPG");
     const uint64_t first = deleted->GetFirstCluster();
     ASSERT_FALSE(m_device->IsUnitInUse(first));
     bool aroundKeptFile = false;

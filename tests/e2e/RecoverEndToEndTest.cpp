@@ -44,19 +44,11 @@ bool IsCarvableName(const std::string& path) {
     return false;
 }
 
-// A deleted FAT entry without a long name loses its first character and
-// shows its padded 8.3 form in capitals, written without trailing blanks and
-// dots: "trip" comes back as "#RIP", "beach.jpg" as "#EACH   .JPG".
-std::string DeletedShortName(const std::string& name) {
-    size_t point = name.rfind('.');
-    std::string base = name.substr(0, point), extension = point == std::string::npos ? "" : name.substr(point + 1);
-    base.resize(std::max<size_t>(base.size(), 8), ' ');
-    extension.resize(std::max<size_t>(extension.size(), 3), ' ');
-    std::string shortName = "#" + base.substr(1) + "." + extension;
-    for (char& c : shortName) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    shortName.erase(shortName.find_last_not_of(" .") + 1);
-    return shortName;
-}
+// A deleted FAT entry without a long name loses its first character to the
+// deleted marker and otherwise comes back as Windows shows it: mtools, like
+// Windows, keeps an all-lower-case 8.3 name in the entry's case bits, so
+// "trip" comes back as "#rip" and "beach.jpg" as "#each.jpg".
+std::string DeletedShortName(const std::string& name) { return "#" + name.substr(1); }
 
 // The true path, short-name components allowed as above.
 bool SameFatPath(const std::string& expected, const std::string& recovered) {

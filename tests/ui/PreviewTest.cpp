@@ -135,7 +135,7 @@ TEST(Preview, HugePictureHeadersAreDecodedSmall) {
 TEST(Preview, ZipListingsAndHexBytes) {
     auto scanned = ScanTestVolume("fat32-small", 2);
     if (!scanned) GTEST_SKIP();
-    auto zip = PreviewRow(*scanned->model, u"删除的文件/Documents", u"#RCHIVE .ZIP");
+    auto zip = PreviewRow(*scanned->model, u"删除的文件/Documents", u"#rchive.zip");
     ASSERT_TRUE(zip);
     EXPECT_EQ(zip->page, PreviewPage::ZipText);
     EXPECT_EQ(zip->caption, "文字");

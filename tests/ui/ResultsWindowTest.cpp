@@ -110,7 +110,7 @@ TEST(ResultsWindow, ZipArchivesAreListed) {
     auto open = Open("fat32-small", 2);
     if (!open) GTEST_SKIP();
     open->ClickNode({"删除的文件", "Documents"});
-    open->ClickRow("#RCHIVE .ZIP");
+    open->ClickRow("#rchive.zip");
     ASSERT_TRUE(WaitUntil([&] { return open->TabCaption() == "文字"; }));
     QString text = open->window->findChild<QPlainTextEdit*>("zipPage")->toPlainText();
     EXPECT_TRUE(text.startsWith("one.txt   [")) << text.toStdString();

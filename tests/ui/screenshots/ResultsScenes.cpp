@@ -103,7 +103,7 @@ std::vector<Scene> AllScenes() {
         {"preview-zip.png", WindowShot("fat32-small", 2,
                                        [](OpenWindow& open) {
                                            open.ClickNode({"删除的文件", "Documents"});
-                                           PreviewRow(open, "#RCHIVE .ZIP", "文字");
+                                           PreviewRow(open, "#rchive.zip", "文字");
                                        })},
         {"preview-hex.png", WindowShot("ntfs-small", 1,
                                        [](OpenWindow& open) {
