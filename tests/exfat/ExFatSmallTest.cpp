@@ -207,7 +207,8 @@ TEST_F(ExFatSmall, AFragmentedFileWhoseChainIsClearedIsReadAroundItsPartner) {
     CExFatCatalog listed(*volume);
     listed.ListDeleted();
     const auto all = ListAll(listed);
-    const auto fragmented = std::find_if(all.begin(), all.end(), [](const Listed& l) { return l.path == "/Data/fragmented.bin"; });
+    const auto fragmented =
+        std::find_if(all.begin(), all.end(), [](const Listed& l) { return l.path == "/Data/fragmented.bin"; });
     ASSERT_NE(fragmented, all.end());
     const CExFatFile& file = *fragmented->file;
     ASSERT_EQ(file.ContentSource(), ExFatContentSource::FatChain);

@@ -222,7 +222,8 @@ TEST(ExFatStream, ADeletedStreamWithoutItsChainStepsOverTheClustersInUse) {
         {"a first cluster outside the heap", 1, 2 * kClusterSize, false, true, ContiguousFallback, {1, 2}},
     };
     for (const LocateCase& c : cases) {
-        const CExFatStreamLayout layout = CExFatStreamLayout::Locate(*volume, c.first, c.length, c.noFatChain, c.deleted);
+        const CExFatStreamLayout layout =
+            CExFatStreamLayout::Locate(*volume, c.first, c.length, c.noFatChain, c.deleted);
         EXPECT_EQ(layout.Source(), c.source) << c.what;
         EXPECT_EQ(layout.Clusters(8), c.clusters) << c.what;
     }
