@@ -1,11 +1,19 @@
 #include "exfat/ExFatAllocationBitmap.h"
 
 #include <algorithm>
+#include <bit>
 
 bool CExFatAllocationBitmap::Assign(std::span<const uint8_t> bytes, uint32_t clusterCount) {
     if (bytes.size() < (uint64_t(clusterCount) + 7) / 8) return false;
     m_bits.assign(bytes.begin(), bytes.begin() + (uint64_t(clusterCount) + 7) / 8);
     m_clusterCount = clusterCount;
+    // Bits past the last cluster, in the last byte, are not counted.
+    uint64_t allocated = 0;
+    for (size_t i = 0; i < m_bits.size(); ++i) {
+        const unsigned bitsHere = std::min<uint64_t>(8, uint64_t(clusterCount) - 8 * i);
+        allocated += std::popcount(static_cast<unsigned>(m_bits[i] & ((1u << bitsHere) - 1)));
+    }
+    m_freeCount = clusterCount - allocated;
     return true;
 }
 

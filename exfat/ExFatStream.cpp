@@ -63,8 +63,9 @@ std::vector<ClusterRun> CExFatStreamLayout::FreeRuns(const CExFatVolume& volume,
                                                      uint64_t clusters) {
     const CExFatAllocationBitmap& bitmap = volume.Bitmap();
     std::vector<ClusterRun> runs;
-    // The bitmap counts anything outside the heap as in use.
-    if (bitmap.IsAllocated(firstCluster)) return runs;
+    // The bitmap counts anything outside the heap as in use. A size the
+    // free clusters cannot hold is not walked for.
+    if (bitmap.IsAllocated(firstCluster) || clusters > bitmap.FreeCount()) return runs;
     uint64_t needed = clusters;
     for (uint64_t cluster = firstCluster; needed > 0 && cluster < bitmap.HeapEnd();) {
         const uint64_t runEnd = std::min(bitmap.NextAllocated(cluster), cluster + needed);

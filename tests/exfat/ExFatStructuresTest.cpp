@@ -332,9 +332,11 @@ TEST(ExFatAllocationBitmap, FindsTheNextFreeAndAllocatedClusterAcrossWholeBytes)
         EXPECT_EQ(bitmap.NextFree(c.from), c.free) << c.from;
         EXPECT_EQ(bitmap.NextAllocated(c.from), c.allocated) << c.from;
     }
+    EXPECT_EQ(bitmap.FreeCount(), 11u) << "10-18, 20 and 21";
     CExFatAllocationBitmap full;
     ASSERT_TRUE(full.Assign(std::vector<uint8_t>{0xFF, 0xFF}, 16));
     EXPECT_EQ(full.NextFree(2), full.HeapEnd());
+    EXPECT_EQ(full.FreeCount(), 0u);
 }
 
 }  // namespace
