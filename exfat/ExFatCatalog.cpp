@@ -53,9 +53,13 @@ std::vector<uint8_t> CExFatCatalog::ReadFolder(const PendingFolder& folder) {
         CExFatStreamLayout::Locate(m_volume, folder.firstCluster, length, folder.noFatChain, folder.deleted);
     const uint32_t clusterSize = m_volume.Boot().ClusterSize();
     const std::vector<uint32_t> clusters = layout.Clusters(length / clusterSize + (length % clusterSize != 0));
-    for (uint32_t cluster : clusters) {
-        // A deleted folder's cluster given to another file holds that file now.
+    for (size_t i = 0; i < clusters.size(); ++i) {
+        const uint32_t cluster = clusters[i];
+        // A deleted folder's cluster given to another file holds that file
+        // now, and the listing stops there: a folder's later clusters are
+        // not looked for past the files kept beside it.
         if (folder.deleted && m_volume.Bitmap().IsAllocated(cluster)) break;
+        if (layout.Source() == ExFatContentSource::FreeClusters && i > 0 && cluster != clusters[i - 1] + 1) break;
         if (!m_seenDirClusters.insert(cluster).second && cluster != folder.firstCluster) break;
         const size_t at = data.size();
         data.resize(at + clusterSize);

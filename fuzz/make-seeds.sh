@@ -49,7 +49,8 @@ put("fat_directory", "fat32-small-clusters-2-40", b"\x00" + fat[data_start:data_
 
 # exFAT: exfat-small packed into 100 clusters right behind a one-sector
 # table (its files all lie in the first 94), with both boot regions mended;
-# a copy whose main region is damaged; a copy whose links all loop.
+# a copy whose main region is damaged; a copy whose links all loop; a copy
+# whose links are cleared.
 if os.path.exists(os.path.join(DATA, "exfat-small.img.xz")):
     ex = image("exfat-small")
     shift = ex[108]
@@ -72,6 +73,19 @@ if os.path.exists(os.path.join(DATA, "exfat-small.img.xz")):
     for c in range(2, 102):
         struct.pack_into("<I", looped, 24 * sector + 4 * c, 2)
     put("exfat_volume", "exfat-small-packed-looped", bytes(looped))
+    # Every link cleared but the root directory's, as exfat-fuse clears a
+    # file's links when it deletes it: the deleted interleaved file is read
+    # over the free clusters around its kept partner's.
+    cleared = bytearray(packed)
+    table = 24 * sector
+    root_chain, c = set(), struct.unpack_from("<I", boot, 96)[0]
+    while 2 <= c < 102 and c not in root_chain:
+        root_chain.add(c)
+        c = struct.unpack_from("<I", cleared, table + 4 * c)[0]
+    for c in range(2, 102):
+        if c not in root_chain and struct.unpack_from("<I", cleared, table + 4 * c)[0] != 0xFFFFFFFF:
+            struct.pack_into("<I", cleared, table + 4 * c, 0)
+    put("exfat_volume", "exfat-small-packed-chains-cleared", bytes(cleared))
 
 # Carving: sectors from each signature on, in reads of 8 sectors.
 raw = image("raw-small")

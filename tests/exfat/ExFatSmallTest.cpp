@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -194,6 +195,48 @@ uint64_t RootEnd(const CExFatVolume& volume, const std::vector<uint8_t>& image) 
 
 void Write(std::vector<uint8_t>& image, uint64_t at, const std::vector<uint8_t>& bytes) {
     std::copy(bytes.begin(), bytes.end(), image.begin() + static_cast<std::ptrdiff_t>(at));
+}
+
+TEST_F(ExFatSmall, AFragmentedFileWhoseChainIsClearedIsReadAroundItsPartner) {
+    // exfat-fuse clears the table links of a file it deletes. The
+    // interleaved file's clusters alternate with those of its partner, which
+    // is kept: once its links are gone too, only the free clusters from its
+    // first on, stepping over the partner's, give its bytes back.
+    auto volume = Open(m_image);
+    ASSERT_TRUE(volume);
+    CExFatCatalog listed(*volume);
+    listed.ListDeleted();
+    const auto all = ListAll(listed);
+    const auto fragmented =
+        std::find_if(all.begin(), all.end(), [](const Listed& l) { return l.path == "/Data/fragmented.bin"; });
+    ASSERT_NE(fragmented, all.end());
+    const CExFatFile& file = *fragmented->file;
+    ASSERT_EQ(file.ContentSource(), ExFatContentSource::FatChain);
+    const uint64_t clusters = (file.Size() + volume->GetUnitSize() - 1) / volume->GetUnitSize();
+    const std::vector<uint32_t> chain =
+        CExFatStreamLayout::Locate(*volume, file.FirstCluster(), file.Size(), false, true).Clusters(clusters);
+    ASSERT_EQ(chain.size(), clusters);
+
+    std::vector<uint8_t> image = m_image;
+    const uint64_t table = uint64_t(volume->Boot().FatOffset()) * volume->GetSectorSize();
+    for (uint32_t cluster : chain) exfat_test::Put32(image, table + 4 * cluster, 0);  // the link: free
+    volume = Open(image);
+    ASSERT_TRUE(volume);
+    CExFatCatalog catalog(*volume);
+    catalog.ListDeleted();
+    std::string expected;
+    for (const auto& entry : m_manifest)
+        if (entry.path == "/Data/fragmented.bin") expected = entry.sha256;
+    bool found = false;
+    for (const Listed& item : ListAll(catalog)) {
+        if (item.path != "/Data/fragmented.bin") continue;
+        found = true;
+        EXPECT_EQ(item.file->ContentSource(), ExFatContentSource::FreeClusters);
+        std::vector<uint8_t> content(item.file->Size());
+        ASSERT_TRUE(item.file->Read(0, content));
+        EXPECT_EQ(testing_support::Sha256Hex(content), expected);
+    }
+    EXPECT_TRUE(found);
 }
 
 TEST_F(ExFatSmall, DeepFolderChainsStopAtTheDepthLimit) {

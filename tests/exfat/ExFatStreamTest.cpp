@@ -195,4 +195,59 @@ TEST(ExFatStream, ReadsFollowTheLayoutAndNeverLeaveTheHeap) {
     }
 }
 
+// A deleted stream whose chain is gone was written over the free clusters
+// from its first on. The volume has clusters 72, 73 and 76 in use (files
+// kept beside it) and 197 near the heap's end; no links are set.
+TEST(ExFatStream, ADeletedStreamWithoutItsChainStepsOverTheClustersInUse) {
+    StreamVolume image;
+    for (uint32_t cluster : {72, 73, 76, 197}) image.Allocate(cluster);
+    const auto volume = image.Open();
+    ASSERT_TRUE(volume);
+    using enum ExFatContentSource;
+    const LocateCase cases[] = {
+        {"the free clusters around those in use", 70, 5 * kClusterSize - 9, false, true, FreeClusters,
+         {70, 71, 74, 75, 77}},
+        {"free clusters in one run from the first", 80, 3 * kClusterSize, false, true, ContiguousFallback,
+         {80, 81, 82}},
+        {"a first cluster in use, reused since", 72, 3 * kClusterSize, false, true, ContiguousFallback,
+         {72, 73, 74}},
+        {"a live stream's broken chain", 70, 5 * kClusterSize, false, false, ContiguousFallback,
+         {70, 71, 72, 73, 74}},
+        {"no FAT chain across clusters in use", 70, 5 * kClusterSize, true, true, Contiguous,
+         {70, 71, 72, 73, 74}},
+        {"more than the free clusters left", 195, 7 * kClusterSize, false, true, ContiguousFallback,
+         {195, 196, 197, 198, 199, 200, 201}},
+        {"a size larger than the heap", 70, UINT64_MAX, false, true, ContiguousFallback,
+         {70, 71, 72, 73, 74, 75, 76, 77}},
+        {"a first cluster outside the heap", 1, 2 * kClusterSize, false, true, ContiguousFallback, {1, 2}},
+    };
+    for (const LocateCase& c : cases) {
+        const CExFatStreamLayout layout =
+            CExFatStreamLayout::Locate(*volume, c.first, c.length, c.noFatChain, c.deleted);
+        EXPECT_EQ(layout.Source(), c.source) << c.what;
+        EXPECT_EQ(layout.Clusters(8), c.clusters) << c.what;
+    }
+    EXPECT_STREQ(ContentSourceName(FreeClusters), "free-clusters");
+
+    const auto layout = CExFatStreamLayout::Locate(*volume, 70, 5 * kClusterSize, false, true);
+    const std::vector<uint32_t> clusters = {70, 71, 74, 75, 77};
+    const struct {
+        const char* what;
+        uint64_t offset;
+        size_t length;
+        bool readable;
+    } reads[] = {
+        {"all of it", 0, 5 * kClusterSize, true},
+        {"across the first step", 2 * kClusterSize - 7, 14, true},
+        {"across the second step", 4 * kClusterSize - 1, 2, true},
+        {"the last cluster", 4 * kClusterSize, kClusterSize, true},
+        {"past the last cluster", 5 * kClusterSize - 1, 2, false},
+    };
+    for (const auto& r : reads) {
+        std::vector<uint8_t> bytes(r.length, 0xEE);
+        EXPECT_EQ(layout.Read(*volume, r.offset, bytes), r.readable) << r.what;
+        if (r.readable) ExpectBytesOf(bytes, clusters, r.offset, r.what);
+    }
+}
+
 }  // namespace

@@ -306,4 +306,37 @@ TEST(ExFatAllocationBitmap, CountsFromClusterTwoAndTreatsOutsideAsInUse) {
     EXPECT_TRUE(bitmap.IsAllocated(0));
 }
 
+// Clusters 2-9 in use (a whole byte), 10-17 free (a whole byte), 18 free,
+// 19 in use, 20-21 free; the last byte's padding bits are set and lie past
+// the heap of 20 clusters.
+TEST(ExFatAllocationBitmap, FindsTheNextFreeAndAllocatedClusterAcrossWholeBytes) {
+    CExFatAllocationBitmap bitmap;
+    ASSERT_TRUE(bitmap.Assign(std::vector<uint8_t>{0xFF, 0x00, 0xF2}, 20));
+    EXPECT_EQ(bitmap.HeapEnd(), 22u);
+    const struct {
+        uint64_t from;
+        uint64_t free;
+        uint64_t allocated;
+    } cases[] = {
+        {0, 10, 2},     // before the heap: from its first cluster
+        {2, 10, 2},     // a whole byte in use is stepped over
+        {9, 10, 9},
+        {10, 10, 19},   // a whole free byte, then bit 17
+        {19, 20, 19},
+        {20, 20, 22},   // padding bits are not clusters
+        {21, 21, 22},
+        {22, 22, 22},   // the heap's end
+        {UINT64_MAX, 22, 22},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(bitmap.NextFree(c.from), c.free) << c.from;
+        EXPECT_EQ(bitmap.NextAllocated(c.from), c.allocated) << c.from;
+    }
+    EXPECT_EQ(bitmap.FreeCount(), 11u) << "10-18, 20 and 21";
+    CExFatAllocationBitmap full;
+    ASSERT_TRUE(full.Assign(std::vector<uint8_t>{0xFF, 0xFF}, 16));
+    EXPECT_EQ(full.NextFree(2), full.HeapEnd());
+    EXPECT_EQ(full.FreeCount(), 0u);
+}
+
 }  // namespace
