@@ -8,6 +8,8 @@
 
 class CVolumeAccess;
 
+// A stretch of adjacent clusters; exFAT's deleted files are laid out in
+// the same runs.
 struct ClusterRun {
     uint64_t first = 0;  // first cluster (unit) of the run
     uint64_t count = 0;  // clusters in the run
