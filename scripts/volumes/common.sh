@@ -3,7 +3,7 @@
 # volumes in this folder, make-disk-images.sh, make-carving-volume.sh,
 # bench/make-bench-images.sh): fixed clock and locale, logging, installing the
 # generator tools, a scratch folder, FUSE mounts, sample files, manifests, and
-# writing files onto NTFS and FAT32 volumes.
+# writing files onto NTFS, FAT32 and exFAT volumes.
 #
 # Messages name the calling script; $OUT is tests/data unless set before.
 
@@ -418,5 +418,27 @@ fat_rm() { # PATH
 
 fat_rmtree() { # PATH
   mdeltree -i "$FAT_IMG" "::$1"
+  record_deleted "$1"
+}
+
+# ---------------------------------------------------------------- exFAT
+# Files go through exfat-fuse mounted over the loop device $LOOP; the
+# manifest's location is "-".
+
+exfat_mount() { fuse_mount "$LOOP" "" mount.exfat-fuse || die "exfat-fuse cannot mount $LOOP"; }
+
+exfat_put() { # SRC PATH
+  cp "$1" "$MNT$2"
+  touch -d "$STAMP" "$MNT$2"
+  record_file "$1" "$2" -
+}
+
+exfat_dir() { # PATH
+  mkdir "$MNT$1"
+  record dir "$1" 0 - -
+}
+
+exfat_rm() { # PATH (file or whole tree)
+  rm -r "${MNT:?}$1"
   record_deleted "$1"
 }

@@ -99,14 +99,15 @@ build_fat32_camera() {
   fat_rmtree /DCIM/101CANON
   fat_rmtree /MISC
   finish_volume fat32-camera live
-  camera_mark_overwritten
+  camera_mark_overwritten fat32-camera
   camera_check
 }
 
-# The clips' clusters now hold the refill photos: the manifest calls them
-# overwritten, not deleted, as no tool can give their bytes back.
+# camera_mark_overwritten NAME: the clips' clusters now hold the refill
+# photos, so the manifest of volume NAME calls them overwritten, not deleted:
+# no tool can give their bytes back.
 camera_mark_overwritten() {
-  local manifest=$OUT/fat32-camera.manifest.tsv
+  local manifest=$OUT/$1.manifest.tsv
   awk -F'\t' -v OFS='\t' '$2 ~ /\/MVI_[0-9]+\.MOV$/ { $5 = "overwritten" } { print }' "$manifest" > "$manifest.tmp"
   mv "$manifest.tmp" "$manifest"
 }
