@@ -58,6 +58,8 @@ struct Card {
     bool shortNames;  // FAT32 8.3 entries: a deleted name loses its first character
 };
 
+void PrintTo(const Card& card, std::ostream* out) { *out << card.volume << " " << card.mode; }
+
 std::string CaseName(const testing::TestParamInfo<Card>& info) {
     std::string name = info.param.volume + "_" + info.param.mode;
     std::replace(name.begin(), name.end(), '-', '_');
