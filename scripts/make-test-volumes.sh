@@ -14,20 +14,26 @@
 #                    name a VFAT long name
 #   exfat-small      exFAT made by mkfs.exfat, filled and partly emptied
 #                    through exfat-fuse over a loop device
+#   fat32-camera     FAT32 without a label as a camera leaves a card: 8.3 names,
+#                    a deleted folder of 300 photos, deleted photos written
+#                    into the holes of deleted clips
+#   exfat-camera     the same card as exFAT, made by mkfs.exfat and exfat-fuse
 # Each volume gets <name>.img.xz and <name>.manifest.tsv.
 #
 # Run as root (the volumes are FUSE-mounted). Every run rebuilds the named
 # volumes (all of them without arguments) from scratch in a temporary folder
 # and then replaces their files in tests/data/:
-#   scripts/make-test-volumes.sh [ntfs-small|fat32-small|raw-small|demo|ntfs-large|ntfs-compressed|ntfs-orphan|ntfs-encrypted|fat32-tree|exfat-small]...
+#   scripts/make-test-volumes.sh [ntfs-small|fat32-small|raw-small|demo|ntfs-large|ntfs-compressed|ntfs-orphan|ntfs-encrypted|fat32-tree|exfat-small|fat32-camera|exfat-camera]...
 set -euo pipefail
 
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 # The order the volumes are built in, whatever the order of the arguments.
 ALL_VOLUMES=(ntfs-small fat32-small raw-small demo ntfs-large ntfs-compressed ntfs-orphan ntfs-encrypted fat32-tree
-  exfat-small)
+  exfat-small fat32-camera exfat-camera)
 # Checked with fls and icat at the end. Left out: raw-small (no file system),
-# ntfs-orphan and exfat-small (fls lists a file of each only as an orphan).
+# ntfs-orphan and exfat-small (fls lists a file of each only as an orphan),
+# fat32-camera (fls reads only the first cluster of a deleted folder and lists
+# the photos of the others as orphans).
 FLS_CHECKED=(ntfs-small fat32-small demo ntfs-large ntfs-compressed ntfs-encrypted fat32-tree)
 
 VOLUMES=("$@")

@@ -3,7 +3,7 @@
 # volumes in this folder, make-disk-images.sh, make-carving-volume.sh,
 # bench/make-bench-images.sh): fixed clock and locale, logging, installing the
 # generator tools, a scratch folder, FUSE mounts, sample files, manifests, and
-# writing files onto NTFS and FAT32 volumes.
+# writing files onto NTFS, FAT32 and exFAT volumes.
 #
 # Messages name the calling script; $OUT is tests/data unless set before.
 
@@ -377,21 +377,25 @@ ntfs_runs() {
 
 FAT_IMG=""
 
-fat_new() { # NAME SERIAL LABEL: a fresh 36 MiB FAT32 volume as $FAT_IMG
+# fat_new NAME SERIAL [LABEL]: a fresh 36 MiB FAT32 volume as $FAT_IMG. Without
+# LABEL the root holds no label entry, as cameras format their cards.
+fat_new() {
+  local label=()
+  [ -z "${3:-}" ] || label=(-n "$3")
   log "building $1"
   FAT_IMG=$WORK/$1.img
   start_volume "$1"
   rm -f "$FAT_IMG"
   truncate -s 36M "$FAT_IMG"
   # 512-byte sectors, 1 sector per cluster: about 72,000 clusters, a real FAT32.
-  mkfs.fat -F 32 -S 512 -s 1 --invariant -i "$2" -n "$3" "$FAT_IMG" >/dev/null
+  mkfs.fat -F 32 -S 512 -s 1 --invariant -i "$2" "${label[@]}" "$FAT_IMG" >/dev/null
 }
 
-fat_first_cluster() { # PATH -> first cluster from mshowfat ("<5-9>" -> 5; empty file -> 0)
+fat_first_cluster() { # PATH -> first cluster from mshowfat ("<5-9> <20-24>" -> 5; empty file -> 0)
   local out
   out=$(mshowfat -i "$FAT_IMG" "::$1")
   case $out in
-    *"<"[0-9]*) out=${out##*<}; out=${out%%[!0-9]*}; echo "$out" ;;
+    *"<"[0-9]*) out=${out#*<}; out=${out%%[!0-9]*}; echo "$out" ;;
     *"empty file"*) echo 0 ;;
     *) echo - ;;
   esac
@@ -414,5 +418,27 @@ fat_rm() { # PATH
 
 fat_rmtree() { # PATH
   mdeltree -i "$FAT_IMG" "::$1"
+  record_deleted "$1"
+}
+
+# ---------------------------------------------------------------- exFAT
+# Files go through exfat-fuse mounted over the loop device $LOOP; the
+# manifest's location is "-".
+
+exfat_mount() { fuse_mount "$LOOP" "" mount.exfat-fuse || die "exfat-fuse cannot mount $LOOP"; }
+
+exfat_put() { # SRC PATH
+  cp "$1" "$MNT$2"
+  touch -d "$STAMP" "$MNT$2"
+  record_file "$1" "$2" -
+}
+
+exfat_dir() { # PATH
+  mkdir "$MNT$1"
+  record dir "$1" 0 - -
+}
+
+exfat_rm() { # PATH (file or whole tree)
+  rm -r "${MNT:?}$1"
   record_deleted "$1"
 }

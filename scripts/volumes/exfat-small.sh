@@ -3,24 +3,6 @@
 # on a loop device, filled and partly emptied through exfat-fuse. The
 # manifest's location is "-" throughout.
 
-exfat_mount() { fuse_mount "$LOOP" "" mount.exfat-fuse || die "exfat-fuse cannot mount $LOOP"; }
-
-exfat_put() { # SRC PATH
-  cp "$1" "$MNT$2"
-  touch -d "$STAMP" "$MNT$2"
-  record_file "$1" "$2" -
-}
-
-exfat_dir() { # PATH
-  mkdir "$MNT$1"
-  record dir "$1" 0 - -
-}
-
-exfat_rm() { # PATH (file or whole tree)
-  rm -r "${MNT:?}$1"
-  record_deleted "$1"
-}
-
 # exfat_interleave SRC PATH PARTNER_SRC PARTNER_PATH: both files written 4 KiB
 # (one cluster) at a time in turn, so that their clusters alternate and the
 # first file needs its FAT chain.
