@@ -149,13 +149,6 @@ bool TskRecovered(const Tree& tsk, const Expected& expected, bool shortNames) {
 std::string KnownGap(const std::string& volume, const Expected& expected) {
     if (volume != "exfat-camera") return {};
     const std::string& path = expected.entry.path;
-    // exfat-fuse cleared the table links of the deleted photos; those
-    // written into the clips' holes lie in two or three runs around the kept
-    // photos, but Ruvex reads them in one run from their first cluster and
-    // returns the kept photos' clusters in the middle (The Sleuth Kit skips
-    // the clusters in use and gets them whole).
-    if (path.starts_with("/DCIM/100CANON/") && expected.entry.size > 0)
-        return "exFAT: deleted photo in pieces read as one run";
     // A 4096-byte directory cluster holds 128 entries, the sets of 42 photos
     // (file, stream and name entry each). exfat-fuse cleared the chain of
     // the deleted /DCIM/101CANON, and Ruvex reads only its first cluster: the
