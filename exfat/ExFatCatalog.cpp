@@ -1,6 +1,7 @@
 #include "exfat/ExFatCatalog.h"
 
 #include "catalog/CatalogContext.h"
+#include "exfat/ExFatFreedDirectory.h"
 #include "exfat/ExFatVolume.h"
 
 #include <algorithm>
@@ -52,6 +53,13 @@ std::vector<uint8_t> CExFatCatalog::ReadFolder(const PendingFolder& folder) {
     CExFatStreamLayout layout =
         CExFatStreamLayout::Locate(m_volume, folder.firstCluster, length, folder.noFatChain, folder.deleted);
     const uint32_t clusterSize = m_volume.Boot().ClusterSize();
+    // A deleted folder whose chain was cleared, or that was shrunk to one
+    // cluster before it was deleted (as drivers empty a folder first): its
+    // later clusters lie among the freed data of its files, found by
+    // reading as directory entries.
+    const bool chainGone = !folder.noFatChain && layout.Source() != ExFatContentSource::FatChain;
+    if (folder.deleted && (chainGone || length <= clusterSize))
+        return ReadFreedExFatDirectory(m_volume, folder.firstCluster, length, m_seenDirClusters);
     const std::vector<uint32_t> clusters = layout.Clusters(length / clusterSize + (length % clusterSize != 0));
     for (size_t i = 0; i < clusters.size(); ++i) {
         const uint32_t cluster = clusters[i];

@@ -143,27 +143,6 @@ bool TskRecovered(const Tree& tsk, const Expected& expected, bool shortNames) {
     return false;
 }
 
-// What Ruvex does not get back yet, by the reason; empty for every other
-// file. Each check below skips (and names) only these files when they fail,
-// and holds them to the same standard once they come back.
-std::string KnownGap(const std::string& volume, const Expected& expected) {
-    if (volume != "exfat-camera") return {};
-    const std::string& path = expected.entry.path;
-    // A 4096-byte directory cluster holds 128 entries, the sets of 42 photos
-    // (file, stream and name entry each). exfat-fuse cleared the chain of
-    // the deleted /DCIM/101CANON, and Ruvex reads only its first cluster: the
-    // photos from the 43rd on (/DCIM/101CANON/IMG_0058.JPG…) are not listed.
-    if (path.starts_with("/DCIM/101CANON/") && expected.indexInFolder >= 42)
-        return "exFAT: entries past the first cluster of a deleted folder";
-    return {};
-}
-
-// Counts the files of each known gap that failed; skips the test naming them.
-struct Gaps {
-    std::map<std::string, std::vector<std::string>> failed;  // reason -> paths
-    void SkipIfAny() const;
-};
-
 bool HasTool(const std::string& tool) { return std::system(("command -v " + tool + " >/dev/null 2>&1").c_str()) == 0; }
 
 class CameraCard : public testing::TestWithParam<Card> {
@@ -191,7 +170,7 @@ protected:
 
     // Checks every deleted file of the manifest that `select` picks; returns
     // how many there were.
-    size_t ExpectRecovered(const std::function<bool(const std::string&)>& select, Gaps& gaps) {
+    size_t ExpectRecovered(const std::function<bool(const std::string&)>& select) {
         const Card& card = GetParam();
         const Tree& tree = Recovered(card);
         size_t count = 0;
@@ -199,11 +178,6 @@ protected:
             if (!select(expected.entry.path)) continue;
             ++count;
             const std::string* sha = Found(tree, expected, card.shortNames);
-            if (const std::string gap = KnownGap(card.volume, expected);
-                !gap.empty() && (sha == nullptr || *sha != expected.entry.sha256)) {
-                gaps.failed[gap].push_back(expected.entry.path);
-                continue;
-            }
             if (sha == nullptr) {
                 ADD_FAILURE() << expected.entry.path << " was not recovered at its path";
                 continue;
@@ -214,34 +188,20 @@ protected:
     }
 };
 
-void Gaps::SkipIfAny() const {
-    if (failed.empty()) return;
-    std::string message = "known gaps:";
-    for (const auto& [reason, paths] : failed)
-        message += "\n  " + reason + ": " + std::to_string(paths.size()) + " files, " + paths.front() + " first";
-    GTEST_SKIP() << message;
-}
-
 bool Below(const std::string& path, const std::string& folder) { return path.rfind(folder + "/", 0) == 0; }
 
 TEST_P(CameraCard, FolderInTheFirstRootEntryComesBack) {
     // Its text file and a 0-byte file.
-    Gaps gaps;
-    EXPECT_EQ(ExpectRecovered([](const std::string& path) { return Below(path, kFirstRootEntry); }, gaps), 2u);
-    gaps.SkipIfAny();
+    EXPECT_EQ(ExpectRecovered([](const std::string& path) { return Below(path, kFirstRootEntry); }), 2u);
 }
 
 TEST_P(CameraCard, EveryPhotoOfTheDeletedFolderSpanningManyClustersComesBack) {
-    Gaps gaps;
-    EXPECT_EQ(ExpectRecovered([](const std::string& path) { return Below(path, kBurstFolder); }, gaps), 300u);
-    gaps.SkipIfAny();
+    EXPECT_EQ(ExpectRecovered([](const std::string& path) { return Below(path, kBurstFolder); }), 300u);
 }
 
 TEST_P(CameraCard, PhotosWrittenInPiecesAroundKeptPhotosComeBack) {
     // Six photos cut around the kept ones, and a shot left at 0 bytes.
-    Gaps gaps;
-    EXPECT_EQ(ExpectRecovered([](const std::string& path) { return Below(path, kRefilledFolder); }, gaps), 7u);
-    gaps.SkipIfAny();
+    EXPECT_EQ(ExpectRecovered([](const std::string& path) { return Below(path, kRefilledFolder); }), 7u);
 }
 
 TEST_P(CameraCard, LiveAndOverwrittenFilesAreNotAmongTheDeleted) {
@@ -292,7 +252,6 @@ TEST_P(CameraCard, RecoversEveryDeletedFileTheSleuthKitRecovers) {
     const Tree tsk = TreeBelow(tskFolder, "");
     const Tree& ruvex = Recovered(card);
 
-    Gaps gaps;
     size_t deleted = 0, byTsk = 0, byRuvex = 0;
     for (const Expected& expected : ManifestFiles(card.volume, "deleted")) {
         ++deleted;
@@ -301,19 +260,12 @@ TEST_P(CameraCard, RecoversEveryDeletedFileTheSleuthKitRecovers) {
         byRuvex += ruvexHasIt;
         if (!TskRecovered(tsk, expected, card.shortNames)) continue;
         ++byTsk;
-        if (const std::string gap = KnownGap(card.volume, expected); !gap.empty() && !ruvexHasIt) {
-            gaps.failed[gap].push_back(expected.entry.path);
-            continue;
-        }
         EXPECT_TRUE(ruvexHasIt) << expected.entry.path << " comes back from tsk_recover, not from Ruvex";
     }
     std::cout << card.volume << ": fls -r -d lists " << listed << " deleted files (" << orphans
               << " as orphans); of " << deleted << " deleted files tsk_recover returns " << byTsk
               << " byte-identical, Ruvex " << byRuvex << " at their paths\n";
-    if (gaps.failed.empty()) {
-        EXPECT_GE(byRuvex, byTsk);
-    }
-    gaps.SkipIfAny();
+    EXPECT_GE(byRuvex, byTsk);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cards, CameraCard,
