@@ -192,7 +192,7 @@ void WriteFilesAndTreeJson(JsonWriter& json, ResultsModel& model, const FoundFil
             std::u16string time = FatTimeText(file->GetWriteDate(), file->GetWriteTime());
             std::string iso = times.IsoFat(file->GetWriteDate(), file->GetWriteTime());
             entries.Write(json, {ResultKindName(ResultKind::Fat32Catalog), name, &found.PathOf(*node), file->GetFileSize(), time, iso,
-                                 file->GetFirstCluster(), 0, {}, false});
+                                 file->GetFirstCluster(), 0, ContentLayoutName(file->GetContentLayout()), false});
         }
     }
     json.EndArray();

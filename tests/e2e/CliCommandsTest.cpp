@@ -33,6 +33,30 @@ TEST(CliCommands, ScanPrintsTheTreeAndTheStoreAsJson) {
     EXPECT_NE(store.out.find("(deleted)"), std::string::npos);
 }
 
+// Every FAT32 file says how its bytes are found. The deleted files of
+// fat32-small had their clusters free in one run from the first; the empty
+// one has none to find.
+TEST(CliCommands, Fat32FilesSayHowTheirContentIsFound) {
+    if (!testing_support::VolumeExists("fat32-small")) GTEST_SKIP();
+    CliResult json = RunCli({"scan", "--image", testing_support::VolumePath("fat32-small"), "--json"});
+    ASSERT_EQ(json.exitCode, 0) << json.err;
+    size_t fat32Files = 0;
+    for (size_t at = json.out.find("{\"kind\":\"fat32\""); at != std::string::npos;
+         at = json.out.find("{\"kind\":\"fat32\"", at + 1)) {
+        const std::string entry = json.out.substr(at, json.out.find('}', at) - at);
+        ++fat32Files;
+        const bool empty = entry.find("\"size\":0,") != std::string::npos;
+        EXPECT_NE(entry.find(empty ? "\"content\":\"fat-chain\"" : "\"content\":\"contiguous-fallback\""),
+                  std::string::npos)
+            << entry;
+    }
+    EXPECT_GT(fat32Files, 10u);
+    size_t carved = json.out.find("{\"kind\":\"carved\"");
+    ASSERT_NE(carved, std::string::npos);
+    EXPECT_EQ(json.out.substr(carved, json.out.find('}', carved) - carved).find("\"content\""), std::string::npos)
+        << "carved files have no such field";
+}
+
 TEST(CliCommands, ErrorsAreClearAndExitNonZero) {
     CliResult missing = RunCli({"scan", "--image", "/nonexistent/disk.img"});
     EXPECT_EQ(missing.exitCode, 1);
