@@ -1,11 +1,14 @@
 #pragma once
 // A file found in a FAT directory listing: a catalog entry whose content can
-// be previewed and recovered. A deleted file's chain is gone from the table,
-// so its content is read from its first cluster on over the clusters that
-// are free (see LayOutContent).
+// be previewed and recovered. A live file's content follows its chain in the
+// table; a deleted file's chain is gone, so its content is read from its
+// first cluster on over the clusters that are free (see LayOutContent).
 #include "catalog/DelFile.h"
 #include "catalog/Entry.h"
 #include "catalog/ClusterRunsReader.h"
+#include "catalog/ContentLayout.h"
+
+#include <atomic>
 
 struct CatalogContext;
 
@@ -21,11 +24,24 @@ public:
     bool ReadContent(std::vector<uint8_t>& content) override;
 
     uint64_t GetFirstCluster() const { return EntryFirstCluster(m_dirEntry); }
+    // How the content is found: lays it out on the first call (the table
+    // and the allocation state only, no content read) and keeps the answer.
+    // A file whose clusters cannot be laid out names the way it was tried.
+    ContentLayout GetContentLayout() const;
 
 private:
     // The clusters that hold the recorded size, in file order; false with
     // the reason when the device cannot be read or they run off the volume.
+    // Remembers which layout it chose.
     bool LayOutContent(std::vector<ClusterRun>& runs, std::string& error) const;
+    // The live chain from the first cluster, a run per stretch of adjacent
+    // links; false when it has no link for one of the `clusters` needed.
+    bool FollowChain(uint64_t clusters, std::vector<ClusterRun>& runs) const;
+    ContentLayout Chosen(ContentLayout layout) const;
 
     const CatalogContext& m_context;
+    // The layout LayOutContent chose, or kLayoutUnknown before it ran. The
+    // preview and a recovery may lay a file out at once; both choose alike.
+    static constexpr uint8_t kLayoutUnknown = 0xFF;
+    mutable std::atomic<uint8_t> m_layout{kLayoutUnknown};
 };

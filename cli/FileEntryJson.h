@@ -19,7 +19,7 @@ struct FileFields {
     std::string_view timeIso;
     uint64_t location;  // MFT record, carved file's handle, or FAT32 first cluster
     uint64_t parentRef;
-    std::string_view contentSource;  // exFAT: how the content is found
+    std::string_view contentSource;  // exFAT and FAT32: how the content is found
     bool encrypted = false;          // NTFS only: the data cannot be decrypted
 };
 

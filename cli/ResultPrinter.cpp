@@ -28,9 +28,21 @@ constexpr size_t kSizeColumn = 10;
 
 // Said on the line of a file whose data is encrypted: recovery refuses it.
 constexpr std::string_view kEncryptedMark = "  (encrypted, cannot be recovered)";
+// Said on the line of a deleted file whose chain is gone: where its bytes
+// were is a guess, and what is recovered may hold another file's.
+constexpr std::string_view kFreeClustersMark = "  (content guessed: free clusters)";
+constexpr std::string_view kOneRunMark = "  (content guessed: one run)";
+
+// The mark for a file found the way `contentSource` names; none when the
+// file system says where its bytes are.
+std::string_view GuessMark(std::string_view contentSource) {
+    if (contentSource == "free-clusters") return kFreeClustersMark;
+    if (contentSource == "contiguous-fallback") return kOneRunMark;
+    return {};
+}
 
 void AppendFileLine(std::string& out, size_t indent, std::u16string_view name, uint64_t bytes,
-                    const std::u16string& time, bool encrypted = false) {
+                    const std::u16string& time, std::string_view mark) {
     out.append(indent + 2, ' ');
     AppendPadded(out, name, kNameColumnEnd > indent + 2 ? kNameColumnEnd - indent - 2 : 0);
     out += ' ';
@@ -39,7 +51,7 @@ void AppendFileLine(std::string& out, size_t indent, std::u16string_view name, u
     out += size;
     out += "  ";
     platform::AppendUtf8(out, time);
-    if (encrypted) out += kEncryptedMark;
+    out += mark;
     out += '\n';
 }
 
@@ -85,10 +97,12 @@ void PrintTree(ResultsModel&, const FoundFiles& found) {
         if (node->fatFolder) {
             for (const auto& file : node->fatFolder->m_files)
                 AppendFileLine(out, depth * 2, file->GetDisplayName(), file->GetFileSize(),
-                               FatTimeText(file->GetWriteDate(), file->GetWriteTime()));
+                               FatTimeText(file->GetWriteDate(), file->GetWriteTime()),
+                               GuessMark(ContentLayoutName(file->GetContentLayout())));
         }
         for (const DeletedFileItem* item : found.ItemsOf(*node))
-            AppendFileLine(out, depth * 2, item->name, item->size, times.Display(item->modified), item->encrypted);
+            AppendFileLine(out, depth * 2, item->name, item->size, times.Display(item->modified),
+                           item->encrypted ? kEncryptedMark : GuessMark(item->contentSource));
         if (out.size() > kPiece) {
             WriteOut(out);
             out.clear();
@@ -192,7 +206,7 @@ void WriteFilesAndTreeJson(JsonWriter& json, ResultsModel& model, const FoundFil
             std::u16string time = FatTimeText(file->GetWriteDate(), file->GetWriteTime());
             std::string iso = times.IsoFat(file->GetWriteDate(), file->GetWriteTime());
             entries.Write(json, {ResultKindName(ResultKind::Fat32Catalog), name, &found.PathOf(*node), file->GetFileSize(), time, iso,
-                                 file->GetFirstCluster(), 0, {}, false});
+                                 file->GetFirstCluster(), 0, ContentLayoutName(file->GetContentLayout()), false});
         }
     }
     json.EndArray();

@@ -221,6 +221,8 @@ TEST_F(RealMedia, DeletedFileWrittenAroundAKeptFileComesBackWhole) {
     for (uint64_t cluster = first; cluster < first + d.size() / 512; ++cluster)
         aroundKeptFile = aroundKeptFile || m_device->IsUnitInUse(cluster);
     ASSERT_TRUE(aroundKeptFile) << "D must lie around C for this test";
+    EXPECT_EQ(deleted->GetContentLayout(), ContentLayout::FreeClusters);
+    EXPECT_STREQ(ContentLayoutName(deleted->GetContentLayout()), "free-clusters");
 
     std::string folder = testing_support::MakeTempFolder("fragmented-recovered");
     SaveResult result = const_cast<CFileEntry*>(deleted)->SaveToFile(platform::FromUtf8(folder + "/D.JPG"));
@@ -233,6 +235,43 @@ TEST_F(RealMedia, DeletedFileWrittenAroundAKeptFileComesBackWhole) {
     // fls numbers root entries from 3: D took B's entry, the second.
     const std::string theirs = testing_support::CommandOutput("icat '" + image.Path() + "' 4 2>/dev/null");
     if (!theirs.empty()) EXPECT_EQ(theirs, std::string(d.begin(), d.end())) << "icat reads D the same way";
+}
+
+// The same card with D kept: its chain in the table leads around C, and the
+// file is read along it, not as the run that starts at its first cluster.
+// The catalog lists deleted files only, so D's entry is taken from the root
+// directory as a live file's entry would be.
+TEST_F(RealMedia, LiveFileWrittenAroundAKeptFileFollowsItsChain) {
+    MtoolsImage image("fragmented-live", 40000, 1);
+    const std::vector<uint8_t> a = Content("A", 2000), b = Content("B", 1500), c = Content("C", 1000),
+                               d = Content("D", 4000);
+    image.Put("/A.JPG", a);
+    image.Put("/B.JPG", b);
+    image.Put("/C.JPG", c);
+    image.Delete("/B.JPG");
+    image.ForgetNextFreeHint();
+    image.Put("/D.JPG", d);
+    ASSERT_TRUE(image.Ok());
+
+    Load(image);
+    std::vector<uint8_t> rootCluster(m_device->GetUnitSize());
+    ASSERT_TRUE(m_device->ReadCluster(m_device->GetRootCluster(), rootCluster));
+    DirEntryBytes entry{};
+    bool found = false;
+    for (uint64_t index = 0; !found && EntryAt(rootCluster, index, entry); ++index)
+        found = !IsLongNameEntry(entry) && EntryFileSize(entry) == d.size();
+    ASSERT_TRUE(found);
+    CFileEntry live({}, 0, entry, false, m_context);
+    ASSERT_FALSE(live.IsDeleted());
+    bool aroundKeptFile = false;
+    for (uint64_t cluster = live.GetFirstCluster(); cluster < live.GetFirstCluster() + d.size() / 512; ++cluster)
+        aroundKeptFile = aroundKeptFile || m_device->TableEntry(cluster) != cluster + 1;
+    ASSERT_TRUE(aroundKeptFile) << "D's chain must lead around C for this test";
+
+    EXPECT_EQ(live.GetContentLayout(), ContentLayout::FatChain);
+    std::vector<uint8_t> content;
+    ASSERT_TRUE(live.ReadContent(content));
+    EXPECT_EQ(content, d);
 }
 
 }  // namespace

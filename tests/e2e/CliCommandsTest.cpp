@@ -1,4 +1,5 @@
 // The command line's contract: output, JSON, exit codes and error messages.
+#include "tests/catalog/MtoolsImage.h"
 #include "tests/e2e/CliRunner.h"
 #include "tests/support/TestVolumes.h"
 
@@ -6,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 namespace {
 
@@ -31,6 +33,83 @@ TEST(CliCommands, ScanPrintsTheTreeAndTheStoreAsJson) {
     ASSERT_EQ(store.exitCode, 0);
     EXPECT_NE(store.out.find("folders:"), std::string::npos);
     EXPECT_NE(store.out.find("(deleted)"), std::string::npos);
+}
+
+// Every FAT32 file says how its bytes are found. The deleted files of
+// fat32-small had their clusters free in one run from the first; the empty
+// one has none to find.
+TEST(CliCommands, Fat32FilesSayHowTheirContentIsFound) {
+    if (!testing_support::VolumeExists("fat32-small")) GTEST_SKIP();
+    CliResult json = RunCli({"scan", "--image", testing_support::VolumePath("fat32-small"), "--json"});
+    ASSERT_EQ(json.exitCode, 0) << json.err;
+    size_t fat32Files = 0;
+    for (size_t at = json.out.find("{\"kind\":\"fat32\""); at != std::string::npos;
+         at = json.out.find("{\"kind\":\"fat32\"", at + 1)) {
+        const std::string entry = json.out.substr(at, json.out.find('}', at) - at);
+        ++fat32Files;
+        const bool empty = entry.find("\"size\":0,") != std::string::npos;
+        EXPECT_NE(entry.find(empty ? "\"content\":\"fat-chain\"" : "\"content\":\"contiguous-fallback\""),
+                  std::string::npos)
+            << entry;
+    }
+    EXPECT_GT(fat32Files, 10u);
+    size_t carved = json.out.find("{\"kind\":\"carved\"");
+    ASSERT_NE(carved, std::string::npos);
+    EXPECT_EQ(json.out.substr(carved, json.out.find('}', carved) - carved).find("\"content\""), std::string::npos)
+        << "carved files have no such field";
+}
+
+// A guessed file's tree line says so after its time, in the columns of the
+// others; the empty file has nothing to guess and no mark.
+TEST(CliCommands, Fat32TreeLinesSayWhenTheContentIsGuessed) {
+    if (!testing_support::VolumeExists("fat32-small")) GTEST_SKIP();
+    CliResult run = RunCli({"scan", "--image", testing_support::VolumePath("fat32-small")});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const std::string mark = "  (content guessed: one run)";
+    std::string guessed, empty;
+    std::istringstream in(run.out);
+    for (std::string line; std::getline(in, line);) {
+        if (line.find(" deleted-root.txt ") != std::string::npos) guessed = line;
+        if (line.find(" #mpty.txt ") != std::string::npos) empty = line;
+    }
+    ASSERT_FALSE(guessed.empty() || empty.empty()) << run.out;
+    ASSERT_GT(guessed.size(), mark.size());
+    EXPECT_EQ(guessed.substr(guessed.size() - mark.size()), mark) << guessed;
+    EXPECT_EQ(empty.find("guessed"), std::string::npos) << empty;
+    EXPECT_EQ(guessed.size() - mark.size(), empty.size()) << "the same columns:\n" << guessed << "\n" << empty;
+    EXPECT_EQ(run.out.find("(content guessed: free clusters)"), std::string::npos)
+        << "fat32-small's deleted files lay in free runs of one piece";
+}
+
+// A card culled and shot again: D was written around the kept C and then
+// deleted, so it is read over the free clusters, and both the tree line and
+// the JSON say so.
+TEST(CliCommands, DeletedFileReadOverFreeClustersIsMarkedAsGuessed) {
+    if (!MtoolsImage::ToolsAvailable()) GTEST_SKIP() << "mkfs.fat or mtools is not installed";
+    MtoolsImage image("cli-fragmented", 40000, 1);
+    image.Put("/A.JPG", std::vector<uint8_t>(2000, 'A'));
+    image.Put("/B.JPG", std::vector<uint8_t>(1500, 'B'));
+    image.Put("/C.JPG", std::vector<uint8_t>(1000, 'C'));
+    image.Delete("/B.JPG");
+    image.ForgetNextFreeHint();
+    image.Put("/D.JPG", std::vector<uint8_t>(4000, 'D'));
+    image.Delete("/D.JPG");
+    ASSERT_TRUE(image.Ok());
+
+    CliResult text = RunCli({"scan", "--image", image.Path()});
+    ASSERT_EQ(text.exitCode, 0) << text.err;
+    const size_t line = text.out.find(" #.JPG ");
+    ASSERT_NE(line, std::string::npos) << text.out;
+    EXPECT_EQ(text.out.substr(text.out.find('\n', line) - 34, 34), "  (content guessed: free clusters)")
+        << text.out;
+
+    CliResult json = RunCli({"scan", "--image", image.Path(), "--json"});
+    ASSERT_EQ(json.exitCode, 0) << json.err;
+    const size_t entry = json.out.find("\"size\":4000,");
+    ASSERT_NE(entry, std::string::npos) << json.out;
+    EXPECT_NE(json.out.substr(entry, json.out.find('}', entry) - entry).find("\"content\":\"free-clusters\""),
+              std::string::npos)
+        << json.out;
 }
 
 TEST(CliCommands, ErrorsAreClearAndExitNonZero) {
