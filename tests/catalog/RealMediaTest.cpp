@@ -193,19 +193,26 @@ TEST_F(RealMedia, DeletedFolderOfManyClustersKeepsEveryFile) {
     EXPECT_TRUE(m_context.lostFatFolders.empty());
 }
 
+// A, B and C written, B deleted, then D, larger than B's hole, written into
+// it and on after C (the next-free hint forgotten, as a camera that looks
+// for free clusters from the start). Returns D's bytes.
+std::vector<uint8_t> WriteAroundAKeptFile(MtoolsImage& image) {
+    image.Put("/A.JPG", Content("A", 2000));
+    image.Put("/B.JPG", Content("B", 1500));
+    image.Put("/C.JPG", Content("C", 1000));
+    image.Delete("/B.JPG");
+    image.ForgetNextFreeHint();
+    const std::vector<uint8_t> d = Content("D", 4000);
+    image.Put("/D.JPG", d);
+    return d;
+}
+
 // A card filled, culled and shot again: D is written into the hole B left
 // and on after C, which was kept. Deleted, D comes back byte-identical,
 // C's bytes left out, as The Sleuth Kit's icat reads it too.
 TEST_F(RealMedia, DeletedFileWrittenAroundAKeptFileComesBackWhole) {
     MtoolsImage image("fragmented", 40000, 1);
-    const std::vector<uint8_t> a = Content("A", 2000), b = Content("B", 1500), c = Content("C", 1000),
-                               d = Content("D", 4000);
-    image.Put("/A.JPG", a);
-    image.Put("/B.JPG", b);
-    image.Put("/C.JPG", c);
-    image.Delete("/B.JPG");
-    image.ForgetNextFreeHint();
-    image.Put("/D.JPG", d);
+    const std::vector<uint8_t> d = WriteAroundAKeptFile(image);
     image.Delete("/D.JPG");
     ASSERT_TRUE(image.Ok());
 
@@ -243,14 +250,7 @@ TEST_F(RealMedia, DeletedFileWrittenAroundAKeptFileComesBackWhole) {
 // directory as a live file's entry would be.
 TEST_F(RealMedia, LiveFileWrittenAroundAKeptFileFollowsItsChain) {
     MtoolsImage image("fragmented-live", 40000, 1);
-    const std::vector<uint8_t> a = Content("A", 2000), b = Content("B", 1500), c = Content("C", 1000),
-                               d = Content("D", 4000);
-    image.Put("/A.JPG", a);
-    image.Put("/B.JPG", b);
-    image.Put("/C.JPG", c);
-    image.Delete("/B.JPG");
-    image.ForgetNextFreeHint();
-    image.Put("/D.JPG", d);
+    const std::vector<uint8_t> d = WriteAroundAKeptFile(image);
     ASSERT_TRUE(image.Ok());
 
     Load(image);
