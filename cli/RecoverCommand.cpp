@@ -70,8 +70,10 @@ int SaveOneFile(ResultsModel& model, char16_t letter, const std::string& treePat
 }
 
 void PrintReport(const RecoveryReport& report) {
+    const bool onlyDamaged = report.failures.empty() && report.partialFiles.empty();
     const char16_t* heading = report.Succeeded() ? kRecoveryCompleteText
                               : report.stopped   ? u"恢复终止"
+                              : onlyDamaged      ? u"恢复结束,部分文件可能已损坏"
                                                  : u"恢复结束,部分文件失败";
     std::printf("%s\nfiles written: %llu of %llu\nbytes written: %llu\npartial files: %zu\nfailures: %zu\n",
                 platform::ToUtf8(heading).c_str(), static_cast<unsigned long long>(report.filesWritten),
@@ -83,6 +85,13 @@ void PrintReport(const RecoveryReport& report) {
                     static_cast<unsigned long long>(partial.unreadableBytes), partial.reason.c_str());
     for (const RecoveryFailure& failure : report.failures)
         std::printf("  failed: %s: %s\n", failure.path.c_str(), failure.reason.c_str());
+    if (!report.damagedFiles.empty()) {
+        std::printf("damaged files: %zu\n", report.damagedFiles.size());
+        for (const DamagedFile& damaged : report.damagedFiles)
+            std::printf("  damaged: %s: %s\n", damaged.path.c_str(), platform::ToUtf8(damaged.reason).c_str());
+        std::fprintf(stderr, "ruvex-cli: %zu files were written from guessed clusters and may be damaged\n",
+                     report.damagedFiles.size());
+    }
     if (!report.partialFiles.empty())
         std::fprintf(stderr, "ruvex-cli: %zu files could be read only in part; unreadable bytes are zeros\n",
                      report.partialFiles.size());

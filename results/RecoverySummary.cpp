@@ -44,5 +44,11 @@ std::u16string RecoverySummary(const RecoveryReport& report) {
             return platform::FromUtf8(partial.path) + u": " + SizeText(partial.unreadableBytes) + u"读不出";
         });
     }
+    if (!report.damagedFiles.empty()) {
+        text += u"\n\n" + Number(report.damagedFiles.size()) + u"个文件的内容可能已损坏(已写出,可能只有一部分可用):";
+        AppendList(text, report.damagedFiles, [](const DamagedFile& damaged) {
+            return platform::FromUtf8(damaged.path) + u": " + damaged.reason;
+        });
+    }
     return text;
 }

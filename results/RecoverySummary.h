@@ -1,7 +1,8 @@
 #pragma once
 // What the user is told when a recovery ends: "恢复完成" when every ticked
 // file was written whole, otherwise what was written and, file by file, what
-// was not or only in part, and why.
+// was not or only in part, and why, and which files written from guessed
+// clusters may be damaged.
 #include <string>
 
 struct RecoveryReport;

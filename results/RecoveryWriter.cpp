@@ -8,6 +8,7 @@
 #include "platform/DriveTable.h"
 #include "platform/OutputFile.h"
 #include "platform/TextConvert.h"
+#include "results/GuessedContentCheck.h"
 #include "results/RecoveryHost.h"
 #include "results/ResultTree.h"
 #include "results/SafeFileName.h"
@@ -95,6 +96,13 @@ void RecoveryWriter::PlanFolderTree(TreeNode& first, const std::u16string& paren
     }
 }
 
+std::u16string RecoveryWriter::GuessedContentDamage(const Job& job) const {
+    if (!IsContentGuessed(job.file, job.item)) return {};
+    const size_t slash = job.path.rfind(u'/');
+    auto type = CheckedTypeOfName(slash == std::u16string::npos ? job.path : job.path.substr(slash + 1));
+    return type ? DamageOfWrittenFile(job.path, *type) : std::u16string();
+}
+
 bool RecoveryWriter::RunJob(Job& job, RecoveryReport& report, RecoveryHost* host) {
     if (host && host->StopRequested()) {
         report.stopped = true;
@@ -131,6 +139,8 @@ bool RecoveryWriter::RunJob(Job& job, RecoveryReport& report, RecoveryHost* host
     if (result.ok) {
         ++report.filesWritten;
         if (result.Partial()) report.partialFiles.push_back({path, result.unreadableBytes, result.error});
+        else if (std::u16string damage = GuessedContentDamage(job); !damage.empty())
+            report.damagedFiles.push_back({path, std::move(damage)});
     } else {
         report.failures.push_back({path, result.error, job.item && job.item->encrypted});
     }

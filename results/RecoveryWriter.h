@@ -30,15 +30,24 @@ struct PartialFile {
     std::string reason;        // what could not be read
 };
 
+// A file written whole from guessed clusters whose bytes do not reach the end
+// its type marks: written all the same, since a cut photo or document may be
+// partly usable.
+struct DamagedFile {
+    std::string path;     // UTF-8 path of the file written
+    std::u16string reason;  // what its bytes lack, in the user's words
+};
+
 struct RecoveryReport {
     uint64_t filesPlanned = 0;
     uint64_t filesWritten = 0;  // whole or partial
     uint64_t bytesWritten = 0;
     std::vector<PartialFile> partialFiles;
+    std::vector<DamagedFile> damagedFiles;
     std::vector<RecoveryFailure> failures;
     bool stopped = false;
     std::string cutShort;  // the file a stop interrupted and removed; empty when none
-    bool Succeeded() const { return failures.empty() && partialFiles.empty() && !stopped; }
+    bool Succeeded() const { return failures.empty() && partialFiles.empty() && damagedFiles.empty() && !stopped; }
 };
 
 // Shown when the destination is on the scanned drive.
@@ -73,6 +82,10 @@ private:
     void PlanFolderTree(TreeNode& first, const std::u16string& parentFolder);
     // A path in `folder` for `name` that this recovery has not used yet.
     std::u16string FreePath(const std::u16string& folder, const std::u16string& name);
+    // Why the file a job wrote from guessed clusters may be damaged; empty
+    // when its content was read along its chain, its type cannot be
+    // checked, or its bytes reach their type's end.
+    std::u16string GuessedContentDamage(const Job& job) const;
     // Writes the planned jobs; false once a stop ended the recovery.
     bool RunJob(Job& job, RecoveryReport& report, RecoveryHost* host);
 

@@ -1,0 +1,75 @@
+#include "results/GuessedContentCheck.h"
+
+#include "catalog/ContentLayout.h"
+#include "catalog/FileEntry.h"
+#include "engine/ScanContext.h"
+#include "platform/TextConvert.h"
+
+#include <algorithm>
+#include <array>
+#include <fstream>
+#include <vector>
+
+namespace {
+
+struct NamedType {
+    std::u16string_view extension;  // lower case, without the dot
+    CheckedType type;
+};
+
+// ZIP holds the office documents, OpenDocument files, e-books and Java and
+// Android packages too.
+constexpr std::array kCheckedExtensions = {
+    NamedType{u"jpg", CheckedType::Jpeg},  NamedType{u"jpeg", CheckedType::Jpeg}, NamedType{u"jpe", CheckedType::Jpeg},
+    NamedType{u"png", CheckedType::Png},   NamedType{u"pdf", CheckedType::Pdf},   NamedType{u"zip", CheckedType::Zip},
+    NamedType{u"docx", CheckedType::Zip},  NamedType{u"xlsx", CheckedType::Zip},  NamedType{u"pptx", CheckedType::Zip},
+    NamedType{u"odt", CheckedType::Zip},   NamedType{u"ods", CheckedType::Zip},   NamedType{u"odp", CheckedType::Zip},
+    NamedType{u"epub", CheckedType::Zip},  NamedType{u"jar", CheckedType::Zip},   NamedType{u"apk", CheckedType::Zip},
+};
+
+std::u16string_view TypeLabel(CheckedType type) {
+    switch (type) {
+        case CheckedType::Jpeg: return u"JPEG";
+        case CheckedType::Png: return u"PNG";
+        case CheckedType::Zip: return u"ZIP";
+        case CheckedType::Pdf: return u"PDF";
+    }
+    return {};
+}
+
+constexpr size_t kReadBackBytes = 1024 * 1024;
+
+}  // namespace
+
+std::optional<CheckedType> CheckedTypeOfName(const std::u16string& name) {
+    const size_t dot = name.rfind(u'.');
+    if (dot == std::u16string::npos) return std::nullopt;
+    std::u16string extension = name.substr(dot + 1);
+    for (char16_t& c : extension)
+        if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
+    for (const NamedType& named : kCheckedExtensions)
+        if (named.extension == extension) return named.type;
+    return std::nullopt;
+}
+
+bool IsContentGuessed(const CDelFile* file, const DeletedFileItem* item) {
+    if (const auto* entry = dynamic_cast<const CFileEntry*>(file)) return IsGuessed(entry->GetContentLayout());
+    if (!item) return false;
+    return item->contentSource == ContentLayoutName(ContentLayout::ContiguousFallback) ||
+           item->contentSource == ContentLayoutName(ContentLayout::FreeClusters);
+}
+
+std::u16string DamageOfWrittenFile(const std::u16string& path, CheckedType type) {
+    std::ifstream in(platform::ToUtf8(path), std::ios::binary);
+    if (!in) return {};
+    CWholeFileCheck check(type);
+    std::vector<uint8_t> buffer(kReadBackBytes);
+    while (in) {
+        in.read(reinterpret_cast<char*>(buffer.data()), static_cast<std::streamsize>(buffer.size()));
+        const auto got = static_cast<size_t>(std::max<std::streamsize>(in.gcount(), 0));
+        check.Feed(std::span<const uint8_t>(buffer.data(), got));
+    }
+    if (!in.eof()) return {};
+    if (check.Finish()) return {};
+    return u"内容是推测的,不是完整的" + std::u16string(TypeLabel(type)) + u"文件";
+}

@@ -1,0 +1,27 @@
+#pragma once
+// A recovered file whose clusters were guessed (one run from its first
+// cluster, or the free clusters from there on) may hold another file's bytes
+// or stop short. Where its type marks its own end (JPEG, PNG, ZIP and the
+// documents built on it, PDF), the written file is read back and walked to
+// that end; a file that does not reach it is reported as possibly damaged.
+// Files read along a chain or runs are exact and are not checked.
+#include "carving/WholeFileCheck.h"
+
+#include <optional>
+#include <string>
+
+class CDelFile;
+struct DeletedFileItem;
+
+// The type a file's name says it is, when that type can be checked from its
+// bytes; none for any other name.
+std::optional<CheckedType> CheckedTypeOfName(const std::u16string& name);
+
+// True when the content that recovers `file` (a FAT32 catalog file) or
+// `item` (a found exFAT file) was guessed rather than read along its chain.
+bool IsContentGuessed(const CDelFile* file, const DeletedFileItem* item);
+
+// Why the file written at `path` may be damaged, in the user's words; empty
+// when its bytes reach their type's end. A file that cannot be read back is
+// not judged.
+std::u16string DamageOfWrittenFile(const std::u16string& path, CheckedType type);
