@@ -54,7 +54,8 @@ std::optional<CheckedType> CheckedTypeOfName(const std::u16string& name) {
 
 bool IsContentGuessed(const CDelFile* file, const DeletedFileItem* item) {
     if (const auto* entry = dynamic_cast<const CFileEntry*>(file)) return IsGuessed(entry->GetContentLayout());
-    if (!item) return false;
+    // An empty file has no clusters, so nothing about it was guessed.
+    if (!item || item->size == 0) return false;
     return item->contentSource == ContentLayoutName(ContentLayout::ContiguousFallback) ||
            item->contentSource == ContentLayoutName(ContentLayout::FreeClusters);
 }

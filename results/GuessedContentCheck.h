@@ -13,6 +13,9 @@
 class CDelFile;
 struct DeletedFileItem;
 
+// What the results window tells about a file whose clusters were guessed.
+inline constexpr const char16_t* kGuessedContentText = u"文件内容是推测的,可能不完整";
+
 // The type a file's name says it is, when that type can be checked from its
 // bytes; none for any other name.
 std::optional<CheckedType> CheckedTypeOfName(const std::u16string& name);

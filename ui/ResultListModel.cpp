@@ -1,6 +1,7 @@
 #include "ui/ResultListModel.h"
 
 #include "engine/ScanContext.h"
+#include "results/GuessedContentCheck.h"
 #include "results/RecoverySummary.h"
 #include "results/ResultsModel.h"
 #include "ui/ResultIcons.h"
@@ -45,6 +46,10 @@ QVariant ResultListModel::data(const QModelIndex& index, int role) const {
         if (role == Qt::ForegroundRole) return QBrush(Qt::gray);
         if (role == Qt::ToolTipRole) return QString::fromStdU16String(kEncryptedFileText);
     }
+    // A file whose clusters were guessed is recovered like the others; the
+    // user is only told its content may not be whole.
+    if (role == Qt::ToolTipRole && IsContentGuessed(row->file, row->item))
+        return QString::fromStdU16String(kGuessedContentText);
     if (index.column() != kNameColumn) return {};
     if (role == Qt::CheckStateRole) return row->checked ? Qt::Checked : Qt::Unchecked;
     if (role == Qt::DecorationRole) return ListIcon(row->icon);

@@ -60,11 +60,12 @@ TEST(GuessedContentCheck, TypesAreToldByTheNamesExtension) {
 class GuessedRecovery : public testing::Test {
 protected:
     void Add(const char16_t* name, const std::string& contentSource, std::vector<uint8_t> bytes) {
-        m_files.push_back(std::make_unique<BytesFile>(std::move(bytes)));
         DeletedFileItem item;
         item.parentRef = kRootFolderKey;
         item.name = name;
         item.checked = 1;
+        item.size = bytes.size();
+        m_files.push_back(std::make_unique<BytesFile>(std::move(bytes)));
         item.reader = m_files.back().get();
         item.contentSource = contentSource;
         m_context.deletedFiles.push_back(std::move(item));
