@@ -1,9 +1,7 @@
 #include "carving/ZipCentralDirectoryHeader.h"
 
+#include "carving/ZipFixedRecord.h"
 #include "carving/ZipRecordSignature.h"
-
-#include <algorithm>
-#include <array>
 
 using namespace zip_central_header;
 
@@ -26,20 +24,12 @@ std::optional<ZipCentralDirectoryHeader> Parse(const FixedBytes& fixed) {
 
 }  // namespace
 
-std::optional<ZipCentralDirectoryHeader> ReadZipCentralDirectoryHeader(const platform::LeBytes& bytes,
-                                                                       uint64_t offset) {
-    if (!bytes.Has(offset, kSize)) return std::nullopt;
-    FixedBytes fixed;
-    std::ranges::copy(bytes.Span().subspan(offset, kSize), fixed.begin());
-    return Parse(fixed);
+std::optional<ZipCentralDirectoryHeader> ReadZipCentralDirectoryHeader(const platform::LeBytes& bytes, uint64_t offset) {
+    const auto fixed = CopyZipFixedRecord<kSize>(bytes, offset);
+    return fixed ? Parse(*fixed) : std::nullopt;
 }
 
-std::optional<ZipCentralDirectoryHeader> ReadZipCentralDirectoryHeader(const CSectorWindow& window,
-                                                                       uint64_t offset) {
-    if (const auto bytes = window.InCurrentRead(offset, kSize)) return ReadZipCentralDirectoryHeader(*bytes, 0);
-    // A header that straddles the two reads is put together byte by byte.
-    if (!window.Has(offset, kSize)) return std::nullopt;
-    FixedBytes fixed;
-    for (uint64_t i = 0; i < kSize; ++i) fixed[i] = window.U8(offset + i);
-    return Parse(fixed);
+std::optional<ZipCentralDirectoryHeader> ReadZipCentralDirectoryHeader(const CSectorWindow& window, uint64_t offset) {
+    const auto fixed = CopyZipFixedRecord<kSize>(window, offset);
+    return fixed ? Parse(*fixed) : std::nullopt;
 }

@@ -1,9 +1,7 @@
 #include "carving/ZipLocalFileHeader.h"
 
+#include "carving/ZipFixedRecord.h"
 #include "carving/ZipRecordSignature.h"
-
-#include <algorithm>
-#include <array>
 
 using namespace zip_local_header;
 
@@ -27,17 +25,11 @@ std::optional<ZipLocalFileHeader> Parse(const FixedBytes& fixed) {
 }  // namespace
 
 std::optional<ZipLocalFileHeader> ReadZipLocalFileHeader(const platform::LeBytes& bytes, uint64_t offset) {
-    if (!bytes.Has(offset, kSize)) return std::nullopt;
-    FixedBytes fixed;
-    std::ranges::copy(bytes.Span().subspan(offset, kSize), fixed.begin());
-    return Parse(fixed);
+    const auto fixed = CopyZipFixedRecord<kSize>(bytes, offset);
+    return fixed ? Parse(*fixed) : std::nullopt;
 }
 
 std::optional<ZipLocalFileHeader> ReadZipLocalFileHeader(const CSectorWindow& window, uint64_t offset) {
-    if (const auto bytes = window.InCurrentRead(offset, kSize)) return ReadZipLocalFileHeader(*bytes, 0);
-    // A header that straddles the two reads is put together byte by byte.
-    if (!window.Has(offset, kSize)) return std::nullopt;
-    FixedBytes fixed;
-    for (uint64_t i = 0; i < kSize; ++i) fixed[i] = window.U8(offset + i);
-    return Parse(fixed);
+    const auto fixed = CopyZipFixedRecord<kSize>(window, offset);
+    return fixed ? Parse(*fixed) : std::nullopt;
 }
