@@ -2,12 +2,15 @@
 
 #include "exfat/ByteSource.h"
 #include "platform/LittleEndian.h"
+#include "platform/Refusal.h"
 
 #include <algorithm>
 #include <array>
 #include <vector>
 
 namespace {
+
+using platform::Refuse;
 
 constexpr std::array<uint8_t, 8> kFileSystemName = {'E', 'X', 'F', 'A', 'T', ' ', ' ', ' '};
 constexpr size_t kFileSystemNameOffset = 3;
@@ -38,11 +41,6 @@ constexpr unsigned kMaxClusterShift = 25;
 // The reserved entries that open every table.
 constexpr uint32_t kMediaEntry = 0xFFFFFFF8;
 constexpr uint32_t kSecondEntry = 0xFFFFFFFF;
-
-bool Refuse(std::string* reason, const char* why) {
-    if (reason) *reason = why;
-    return false;
-}
 
 // Reads and checks the boot region at `regionOffset`; `sectorShift`, when
 // not 0, is the sector size the region must state (the backup region sits

@@ -1,10 +1,13 @@
 #include "fat32/Fat32BootSector.h"
 
 #include "platform/LittleEndian.h"
+#include "platform/Refusal.h"
 
 #include <bit>
 
 namespace {
+
+using platform::Refuse;
 
 // Parameter block fields, offsets from the start of the sector.
 constexpr size_t kBytesPerSectorOffset = 0x0B;
@@ -26,11 +29,6 @@ constexpr uint32_t kSmallestSector = 512;
 constexpr uint32_t kLargestSector = 4096;
 // More copies of the table than any formatter writes come from damage.
 constexpr uint8_t kMostTables = 4;
-
-bool Refuse(std::string* reason, const char* why) {
-    if (reason) *reason = why;
-    return false;
-}
 
 // Fixed-disk and removable media bytes; entry 0 of the table repeats it.
 bool IsMediaByte(uint8_t media) { return media == 0xF0 || media >= 0xF8; }

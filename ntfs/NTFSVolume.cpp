@@ -1,10 +1,10 @@
 #include "ntfs/NTFSVolume.h"
-#include "ntfs/RecordLayout.h"
 
 #include "ntfs/AttrVolInfo.h"
 #include "ntfs/FileRecord.h"
 #include "ntfs/MftExtentMap.h"
 #include "ntfs/NtfsBootSector.h"
+#include "ntfs/RecordLayout.h"
 #include "platform/RawSource.h"
 
 #include <algorithm>

@@ -1,14 +1,16 @@
 #include "ntfs/NtfsBootSector.h"
-#include "ntfs/RecordLayout.h"
 
-#include "ntfs/FileRecord.h"
+#include "ntfs/RecordLayout.h"
 #include "platform/LittleEndian.h"
+#include "platform/Refusal.h"
 
 #include <algorithm>
 #include <bit>
 #include <string_view>
 
 namespace {
+
+using platform::Refuse;
 
 // Boot sector fields, offsets from the start of the sector.
 constexpr size_t kOemIdentifierOffset = 0x03;
@@ -28,11 +30,6 @@ constexpr uint16_t kSignature = 0xAA55;
 constexpr uint8_t kLargestPlainSectorsPerCluster = 0x80;
 // Shifts from here on give clusters far beyond the largest NTFS allows.
 constexpr unsigned kShiftBeyondAnyCluster = 16;
-
-bool Refuse(std::string* reason, const std::string& why) {
-    if (reason) *reason = why;
-    return false;
-}
 
 // Clusters per file record or per index block: a positive count of
 // clusters, or minus the power of two of the size in bytes. 0 when unusable.
