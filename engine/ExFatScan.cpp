@@ -41,7 +41,7 @@ private:
     CExFatCatalog* m_catalog = nullptr;
 };
 
-bool ProbeExFat(const platform::RawSource& source) { return CExFatBootSector::IsExFatBootSector(FirstSector(source)); }
+bool ProbeExFat(std::span<const uint8_t> bootSector) { return CExFatBootSector::IsExFatBootSector(bootSector); }
 
 std::unique_ptr<FileSystemScan> OpenExFat(ScanRun& run, OpenFailure& failure) {
     std::unique_ptr<CExFatVolume> opened = CExFatVolume::Open(run.source, failure);

@@ -34,7 +34,7 @@ private:
     CFAT32VolumeAccess& m_device;
 };
 
-bool ProbeFat32(const platform::RawSource& source) { return IsFat32BootSector(FirstSector(source)); }
+bool ProbeFat32(std::span<const uint8_t> bootSector) { return IsFat32BootSector(bootSector); }
 
 std::unique_ptr<FileSystemScan> OpenFat32(ScanRun& run, OpenFailure& failure) {
     run.host.SetTitle(kInitialisingTitle);

@@ -13,9 +13,6 @@
 #include <memory>
 #include <span>
 
-namespace platform {
-class RawSource;
-}
 class CVolumeAccess;
 struct ScanRun;
 
@@ -45,9 +42,9 @@ struct FileSystemEntry {
     // Deleted-file recovery carves the free space too: a file system whose
     // deleted files are only found by carving their clusters.
     bool carvesInDeletedMode;
-    // Whether the source's boot sector is this file system's: a cheap test
-    // of its first sectors, before anything is loaded.
-    bool (*probe)(const platform::RawSource& source);
+    // Whether the source's first 512 bytes are this file system's boot
+    // sector: a cheap test before anything is loaded.
+    bool (*probe)(std::span<const uint8_t> bootSector);
     // Opens the file system for the scan, or says why it did not open.
     std::unique_ptr<FileSystemScan> (*open)(ScanRun& run, OpenFailure& failure);
 };

@@ -94,7 +94,7 @@ private:
     CNTFSVolumeAccess* m_device = nullptr;
 };
 
-bool ProbeNtfs(const platform::RawSource& source) { return IsNtfsBootSector(FirstSector(source)); }
+bool ProbeNtfs(std::span<const uint8_t> bootSector) { return IsNtfsBootSector(bootSector); }
 
 std::unique_ptr<FileSystemScan> OpenNtfs(ScanRun& run, OpenFailure& failure) {
     std::unique_ptr<CNTFSVolume> volume = CNTFSVolume::Open(run.source, failure);

@@ -27,8 +27,8 @@ struct ScanRun {
     void AddNote(const std::u16string& text) { note += (note.empty() ? u"" : u"; ") + text; }
 };
 
-// The source's first 512 bytes, for the file systems' probes; zeros when
-// they cannot be read, which no probe takes for a boot sector.
+// The source's first 512 bytes, read once for every file system's probe;
+// zeros when they cannot be read, which no probe takes for a boot sector.
 std::array<uint8_t, 512> FirstSector(const platform::RawSource& source);
 
 // Runs the carving driver over the device and notes what it could not read.

@@ -8,6 +8,7 @@
 #include "platform/RawSource.h"
 #include "platform/TextConvert.h"
 
+#include <array>
 #include <cstring>
 #include <string>
 
@@ -52,8 +53,9 @@ void ScanFileSystem(ScanRun& run, const FileSystemEntry& entry, FileSystemScan& 
 // it but does not open leaves a note, and the volume is carved as plain
 // sectors: what is still on it can be found by its content.
 std::unique_ptr<FileSystemScan> OpenFileSystem(ScanRun& run, const FileSystemEntry*& opened) {
+    const std::array<uint8_t, 512> bootSector = FirstSector(*run.source);
     for (const FileSystemEntry* entry : FileSystems()) {
-        if (!entry->probe(*run.source)) continue;
+        if (!entry->probe(bootSector)) continue;
         OpenFailure failure;
         if (auto scan = entry->open(run, failure)) {
             opened = entry;

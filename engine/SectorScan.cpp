@@ -20,7 +20,7 @@ public:
     }
 };
 
-bool TakesAnySource(const platform::RawSource&) { return true; }
+bool TakesAnySource(std::span<const uint8_t>) { return true; }
 
 std::unique_ptr<FileSystemScan> OpenSectors(ScanRun&, OpenFailure&) { return std::make_unique<SectorScan>(); }
 
