@@ -116,9 +116,9 @@ void CFreeSpaceScanner::CarveAroundUnreadableUnits(uint64_t first, uint64_t last
 void CFreeSpaceScanner::CarveBuffer(uint64_t first, uint64_t last, std::span<const uint8_t> buffer) {
     const uint64_t units = last - first + 1;
     m_readUnits += units;
-    // A candidate continues from one read into the next only when the
-    // previous run was cut by the read size, not by a unit in use.
-    if (first - m_prevRunEnd != 1) m_carveState.DiscardCurrent();
+    // A run cut by units in use is joined to the next one only by a
+    // candidate whose type can tell a wrong continuation.
+    if (first - m_prevRunEnd != 1) m_carveState.PassOverUnitsInUse();
     m_prevRunEnd = last;
 
     const uint64_t firstSector = m_device.UnitToSector(first);
