@@ -28,6 +28,8 @@ public:
     // and the allocation state only, no content read) and keeps the answer.
     // A file whose clusters cannot be laid out names the way it was tried.
     ContentLayout GetContentLayout() const;
+    // The layout a saved scan found, listed before the volume is open again.
+    void SetKnownLayout(ContentLayout layout) { Chosen(layout); }
 
 private:
     // The clusters that hold the recorded size, in file order; false with

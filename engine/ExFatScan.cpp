@@ -35,6 +35,7 @@ public:
         };
     }
     void ListAfterCarving(ScanRun& run) override { EnterExFatResults(run.context, *m_catalog); }
+    void RestoreSession(ScanRun& run) override { m_catalog = &RestoreExFatCatalog(run.context, m_volume); }
 
 private:
     CExFatVolume& m_volume;
@@ -65,6 +66,8 @@ const FileSystemEntry kExFatFileSystem{
     .carvesInDeletedMode = false,
     .probe = ProbeExFat,
     .open = OpenExFat,
+    .saveSession = SaveExFatSession,
+    .loadSession = LoadExFatSession,
 };
 
 void EnterExFatResults(ScanContext& context, CExFatCatalog& catalog) {

@@ -7,8 +7,18 @@ class CExFatCatalog;
 class CExFatVolume;
 class ScanContext;
 class ScanHost;
+class SessionReader;
+class SessionWriter;
 
 // Walks the volume's tree into a new exFAT catalog kept by the context.
 CExFatCatalog& ListExFatDeleted(ScanContext& context, ScanHost& host, const CExFatVolume& volume);
 // The folders that lead to a found file, then the files, into the result store.
 void EnterExFatResults(ScanContext& context, CExFatCatalog& catalog);
+
+// exFAT's part of a saved scan (the catalog), written after the scan; read
+// back without the volume, where it is only checked and kept; then made
+// into the context's catalog once the volume is open, its files reading
+// the result store's exFAT files again.
+void SaveExFatSession(SessionWriter& writer, const ScanContext& context);
+bool LoadExFatSession(SessionReader& reader, ScanContext& context);
+CExFatCatalog& RestoreExFatCatalog(ScanContext& context, const CExFatVolume& volume);

@@ -29,6 +29,8 @@ public:
     }
 
     CVolumeAccess* FreeSpaceDevice(ScanRun&) override { return &m_device; }
+    // The catalog came back with the saved scan; only its device is new.
+    void RestoreSession(ScanRun& run) override { run.context.catalog.UseDevice(m_device); }
 
 private:
     CFAT32VolumeAccess& m_device;

@@ -14,6 +14,9 @@
 #include <span>
 
 class CVolumeAccess;
+class ScanContext;
+class SessionReader;
+class SessionWriter;
 struct ScanRun;
 
 // One file system opened for one scan. The scan calls, in this order: the
@@ -31,6 +34,11 @@ public:
     // Tells directory units met in free space from data; empty: the FAT test.
     virtual CFreeSpaceScanner::LostFolderTest LostFolderTest() { return {}; }
     virtual void ListAfterCarving(ScanRun&) {}
+    // In place of ListBeforeCarving when a saved scan is opened again: the
+    // found files it read back are connected to the open volume (the
+    // catalog's device, the record reader), and the listing before the
+    // carving is as the saved scan left it.
+    virtual void RestoreSession(ScanRun&) {}
 };
 
 struct FileSystemEntry {
@@ -47,6 +55,12 @@ struct FileSystemEntry {
     bool (*probe)(std::span<const uint8_t> bootSector);
     // Opens the file system for the scan, or says why it did not open.
     std::unique_ptr<FileSystemScan> (*open)(ScanRun& run, OpenFailure& failure);
+    // The file system's own part of a saved scan (its catalog), written
+    // after the scan and read back into a context without the source; null
+    // when the result store holds everything. Reading checks every field
+    // and answers false, with the reader's reason, for a damaged part.
+    void (*saveSession)(SessionWriter& writer, const ScanContext& context) = nullptr;
+    bool (*loadSession)(SessionReader& reader, ScanContext& context) = nullptr;
 };
 
 std::span<const FileSystemEntry* const> FileSystems();

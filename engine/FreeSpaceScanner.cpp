@@ -47,8 +47,15 @@ void CFreeSpaceScanner::Run(ScanHost& host) {
         return;
     }
     host.SetProgressRange(m_unitCount);
+    if (m_resumeFrom) {
+        m_unreadableUnits = m_resumeFrom->unreadableUnits;
+        m_firstUnreadableUnit = m_resumeFrom->firstUnreadableUnit;
+        m_readUnits = m_resumeFrom->readUnits;
+        m_skipSectorsBefore = m_resumeFrom->nextSector;
+    }
 
     ScanRuns();
+    if (host.StopRequested()) NoteStopPoint();
     EnterResults();
 
     auto seconds = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - started);
@@ -81,10 +88,19 @@ uint64_t CFreeSpaceScanner::NextFreeUnit(uint64_t end) {
     return unit;
 }
 
-void CFreeSpaceScanner::ScanRuns() {
+uint64_t CFreeSpaceScanner::FirstUnit() {
     // Unit 0 is never scanned: it holds the volume's boot sector or the
     // start of the first table.
-    uint64_t unit = NextFreeUnit(0);
+    const uint64_t from = m_resumeFrom ? m_resumeFrom->nextUnit : 0;
+    if (from == 0) return NextFreeUnit(0);
+    if (from >= m_unitCount) return m_unitCount;
+    return m_device.IsUnitInUse(from) ? NextFreeUnit(from) : from;
+}
+
+void CFreeSpaceScanner::ScanRuns() {
+    uint64_t unit = FirstUnit();
+    m_nextUncarvedUnit = unit;
+    if (m_resumeFrom) m_prevRunEnd = unit - 1;
     if (unit >= m_unitCount || m_host->StopRequested()) return;
     // While one run is carved from one buffer, the next is read into the
     // other. A short run is read in its turn on this thread: handing it over
@@ -138,6 +154,7 @@ void CFreeSpaceScanner::CarveAroundUnreadableUnits(uint64_t first, uint64_t last
             CarveBuffer(readableFirst, unit - 1,
                         std::span(base + (readableFirst - first) * m_unitSize, (unit - readableFirst) * m_unitSize));
         readableFirst = unit + 1;
+        m_nextUncarvedUnit = unit + 1;
         // What follows an unreadable unit never continues a candidate.
         m_carveState.DiscardCurrent();
         m_prevRunEnd = unit;
@@ -164,20 +181,42 @@ void CFreeSpaceScanner::CarveBuffer(uint64_t first, uint64_t last, std::span<con
         }
         for (uint64_t j = 0; j < m_sectorsPerUnit; ++j) {
             uint64_t index = i * m_sectorsPerUnit + j;
+            const uint64_t sector = firstSector + index;
+            if (sector < m_skipSectorsBefore) continue;
             std::span<const uint8_t> rest(buffer.data() + index * m_sectorSize,
                                           buffer.size() - index * m_sectorSize);
-            if (!FeedSector(m_carveState, rest, firstSector + index)) continue;
+            const bool finished = FeedSector(m_carveState, rest, sector);
+            if (const CBaseFile* current = m_carveState.Current(); current && current->GetFirstSector() == sector)
+                m_followedUnit = first + i;
+            if (!finished) continue;
             // A sector can end one file where it stands and finish another.
             m_foundCount = static_cast<uint32_t>(m_carveState.Finished().size());
             m_host->SetFoundText(FormatFoundFiles(m_foundCount));
             m_host->SetFoundCount(m_foundCount);
         }
     }
+    m_nextUncarvedUnit = last + 1;
 }
 
 bool CFreeSpaceScanner::LostFolderCheck(uint64_t unit, std::span<const uint8_t> data) {
     if (m_lostFolderTest) return m_lostFolderTest(unit, data);
     return ::LostFolderCheck(m_context.catalog, unit, data);
+}
+
+void CFreeSpaceScanner::NoteStopPoint() {
+    ScanStopPoint& stop = m_context.stop;
+    stop.phase = ScanPhase::Carving;
+    // The file being followed is carved again from its first sector; the
+    // stop ends it where it stands for now.
+    const CBaseFile* current = m_carveState.Current();
+    stop.nextUnit = current ? m_followedUnit : m_nextUncarvedUnit;
+    stop.nextSector = current ? current->GetFirstSector() : 0;
+    stop.settledCarvedFiles = m_context.carvedFiles.size();
+    for (const auto& file : m_carveState.Finished())
+        if (IsCarvedTypeCode(file->GetType())) ++stop.settledCarvedFiles;
+    stop.unreadableUnits = m_unreadableUnits;
+    stop.firstUnreadableUnit = m_firstUnreadableUnit;
+    stop.readUnits = m_readUnits;
 }
 
 void CFreeSpaceScanner::EnterResults() {

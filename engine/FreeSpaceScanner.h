@@ -6,9 +6,12 @@
 // type folders.
 #include "carving/CarveState.h"
 
+#include "engine/ScanStop.h"
+
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -32,8 +35,12 @@ public:
     // A device whose units are smaller than its sectors (or that knows no
     // sizes at all) cannot be scanned; Run refuses it.
     bool IsUsable() const { return m_sectorsPerUnit != 0; }
-    // The whole scan; returns at the device's end or when the host asks to stop.
+    // The whole scan; returns at the device's end or when the host asks to
+    // stop, and then leaves in the context's stop point where it stopped.
     void Run(ScanHost& host);
+    // The next Run goes on from where a stopped scan of this device stopped
+    // (the context holds that scan's catalog and settled carved files).
+    void ResumeAt(const ScanStopPoint& from) { m_resumeFrom = from; }
 
     uint32_t FoundCount() const { return m_foundCount; }
     // Free units that could not be read, the first of them, and the units
@@ -54,6 +61,7 @@ private:
         uint64_t last;
     };
 
+    uint64_t FirstUnit();
     uint64_t FindRunEnd(uint64_t unit);
     uint64_t NextFreeUnit(uint64_t end);
     // Every run of free units from the start, read one ahead of the carving.
@@ -68,6 +76,7 @@ private:
     void CarveBuffer(uint64_t first, uint64_t last, std::span<const uint8_t> buffer);
     bool LostFolderCheck(uint64_t unit, std::span<const uint8_t> data);
     void EnterResults();
+    void NoteStopPoint();
     void AddCarvedResult(std::unique_ptr<CBaseFile> file);
     void ReportProgress(uint64_t unit);
 
@@ -88,4 +97,8 @@ private:
     uint64_t m_readUnits = 0;
     CCarveState m_carveState;
     LostFolderTest m_lostFolderTest;
+    std::optional<ScanStopPoint> m_resumeFrom;
+    uint64_t m_skipSectorsBefore = 0;  // a resumed scan's first unit is carved from its stop sector
+    uint64_t m_nextUncarvedUnit = 0;
+    uint64_t m_followedUnit = 0;       // where the candidate being followed started
 };

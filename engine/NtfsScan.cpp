@@ -89,6 +89,16 @@ public:
         SweepMft(run.context, run.host, m_volume);
     }
 
+    void RestoreSession(ScanRun& run) override {
+        run.context.recordReader = std::make_unique<CFileRecord>(m_volume);
+        // Carved files read their sectors through a device without the
+        // bitmap: nothing asks it about free units.
+        if (!run.context.carvedFiles.empty() && !run.context.scanDevice)
+            run.context.scanDevice = std::make_unique<CNTFSVolumeAccess>(
+                run.source, m_volume.m_sectorSize, m_volume.TotalClusters(), m_volume.m_clusterSize,
+                m_volume.m_sectorsPerCluster, std::vector<uint8_t>{});
+    }
+
 private:
     CNTFSVolume& m_volume;
     CNTFSVolumeAccess* m_device = nullptr;

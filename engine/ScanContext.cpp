@@ -23,6 +23,8 @@ void ScanContext::Reset() {
     openVolumes.clear();
     resultKind = ResultKind::Ntfs;
     lostFolderCounter = 0;
+    stop = {};
+    savedFileSystemPart.clear();
 }
 
 CBaseFile* ScanContext::CarvedFileOf(const DeletedFileItem& item) {

@@ -11,6 +11,7 @@
 #include "catalog/CatalogContext.h"
 #include "device/VolumeAccess.h"
 #include "engine/ResultKind.h"
+#include "engine/ScanStop.h"
 
 #include <cstdint>
 #include <map>
@@ -95,6 +96,11 @@ public:
     CatalogContext catalog;
     // exFAT results: the files of the result store read through it.
     std::unique_ptr<CExFatCatalog> exfatCatalog;
+    // Where a stopped scan stopped (Finished after a whole scan).
+    ScanStopPoint stop;
+    // The file system's own part of the saved scan this context was loaded
+    // from, read again once its volume is open; empty after a scan.
+    std::vector<uint8_t> savedFileSystemPart;
 
     // The carved object a found file stands for, or null for an NTFS file.
     CBaseFile* CarvedFileOf(const DeletedFileItem& item);

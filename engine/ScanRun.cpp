@@ -1,6 +1,7 @@
 #include "engine/ScanRun.h"
 
 #include "device/VolumeAccess.h"
+#include "engine/FileSystemTable.h"
 #include "engine/ScanContext.h"
 #include "engine/ScanHost.h"
 #include "platform/RawSource.h"
@@ -22,10 +23,12 @@ std::array<uint8_t, 512> FirstSector(const platform::RawSource& source) {
     return sector;
 }
 
-void ScanFreeSpace(ScanRun& run, CVolumeAccess& device, CFreeSpaceScanner::LostFolderTest lostFolderTest) {
+void ScanFreeSpace(ScanRun& run, CVolumeAccess& device, CFreeSpaceScanner::LostFolderTest lostFolderTest,
+                   const ScanStopPoint* resumeFrom) {
     run.context.catalog.UseDevice(device);
     CFreeSpaceScanner scanner(run.context, device);
     if (lostFolderTest) scanner.SetLostFolderCheck(std::move(lostFolderTest));
+    if (resumeFrom) scanner.ResumeAt(*resumeFrom);
     if (!scanner.IsUsable()) {
         run.failure = u"not a volume Ruvex can read: it reports no usable sector and unit sizes";
         return;
@@ -40,4 +43,20 @@ void ScanFreeSpace(ScanRun& run, CVolumeAccess& device, CFreeSpaceScanner::LostF
     }
     run.AddNote(platform::FromUtf8(std::to_string(scanner.UnreadableUnits()) + " " + unit +
                                    "s of free space could not be read, the first at " + unit + " " + first));
+}
+
+void CarveAndListAfter(ScanRun& run, const FileSystemEntry& entry, FileSystemScan& scan,
+                       const ScanStopPoint* resumeFrom) {
+    if (run.host.StopRequested()) run.context.stop.phase = ScanPhase::BeforeCarving;
+    const bool carves = run.context.recoveryMode == 2 || entry.carvesInDeletedMode;
+    if (carves && !run.host.StopRequested())
+        if (CVolumeAccess* device = scan.FreeSpaceDevice(run))
+            ScanFreeSpace(run, *device, scan.LostFolderTest(), resumeFrom);
+    ListAfterCarving(run, scan);
+}
+
+void ListAfterCarving(ScanRun& run, FileSystemScan& scan) {
+    scan.ListAfterCarving(run);
+    if (run.host.StopRequested() && run.context.stop.phase == ScanPhase::Finished)
+        run.context.stop.phase = ScanPhase::AfterCarving;
 }

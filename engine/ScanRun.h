@@ -13,7 +13,10 @@ namespace platform {
 class RawSource;
 }
 class CVolumeAccess;
+class FileSystemScan;
 class ScanContext;
+struct FileSystemEntry;
+struct ScanStopPoint;
 class ScanHost;
 
 struct ScanRun {
@@ -32,5 +35,16 @@ struct ScanRun {
 std::array<uint8_t, 512> FirstSector(const platform::RawSource& source);
 
 // Runs the carving driver over the device and notes what it could not read.
-// `lostFolderTest` replaces the FAT directory test of free units.
-void ScanFreeSpace(ScanRun& run, CVolumeAccess& device, CFreeSpaceScanner::LostFolderTest lostFolderTest = {});
+// `lostFolderTest` replaces the FAT directory test of free units; with
+// `resumeFrom` the carving goes on from where a stopped scan stopped.
+void ScanFreeSpace(ScanRun& run, CVolumeAccess& device, CFreeSpaceScanner::LostFolderTest lostFolderTest = {},
+                   const ScanStopPoint* resumeFrom = nullptr);
+
+// The steps after the listing before the carving: the free space carved
+// when the mode asks for it (from `resumeFrom` on when given), then the
+// listing after it, which runs even after a stop (a stopped MFT sweep still
+// builds the folder chains of what it found). Notes in the context's stop
+// point where a stop came.
+void CarveAndListAfter(ScanRun& run, const FileSystemEntry& entry, FileSystemScan& scan,
+                       const ScanStopPoint* resumeFrom = nullptr);
+void ListAfterCarving(ScanRun& run, FileSystemScan& scan);

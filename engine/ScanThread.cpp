@@ -38,15 +38,10 @@ bool CheckReadable(ScanRun& run) {
 
 // The file system's steps in order: what it lists before carving, the
 // carving of its free space when the mode asks for it, what it lists after.
-// The listing after carving runs even after a stop: a stopped MFT sweep
-// still builds the folder chains of what it found.
 void ScanFileSystem(ScanRun& run, const FileSystemEntry& entry, FileSystemScan& scan) {
     run.context.resultKind = entry.resultKind;
     scan.ListBeforeCarving(run);
-    const bool carves = run.context.recoveryMode == 2 || entry.carvesInDeletedMode;
-    if (carves && !run.host.StopRequested())
-        if (CVolumeAccess* device = scan.FreeSpaceDevice(run)) ScanFreeSpace(run, *device, scan.LostFolderTest());
-    scan.ListAfterCarving(run);
+    CarveAndListAfter(run, entry, scan);
 }
 
 // Opens the source with the first file system that knows it. One that knows

@@ -18,6 +18,9 @@ public:
         run.context.scanDevice = std::move(device);
         return scanned;
     }
+    void RestoreSession(ScanRun& run) override {
+        if (!run.context.scanDevice) run.context.scanDevice = std::make_unique<CRawVolumeAccess>(run.source);
+    }
 };
 
 bool TakesAnySource(std::span<const uint8_t>) { return true; }

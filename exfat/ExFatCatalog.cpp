@@ -124,6 +124,14 @@ void CExFatCatalog::MarkUsedFolders() {
     }
 }
 
+void CExFatCatalog::Restore(std::vector<ExFatFolderRecord> folders, std::vector<ExFatFileRecord> files,
+                            std::unordered_set<uint32_t> seenDirClusters) {
+    m_folders = std::move(folders);
+    m_files = std::move(files);
+    m_seenDirClusters = std::move(seenDirClusters);
+    m_pending.clear();
+}
+
 bool IsDirectoryCluster(const CExFatVolume& volume, std::span<const uint8_t> data) {
     CExFatEntrySet set;
     if (!set.Parse(data, 0)) return false;

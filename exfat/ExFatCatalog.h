@@ -52,6 +52,12 @@ public:
     bool LostFolderCheck(uint64_t cluster, std::span<const uint8_t> data);
     // Marks the folders that lead to a kept file.
     void MarkUsedFolders();
+    // Puts back what a saved scan kept of a catalog: its folders, its files
+    // and the directory clusters it had listed. Every parent id must name
+    // the root, the lost parent or a folder before the one it parents.
+    void Restore(std::vector<ExFatFolderRecord> folders, std::vector<ExFatFileRecord> files,
+                 std::unordered_set<uint32_t> seenDirClusters);
+    const std::unordered_set<uint32_t>& SeenDirClusters() const { return m_seenDirClusters; }
 
     // Folder ids index this list from 1; id 0 is the root.
     const std::vector<ExFatFolderRecord>& Folders() const { return m_folders; }

@@ -28,13 +28,24 @@ private:
 }  // namespace
 
 CExFatFile::CExFatFile(const CExFatVolume& volume, const CExFatEntrySet& set, bool deleted)
+    : CExFatFile(volume, ExFatFileFacts{set.Name(), set.FirstCluster(), set.DataLength(), set.ValidDataLength(),
+                                        ExFatTimestampToLocalFileTime(set.Modified()), set.NoFatChain(), deleted}) {}
+
+CExFatFile::CExFatFile(const CExFatVolume& volume, const ExFatFileFacts& facts)
     : m_volume(volume),
-      m_name(set.Name()),
-      m_dataLength(set.DataLength()),
-      m_validDataLength(std::min(set.ValidDataLength(), set.DataLength())),
-      m_modifiedLocal(ExFatTimestampToLocalFileTime(set.Modified())),
-      m_deleted(deleted),
-      m_layout(CExFatStreamLayout::Locate(volume, set.FirstCluster(), set.DataLength(), set.NoFatChain(), deleted)) {}
+      m_name(facts.name),
+      m_dataLength(facts.dataLength),
+      m_validDataLength(std::min(facts.validDataLength, facts.dataLength)),
+      m_modifiedLocal(facts.modifiedLocal),
+      m_deleted(facts.deleted),
+      m_noFatChain(facts.noFatChain),
+      m_firstCluster(facts.firstCluster),
+      m_layout(CExFatStreamLayout::Locate(volume, facts.firstCluster, facts.dataLength, facts.noFatChain,
+                                          facts.deleted)) {}
+
+ExFatFileFacts CExFatFile::Facts() const {
+    return {m_name, m_firstCluster, m_dataLength, m_validDataLength, m_modifiedLocal, m_noFatChain, m_deleted};
+}
 
 bool CExFatFile::Read(uint64_t offset, std::span<uint8_t> buffer) const {
     if (offset > m_dataLength || buffer.size() > m_dataLength - offset) return false;

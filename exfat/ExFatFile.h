@@ -11,11 +11,25 @@
 
 class CExFatVolume;
 
+// What a file's entry set says of it, all a file needs to be read again.
+struct ExFatFileFacts {
+    std::u16string name;
+    uint32_t firstCluster = 0;
+    uint64_t dataLength = 0;
+    uint64_t validDataLength = 0;
+    uint64_t modifiedLocal = 0;  // local FILETIME; 0 when the stamp is damaged
+    bool noFatChain = false;
+    bool deleted = false;
+};
+
 class CExFatFile : public CDelFile {
 public:
     // `deleted` is the state the file counts as: its own, or that of the
     // folder it was found in.
     CExFatFile(const CExFatVolume& volume, const CExFatEntrySet& set, bool deleted);
+    // The same from facts kept elsewhere (a saved scan).
+    CExFatFile(const CExFatVolume& volume, const ExFatFileFacts& facts);
+    ExFatFileFacts Facts() const;
 
     SaveResult SaveToFile(const std::u16string& path, const SaveProgress& progress = {}) override;
     bool ReadContent(std::vector<uint8_t>& content) override;
@@ -44,5 +58,7 @@ private:
     uint64_t m_validDataLength;
     uint64_t m_modifiedLocal;
     bool m_deleted;
+    bool m_noFatChain;
+    uint32_t m_firstCluster;
     CExFatStreamLayout m_layout;
 };
