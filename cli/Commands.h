@@ -14,9 +14,13 @@ enum ExitCode : int {
 
 inline constexpr const char* kScanUsage =
     "usage: ruvex-cli scan (--image PATH [--letter L] | --drive L) [--partition N] [--mode deleted|full]\n"
-    "         [--json] [--store]\n";
+    "         [--json] [--store] [--save FILE]\n"
+    "       ruvex-cli scan --session FILE [--json] [--store]\n"
+    "       ruvex-cli scan --session FILE --resume [--image PATH | --drive L] [--json] [--store]\n";
 inline constexpr const char* kRecoverUsage =
     "usage: ruvex-cli recover (--image PATH [--letter L] | --drive L) [--partition N] [--mode deleted|full]\n"
+    "         (--to DIR [--only PATTERN]... | --file PATH-IN-TREE --out FILE [--force])\n"
+    "       ruvex-cli recover --session FILE [--image PATH | --drive L]\n"
     "         (--to DIR [--only PATTERN]... | --file PATH-IN-TREE --out FILE [--force])\n";
 inline constexpr const char* kDrivesUsage = "usage: ruvex-cli drives\n";
 inline constexpr const char* kPartitionsUsage =

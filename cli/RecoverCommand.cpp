@@ -2,6 +2,7 @@
 
 #include "cli/CliRecoveryHost.h"
 #include "cli/Destination.h"
+#include "cli/SavedSession.h"
 #include "cli/FoundFiles.h"
 #include "cli/ScanSession.h"
 #include "cli/TreeFileLookup.h"
@@ -131,7 +132,15 @@ int RunRecoverCommand(Arguments arguments) {
     if (force && !out) commandLine.Fail("--force goes with --out");
     if (std::string error = commandLine.Error(); !error.empty()) return CommandLineError(error, kRecoverUsage);
 
-    if (!OpenSource(options)) return kExitFailure;
+    // A saved scan is loaded and its source opened again first, so that the
+    // destination is judged against that source.
+    std::unique_ptr<ScanSession> session;
+    if (!options.sessionPath.empty()) {
+        session = LoadSession(options);
+        if (!session || !ReopenSession(*session, options)) return kExitFailure;
+    } else if (!OpenSource(options)) {
+        return kExitFailure;
+    }
     // The destination is judged before the scan, so nothing is scanned for a
     // place that cannot take the files.
     std::string refusal = destination ? CheckRecoveryFolder(*destination, options.letter)
@@ -141,7 +150,7 @@ int RunRecoverCommand(Arguments arguments) {
         return kExitFailure;
     }
 
-    auto session = RunScan(options);
+    if (!session) session = RunScan(options);
     if (!session) return kExitFailure;
     session->model = std::make_unique<ResultsModel>(session->context, options.letter);
     ResultsModel& model = *session->model;

@@ -3,22 +3,47 @@
 #include "cli/FoundFiles.h"
 #include "cli/Json.h"
 #include "cli/ResultPrinter.h"
+#include "cli/SavedSession.h"
 #include "cli/ScanSession.h"
 #include "platform/TextConvert.h"
 
 #include <cstdio>
 
+namespace {
+
+// A new scan, saved when --save asks; or a saved one, gone on with when
+// --resume asks. Null after a message.
+std::unique_ptr<ScanSession> ScanOrLoad(SourceOptions& options, const std::optional<std::string>& save, bool resume) {
+    if (!options.sessionPath.empty()) {
+        auto session = LoadSession(options);
+        if (session && resume && !ResumeSession(*session, options)) return nullptr;
+        return session;
+    }
+    if (!OpenSource(options)) return nullptr;
+    auto session = RunScan(options);
+    if (session && save && !SaveSession(*session, options, *save)) return nullptr;
+    return session;
+}
+
+}  // namespace
+
 // Scans a drive and prints what was found: the tree with each folder's
 // files, the whole as JSON, or with --store the result store as the scan
-// left it.
+// left it. A saved scan is shown the same way without reading the drive.
 int RunScanCommand(Arguments arguments) {
     CommandLine commandLine(std::move(arguments));
     SourceOptions options;
     ParseSourceOptions(commandLine, options);
     bool store = commandLine.Flag("--store");
+    auto save = commandLine.Option("--save", "a file to save the scan in");
+    bool resume = commandLine.Flag("--resume");
+    if (resume && options.sessionPath.empty()) commandLine.Fail("--resume goes with --session FILE");
+    if (save && !options.sessionPath.empty())
+        commandLine.Fail("--save goes with a new scan; --session FILE --resume updates its own file");
+    if (options.sourceGiven && !options.sessionPath.empty() && !resume)
+        commandLine.Fail("a saved scan is shown without its source; --image or --drive go with --resume");
     if (std::string error = commandLine.Error(); !error.empty()) return CommandLineError(error, kScanUsage);
-    if (!OpenSource(options)) return kExitFailure;
-    auto session = RunScan(options);
+    auto session = ScanOrLoad(options, save, resume);
     if (!session) return kExitFailure;
     ScanContext& context = session->context;
 
@@ -51,5 +76,7 @@ int RunScanCommand(Arguments arguments) {
         // Keeps standard output a JSON document when one was asked for.
         std::fprintf(options.json ? stderr : stdout, "%s\n", NothingFoundText(*session, options).c_str());
     }
-    return session->stopped ? kExitStopped : kExitSuccess;
+    // Showing a saved stopped scan is no stop of this command.
+    const bool scanned = options.sessionPath.empty() || resume;
+    return session->stopped && scanned ? kExitStopped : kExitSuccess;
 }

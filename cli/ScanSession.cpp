@@ -32,6 +32,7 @@ void ParseSourceOptions(CommandLine& commandLine, SourceOptions& options) {
     auto letter = commandLine.Option("--letter", "a drive letter A to Z");
     auto drive = commandLine.Option("--drive", "a drive letter A to Z");
     options.json = commandLine.Flag("--json");
+    if (auto session = commandLine.Option("--session", "a saved scan's file")) options.sessionPath = *session;
     if (auto partition = commandLine.Option("--partition", "a partition number as 'ruvex-cli partitions' shows it")) {
         const char* end = partition->data() + partition->size();
         auto parsed = std::from_chars(partition->data(), end, options.partition);
@@ -39,6 +40,7 @@ void ParseSourceOptions(CommandLine& commandLine, SourceOptions& options) {
             commandLine.Fail("--partition takes a partition number as 'ruvex-cli partitions' shows it");
     }
     if (auto mode = commandLine.Option("--mode", "'deleted' or 'full'")) {
+        if (!options.sessionPath.empty()) commandLine.Fail("--mode goes with a new scan; a saved scan keeps its own");
         if (*mode == "deleted")
             options.mode = 1;
         else if (*mode == "full")
@@ -55,9 +57,10 @@ void ParseSourceOptions(CommandLine& commandLine, SourceOptions& options) {
     } else if (drive) {
         if (!ParseLetter(*drive, options.letter)) commandLine.Fail("--drive must be a drive letter A to Z");
         if (letter) commandLine.Fail("--letter goes with --image only");
-    } else {
+    } else if (options.sessionPath.empty()) {
         commandLine.Fail("give --image PATH or --drive LETTER");
     }
+    options.sourceGiven = image || drive;
 }
 
 void RegisterImage(const SourceOptions& options) {

@@ -3,6 +3,7 @@
 // drive, running the scan and saying what a scan that found nothing tried.
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
+#include "engine/SavedScan.h"
 #include "engine/ScanContext.h"
 #include "engine/ScanOutcome.h"
 #include "results/ResultsModel.h"
@@ -16,10 +17,13 @@ struct SourceOptions {
     int mode = 1;           // --mode deleted (1) or full (2)
     uint32_t partition = 0; // --partition N of a whole disk, 0 for none
     bool json = false;
+    std::string sessionPath;  // --session: a saved scan instead of a new one
+    bool sourceGiven = false; // --image or --drive was given
 };
 
-// Takes --image, --letter, --drive, --partition, --mode and --json; what is
-// wrong with them is recorded in `commandLine`.
+// Takes --image, --letter, --drive, --partition, --mode, --session and
+// --json; what is wrong with them is recorded in `commandLine`. With
+// --session the source is optional: --image or --drive name one that moved.
 void ParseSourceOptions(CommandLine& commandLine, SourceOptions& options);
 
 // Puts --image into the drive table under its letter.
@@ -35,6 +39,7 @@ struct ScanSession {
     std::unique_ptr<ResultsModel> model;
     ScanOutcome outcome;
     bool stopped = false;
+    SavedScanInfo saved;  // for a scan loaded from a file, or to save one
 };
 
 // Scans the source OpenSource registered. Null, after the reason on
