@@ -127,7 +127,13 @@ void CFreeSpaceScanner::ScanRuns() {
             CarveAroundUnreadableUnits(current.first, current.last, buffer);
             if (next && !m_host->StopRequested()) readingAhead = StartReadAhead(reader, 1 - slot, *next);
         }
-        if (!next || m_host->StopRequested()) return;  // the reader waits for a read still in flight
+        if (!next) return;
+        if (m_host->StopRequested()) {
+            // The next run is read already: it is carved too, so that a scan
+            // that goes on later reads nothing of it again.
+            if (readingAhead && reader.Finish()) CarveBuffer(next->first, next->last, RunBuffer(1 - slot, *next));
+            return;
+        }
         current = *next;
         slot = 1 - slot;
     }

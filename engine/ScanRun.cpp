@@ -47,16 +47,22 @@ void ScanFreeSpace(ScanRun& run, CVolumeAccess& device, CFreeSpaceScanner::LostF
 
 void CarveAndListAfter(ScanRun& run, const FileSystemEntry& entry, FileSystemScan& scan,
                        const ScanStopPoint* resumeFrom) {
-    if (run.host.StopRequested()) run.context.stop.phase = ScanPhase::BeforeCarving;
     const bool carves = run.context.recoveryMode == 2 || entry.carvesInDeletedMode;
     if (carves && !run.host.StopRequested())
         if (CVolumeAccess* device = scan.FreeSpaceDevice(run))
             ScanFreeSpace(run, *device, scan.LostFolderTest(), resumeFrom);
+    // Stopped before the carving noted where it stood (the listing before
+    // it, or the free-space device): nothing of the carving counts.
+    if (run.host.StopRequested() && run.context.stop.phase == ScanPhase::Finished)
+        run.context.stop.phase = ScanPhase::BeforeCarving;
     ListAfterCarving(run, scan);
 }
 
 void ListAfterCarving(ScanRun& run, FileSystemScan& scan) {
     scan.ListAfterCarving(run);
-    if (run.host.StopRequested() && run.context.stop.phase == ScanPhase::Finished)
-        run.context.stop.phase = ScanPhase::AfterCarving;
+    ScanStopPoint& stop = run.context.stop;
+    if (run.host.StopRequested() && stop.phase == ScanPhase::Finished) {
+        stop.phase = ScanPhase::AfterCarving;
+        stop.settledCarvedFiles = run.context.carvedFiles.size();
+    }
 }
