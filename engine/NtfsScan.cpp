@@ -4,6 +4,7 @@
 #include "device/NTFSVolumeAccess.h"
 #include "engine/FileSystemTable.h"
 #include "engine/MftSweep.h"
+#include "engine/NtfsSession.h"
 #include "engine/PhaseProgress.h"
 #include "engine/ProgressText.h"
 #include "engine/ScanContext.h"
@@ -90,6 +91,7 @@ public:
     }
 
     void RestoreSession(ScanRun& run) override {
+        RestoreNtfsExtensions(run.context, m_volume);
         run.context.recordReader = std::make_unique<CFileRecord>(m_volume);
         // Carved files read their sectors through a device without the
         // bitmap: nothing asks it about free units.
@@ -125,4 +127,6 @@ const FileSystemEntry kNtfsFileSystem{
     .carvesInDeletedMode = false,
     .probe = ProbeNtfs,
     .open = OpenNtfs,
+    .saveSession = SaveNtfsSession,
+    .loadSession = LoadNtfsSession,
 };

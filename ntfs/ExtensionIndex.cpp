@@ -45,3 +45,19 @@ std::optional<ClearedFileName> CExtensionIndex::ClearedNameOf(uint64_t baseRecor
         if (extension.clearedName && SameFile(extension.baseSequence, baseSequence)) return extension.clearedName;
     return std::nullopt;
 }
+
+std::vector<CExtensionIndex::Noted> CExtensionIndex::AllNoted() const {
+    std::vector<Noted> all;
+    for (const auto& [base, extensions] : m_byBase)
+        for (const auto& [number, extension] : extensions)
+            all.push_back(Noted{base, number, extension.baseSequence, extension.clearedName});
+    return all;
+}
+
+void CExtensionIndex::Restore(Noted noted) {
+    const uint64_t base = noted.baseRecord & kRecordNumberMask;
+    if (base == noted.recordNumber) return;
+    std::map<uint64_t, Extension>& extensions = m_byBase[base];
+    if (extensions.size() >= kMaxExtensionsPerBase && !extensions.contains(noted.recordNumber)) return;
+    extensions[noted.recordNumber] = Extension{noted.baseSequence, std::move(noted.clearedName)};
+}

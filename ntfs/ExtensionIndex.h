@@ -28,6 +28,17 @@ public:
     // The first file name left in one of those records, if any checked out.
     std::optional<ClearedFileName> ClearedNameOf(uint64_t baseRecord, uint16_t baseSequence) const;
 
+    // What was noted, for a saved scan, and its return once the volume is
+    // opened again without a sweep.
+    struct Noted {
+        uint64_t baseRecord = 0;
+        uint64_t recordNumber = 0;
+        uint16_t baseSequence = 0;
+        std::optional<ClearedFileName> clearedName;
+    };
+    std::vector<Noted> AllNoted() const;
+    void Restore(Noted noted);
+
 private:
     struct Extension {
         uint16_t baseSequence = 0;  // the base's sequence number when the extension was written
