@@ -7,6 +7,8 @@
 #include "engine/SessionCodec.h"
 #include "exfat/ExFatCatalog.h"
 
+#include <algorithm>
+
 namespace {
 
 struct ExFatPart {
@@ -83,8 +85,11 @@ void SaveExFatSession(SessionWriter& writer, const ScanContext& context) {
         writer.Flag(facts.noFatChain);
         writer.Flag(facts.deleted);
     }
-    writer.Number(catalog.SeenDirClusters().size());
-    for (uint32_t cluster : catalog.SeenDirClusters()) writer.Number(cluster);
+    // In order, so that one catalog always makes the same bytes.
+    std::vector<uint32_t> seen(catalog.SeenDirClusters().begin(), catalog.SeenDirClusters().end());
+    std::sort(seen.begin(), seen.end());
+    writer.Number(seen.size());
+    for (uint32_t cluster : seen) writer.Number(cluster);
 }
 
 bool LoadExFatSession(SessionReader& reader, ScanContext& context) {

@@ -180,8 +180,11 @@ void SaveFatCatalog(SessionWriter& writer, const ScanContext& context) {
     writer.Number(catalog.lostFatFolders.size());
     for (const auto& lost : catalog.lostFatFolders) writer.Number(ids.at(lost.get()));
     writer.Signed(catalog.rawFolderCounter);
-    writer.Number(catalog.seenDirClusters.size());
-    for (uint64_t cluster : catalog.seenDirClusters) writer.Number(cluster);
+    // In order, so that one catalog always makes the same bytes.
+    std::vector<uint64_t> seen(catalog.seenDirClusters.begin(), catalog.seenDirClusters.end());
+    std::sort(seen.begin(), seen.end());
+    writer.Number(seen.size());
+    for (uint64_t cluster : seen) writer.Number(cluster);
 }
 
 bool LoadFatCatalog(SessionReader& reader, ScanContext& context) {

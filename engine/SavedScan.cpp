@@ -201,9 +201,13 @@ std::vector<uint8_t> EncodePayload(const ScanContext& context, const SavedScanIn
     WriteStore(writer, context);
     WriteCarvedFiles(writer, context);
     SaveFatCatalog(writer, context);
+    // A part read back but not yet handed to an open volume is as it was read.
     SessionWriter part;
     const FileSystemEntry& entry = FileSystemOf(context.resultKind);
-    if (entry.saveSession) entry.saveSession(part, context);
+    if (!context.savedFileSystemPart.empty())
+        part.Bytes(context.savedFileSystemPart);
+    else if (entry.saveSession)
+        entry.saveSession(part, context);
     writer.Blob(part.Data());
     return std::move(writer.Data());
 }
