@@ -2,7 +2,7 @@
 // in runs and fed to the carving engine, as a volume with no file system
 // we understand is scanned.
 #include "bench/BenchImage.h"
-#include "bench/SilentScanHost.h"
+#include "engine/SilentScanHost.h"
 #include "device/RawVolumeAccess.h"
 #include "engine/FreeSpaceScanner.h"
 #include "engine/ScanContext.h"

@@ -1,7 +1,7 @@
 // Records per second of the deleted-file sweep over a whole NTFS master file
 // table, from opening the volume to the rebuilt folder chains.
 #include "bench/BenchImage.h"
-#include "bench/SilentScanHost.h"
+#include "engine/SilentScanHost.h"
 #include "engine/MftSweep.h"
 #include "engine/ScanContext.h"
 #include "ntfs/NTFSVolume.h"

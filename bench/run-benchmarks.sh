@@ -45,7 +45,7 @@ fi
 log "building into $BUILD"
 cmake -S "$REPO" -B "$BUILD" -DRUVEX_BUILD_BENCH=ON -DRUVEX_BUILD_TESTS=OFF \
   -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$BUILD" --target bench_mft_sweep bench_full_scan ruvex-cli -j"$(nproc)" >/dev/null
+cmake --build "$BUILD" --target bench_mft_sweep bench_full_scan bench_saved_scan ruvex-cli -j"$(nproc)" >/dev/null
 CLI=$BUILD/cli/ruvex-cli
 
 bash "$HERE/make-bench-images.sh" "$IMAGES"
@@ -69,6 +69,8 @@ gbench() { # PROGRAM IMAGE NAME
 
 log "MFT sweep: ruvex"
 gbench bench_mft_sweep "$NTFS" mft_sweep
+log "saved scan: loaded and shown, against scanned and shown"
+gbench bench_saved_scan "$NTFS" saved_scan
 log "MFT sweep: fls -r -d, ntfsundelete --scan; ruvex-cli end to end"
 # Each whole process with its output sent to /dev/null (hyperfine's default);
 # ruvex-cli reads the image through a settings file of its own.

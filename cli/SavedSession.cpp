@@ -3,25 +3,13 @@
 #include "cli/CliScanHost.h"
 #include "cli/PartitionChoice.h"
 #include "engine/SavedScanSource.h"
+#include "engine/SilentScanHost.h"
 #include "platform/DriveTable.h"
 #include "platform/RawSource.h"
 
 #include <cstdio>
 
 namespace {
-
-// A host for opening a source again: nothing is scanned, nothing is shown.
-class QuietHost : public ScanHost {
-public:
-    void SetProgressRange(uint64_t) override {}
-    void SetProgressPosition(uint64_t) override {}
-    void SetPercentText(const std::u16string&) override {}
-    void SetFoundText(const std::u16string&) override {}
-    void SetTitle(const std::u16string&) override {}
-    void SetFoundCount(uint32_t) override {}
-    void ScanEnded(const ScanOutcome&) override {}
-    void ShowMessage(const std::u16string&, const std::u16string&) override {}
-};
 
 // The source --image or --drive names, registered under the saved letter;
 // without them, the path and window the scan read.
@@ -83,7 +71,7 @@ std::unique_ptr<ScanSession> LoadSession(SourceOptions& options) {
 bool ReopenSession(ScanSession& session, const SourceOptions& options) {
     std::shared_ptr<const platform::RawSource> source = OpenSessionSource(session, options);
     if (!source) return false;
-    QuietHost host;
+    SilentScanHost host;
     std::string error;
     if (ReopenSavedScan(session.context, session.saved, source, host, error)) return true;
     std::fprintf(stderr, "ruvex-cli: %s\n", error.c_str());

@@ -5,7 +5,7 @@
 // Then all of it again on a disk with two bad sectors, one inside the table,
 // chosen by bytes of the boot code (read by nothing else): the windows that
 // fail are read again record by record.
-#include "bench/SilentScanHost.h"
+#include "engine/SilentScanHost.h"
 #include "catalog/MftDelFile.h"
 #include "engine/MftSweep.h"
 #include "engine/ScanContext.h"

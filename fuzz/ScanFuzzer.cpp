@@ -4,7 +4,7 @@
 // results window's tree, the list of every node, the preview of every row,
 // and the recovery of everything into a scratch folder, which must stay
 // inside that folder.
-#include "bench/SilentScanHost.h"
+#include "engine/SilentScanHost.h"
 #include "engine/ScanContext.h"
 #include "engine/ScanThread.h"
 #include "fuzz/FuzzScratchFile.h"

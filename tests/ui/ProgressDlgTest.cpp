@@ -1,4 +1,4 @@
-#include "bench/SilentScanHost.h"
+#include "engine/SilentScanHost.h"
 #include "engine/ScanContext.h"
 #include "engine/ScanHost.h"
 #include "engine/ScanThread.h"

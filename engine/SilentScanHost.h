@@ -1,6 +1,7 @@
 #pragma once
-// A scan host that shows nothing: the benchmarks measure the scan alone, not
-// the drawing of a progress display.
+// A scan host that shows nothing: for the benchmarks, which measure the scan
+// alone, not the drawing of a progress display, and for opening a saved
+// scan's source again, where nothing is scanned.
 #include "engine/ScanHost.h"
 
 class SilentScanHost : public ScanHost {
