@@ -17,10 +17,7 @@ std::shared_ptr<const platform::RawSource> OpenSessionSource(const ScanSession& 
     const SourceIdentity& identity = session.saved.source;
     options.letter = session.saved.letter;
     if (!options.sourceGiven) {
-        platform::DriveEntry entry{options.letter, identity.path, 0, platform::DriveKind::Image};
-        entry.start = identity.windowStart;
-        entry.length = identity.byteSize;
-        platform::Drives().Register(entry);
+        platform::Drives().Register(DriveOfSavedScan(session.saved));
     } else if (!options.imagePath.empty()) {
         RegisterImage(options);
         if (!ChoosePartition(options.letter, options.partition)) return nullptr;

@@ -7,6 +7,7 @@
 #include "engine/ScanHost.h"
 #include "engine/ScanRun.h"
 #include "engine/ScanThread.h"
+#include "platform/DriveTable.h"
 #include "platform/RawSource.h"
 #include "platform/TextConvert.h"
 
@@ -80,6 +81,13 @@ ScanOutcome EndResume(ScanRun& run, SavedScanInfo& info) {
 }
 
 }  // namespace
+
+platform::DriveEntry DriveOfSavedScan(const SavedScanInfo& info) {
+    platform::DriveEntry entry{info.letter, info.source.path, 0, platform::DriveKind::Image};
+    entry.start = info.source.windowStart;
+    entry.length = info.source.byteSize;
+    return entry;
+}
 
 bool ReopenSavedScan(ScanContext& context, const SavedScanInfo& info,
                      std::shared_ptr<const platform::RawSource> source, ScanHost& host, std::string& error) {

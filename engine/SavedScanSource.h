@@ -10,10 +10,15 @@
 
 namespace platform {
 class RawSource;
+struct DriveEntry;
 }
 class ScanContext;
 class ScanHost;
 struct SavedScanInfo;
+
+// The drive the saved scan was made of, under its letter: the path and the
+// window it read, for the drive table when no other source is named.
+platform::DriveEntry DriveOfSavedScan(const SavedScanInfo& info);
 
 // Opens the file system the results came from (its volume, the record
 // reader, the catalog's device) without scanning again, and connects every

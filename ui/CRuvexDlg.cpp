@@ -1,4 +1,5 @@
 #include "ui/CRuvexDlg.h"
+#include "ui/SavedScanFiles.h"
 
 #include "results/PreviewPage.h"
 #include "results/ResultsModel.h"
@@ -194,6 +195,12 @@ void CRuvexDlg::CreateMenus() {
     about->setShortcut(QKeySequence::HelpContents);
     connect(about, &QAction::triggered, this, &CRuvexDlg::ShowAbout);
     addAction(about);
+    auto* save = new QAction(QStringLiteral("保存扫描结果…"), this);
+    save->setObjectName(QStringLiteral("saveScanAction"));
+    save->setShortcut(QKeySequence::Save);
+    connect(save, &QAction::triggered, this,
+            [this] { SaveScanAs(this, m_results->Context(), m_driveLetter, false); });
+    addAction(save);
     setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 

@@ -8,11 +8,15 @@
 #include "toolkit/Pictures.h"
 #include "ui/ProgressDlg.h"
 #include "ui/ResultsWindow.h"
+#include "ui/SavedScanFiles.h"
 #include "ui/SelOneDlg.h"
 #include "ui/SelectDlg.h"
 #include "ui/StepDialog.h"
 
+#include <QMessageBox>
 #include <QToolTip>
+
+#include <chrono>
 
 CRuvexApp::CRuvexApp(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("ruvex"));
@@ -30,6 +34,13 @@ CRuvexApp::CRuvexApp(int& argc, char** argv) : QApplication(argc, argv) {
     partitions::AddPartitionDrives(platform::Drives());
 }
 
+namespace {
+
+// A stopped scan that ran this long is offered for saving.
+constexpr std::chrono::seconds kLongScan{60};
+
+}  // namespace
+
 CRuvexApp* CRuvexApp::Current() { return qobject_cast<CRuvexApp*>(QCoreApplication::instance()); }
 
 bool CRuvexApp::InitInstance() {
@@ -37,17 +48,26 @@ bool CRuvexApp::InitInstance() {
     if (modeDialog.exec() == QDialog::Rejected) return false;
 
     CSelectDlg driveDialog(m_driveLetter, m_iniFile);
+    driveDialog.openSavedScan = [this](QWidget* owner) { return OpenSavedScan(owner, m_scanContext, m_driveLetter); };
     for (;;) {
         const int driveResult = driveDialog.exec();
         if (driveResult == QDialog::Rejected) return false;
-        if (driveResult != QDialog::Accepted) break;  // the dialog could not run: results without a scan
+        if (driveResult != QDialog::Accepted) break;  // a saved scan, or the dialog could not run: results without a scan
         int scanResult = QDialog::Rejected;
+        const auto started = std::chrono::steady_clock::now();
         {
             // The dialog's end waits for its scan thread, so nothing outlives it.
             CProgressDlg progressDialog(m_scanContext, m_driveLetter);
             scanResult = progressDialog.exec();
         }
-        if (scanResult == QDialog::Rejected) return false;
+        if (scanResult == QDialog::Rejected) {
+            // A long scan stopped is worth keeping: it can be opened and recovered from later.
+            if (std::chrono::steady_clock::now() - started >= kLongScan &&
+                QMessageBox::question(nullptr, QStringLiteral("扫描终止"), QStringLiteral("是否保存扫描结果?")) ==
+                    QMessageBox::Yes)
+                SaveScanAs(nullptr, m_scanContext, m_driveLetter, true);
+            return false;
+        }
         // A drive that could not be scanned: the reason was shown, choose again.
         if (scanResult == CProgressDlg::kScanFailed) continue;
         break;

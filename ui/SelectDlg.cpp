@@ -27,6 +27,7 @@ constexpr DialogUnitRect kNextButton{215, 14, 50, 48};
 constexpr DialogUnitRect kDriveList{17, 81, 457, 249};
 constexpr DialogUnitRect kAddImageButton{394, 64, 80, 14};
 constexpr DialogUnitRect kSearchButton{304, 64, 86, 14};
+constexpr DialogUnitRect kOpenScanButton{214, 64, 86, 14};
 
 enum Column { kLetterColumn, kFileSystemColumn, kSizeColumn, kSourceColumn };
 
@@ -124,7 +125,16 @@ CSelectDlg::CSelectDlg(char16_t& driveLetter, const CIniFile& settings, QWidget*
     Place(m_btnSearch, kSearchButton);
     connect(m_btnSearch, &QPushButton::clicked, this, &CSelectDlg::SearchLostPartitions);
 
+    m_btnOpenScan = new QPushButton(QStringLiteral("打开扫描结果…"), this);
+    m_btnOpenScan->setObjectName(QStringLiteral("btnOpenScan"));
+    m_btnOpenScan->setAutoDefault(false);
+    Place(m_btnOpenScan, kOpenScanButton);
+    connect(m_btnOpenScan, &QPushButton::clicked, this, [this] {
+        if (openSavedScan && openSavedScan(this)) done(kSavedScanOpened);
+    });
+
     AddAnchor(m_btnNext, {1, 0}, {1, 0});
+    AddAnchor(m_btnOpenScan, {1, 0}, {1, 0});
     AddAnchor(m_btnAddImage, {1, 0}, {1, 0});
     AddAnchor(m_btnSearch, {1, 0}, {1, 0});
     AddAnchor(m_driveList, {0, 0}, {1, 1});

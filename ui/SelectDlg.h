@@ -5,6 +5,8 @@
 // whole disk are listed under it, and a disk can be searched for lost ones.
 #include "ui/StepDialog.h"
 
+#include <functional>
+
 class CIniFile;
 namespace platform {
 struct DriveEntry;
@@ -24,6 +26,14 @@ public:
     MarkupButton& NextButton() { return *m_btnNext; }
     QPushButton& AddImageButton() { return *m_btnAddImage; }
     QPushButton& SearchButton() { return *m_btnSearch; }
+    QPushButton& OpenScanButton() { return *m_btnOpenScan; }
+
+    // What the dialog ends with when a saved scan was opened: the results
+    // window follows without a scan.
+    static constexpr int kSavedScanOpened = 4;
+    // Asks for a saved scan and opens it with its drive; set by the
+    // application, the dialog ends with kSavedScanOpened when it is true.
+    std::function<bool(QWidget* owner)> openSavedScan;
 
     void OnOK();
     // Registers `imagePath` under the first free letter, lists it with the
@@ -54,6 +64,7 @@ private:
     MarkupButton* m_btnNext = nullptr;
     QPushButton* m_btnAddImage = nullptr;
     QPushButton* m_btnSearch = nullptr;
+    QPushButton* m_btnOpenScan = nullptr;
 };
 
 // "%.2f" of the bytes in units of 2^30, followed by "G": 465.76G.
