@@ -11,21 +11,21 @@
 
 namespace {
 
-// The source --image or --drive names, registered under the saved letter;
-// without them, the path and window the scan read.
-std::shared_ptr<const platform::RawSource> OpenSessionSource(const ScanSession& session, SourceOptions options) {
-    const SourceIdentity& identity = session.saved.source;
-    options.letter = session.saved.letter;
+// The source --image or --drive names, under its own letter as a scan of it
+// would be; without them, the path and window the scan read, under the
+// saved letter.
+std::shared_ptr<const platform::RawSource> OpenSessionSource(const ScanSession& session, const SourceOptions& options) {
     if (!options.sourceGiven) {
         platform::Drives().Register(DriveOfSavedScan(session.saved));
-    } else if (!options.imagePath.empty()) {
+    } else {
         RegisterImage(options);
         if (!ChoosePartition(options.letter, options.partition)) return nullptr;
     }
     std::string reason;
     std::shared_ptr<const platform::RawSource> source = platform::RawSource::OpenDrive(options.letter, reason);
     if (!source)
-        std::fprintf(stderr, "ruvex-cli: cannot read the scan's source %s: %s\n", identity.path.c_str(), reason.c_str());
+        std::fprintf(stderr, "ruvex-cli: cannot read the scan's source %s: %s\n", session.saved.source.path.c_str(),
+                     reason.c_str());
     return source;
 }
 
@@ -58,7 +58,11 @@ std::unique_ptr<ScanSession> LoadSession(SourceOptions& options) {
         std::fprintf(stderr, "ruvex-cli: cannot use the saved scan %s\n", error.c_str());
         return nullptr;
     }
-    options.letter = session->saved.letter;
+    // A source named beside the saved scan lists its results under its own letter.
+    if (options.sourceGiven)
+        session->saved.letter = options.letter;
+    else
+        options.letter = session->saved.letter;
     options.mode = session->context.recoveryMode;
     session->stopped = session->saved.stopped;
     session->outcome = {session->stopped ? ScanEnd::Stopped : ScanEnd::Finished, session->saved.note};

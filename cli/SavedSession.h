@@ -11,7 +11,8 @@
 // Saves the scan of the drive OpenSource registered; false after a message.
 bool SaveSession(ScanSession& session, const SourceOptions& options, const std::string& path);
 
-// Loads `options.sessionPath`; the options take its drive letter and mode.
+// Loads `options.sessionPath`; the options take its mode, and its drive
+// letter unless --image or --drive name a source, whose letter it takes.
 // Null after a message on standard error.
 std::unique_ptr<ScanSession> LoadSession(SourceOptions& options);
 
