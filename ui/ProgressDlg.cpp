@@ -89,7 +89,12 @@ void CProgressDlg::StartScan() {
     m_clock.Start(0, BytesRead());
     UpdateTimes();
     m_timesTimer.start();
-    m_worker = std::thread([this] { RunScanThread(m_context, *this, m_driveLetter); });
+    m_worker = std::thread([this] {
+        if (scan)
+            scan(*this);
+        else
+            RunScanThread(m_context, *this, m_driveLetter);
+    });
 }
 
 void CProgressDlg::OnCancel() {

@@ -12,6 +12,7 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
+#include <functional>
 #include <thread>
 
 class MarkupButton;
@@ -34,6 +35,10 @@ public:
 
     void OnCancel();
     void reject() override { OnCancel(); }
+
+    // Runs instead of the scan of the drive when set before the dialog
+    // shows (a saved scan that goes on); called on the worker thread.
+    std::function<void(ScanHost& host)> scan;
 
 signals:
     // A text the scan put in a window: the title, the percentage (1002) or

@@ -6,6 +6,7 @@
 #include "platform/TextConvert.h"
 #include "toolkit/KitFonts.h"
 #include "toolkit/Pictures.h"
+#include "engine/SavedScanSource.h"
 #include "ui/ProgressDlg.h"
 #include "ui/ResultsWindow.h"
 #include "ui/SavedScanFiles.h"
@@ -48,17 +49,34 @@ bool CRuvexApp::InitInstance() {
     if (modeDialog.exec() == QDialog::Rejected) return false;
 
     CSelectDlg driveDialog(m_driveLetter, m_iniFile);
-    driveDialog.openSavedScan = [this](QWidget* owner) { return OpenSavedScan(owner, m_scanContext, m_driveLetter); };
+    SavedScanToResume resume;
+    driveDialog.openSavedScan = [this, &resume](QWidget* owner) {
+        return OpenSavedScan(owner, m_scanContext, m_driveLetter, resume);
+    };
     for (;;) {
         const int driveResult = driveDialog.exec();
         if (driveResult == QDialog::Rejected) return false;
-        if (driveResult != QDialog::Accepted) break;  // a saved scan, or the dialog could not run: results without a scan
+        // A saved scan, or the dialog could not run: results without a scan.
+        if (driveResult != QDialog::Accepted && !resume.needed) break;
         int scanResult = QDialog::Rejected;
         const auto started = std::chrono::steady_clock::now();
         {
             // The dialog's end waits for its scan thread, so nothing outlives it.
             CProgressDlg progressDialog(m_scanContext, m_driveLetter);
+            // A stopped saved scan goes on from where it stopped.
+            if (resume.needed)
+                progressDialog.scan = [this, &resume](ScanHost& host) {
+                    ResumeSavedScan(m_scanContext, resume.info, host, resume.source);
+                };
             scanResult = progressDialog.exec();
+        }
+        if (resume.needed) {
+            // The file keeps what was found, also when the scan was stopped again.
+            if (scanResult != CProgressDlg::kScanFailed) UpdateSavedScan(nullptr, m_scanContext, resume);
+            resume.needed = false;
+            if (scanResult == QDialog::Rejected) return false;
+            if (scanResult == CProgressDlg::kScanFailed) continue;
+            break;
         }
         if (scanResult == QDialog::Rejected) {
             // A long scan stopped is worth keeping: it can be opened and recovered from later.

@@ -39,7 +39,7 @@ bool SaveScanAs(QWidget* owner, const ScanContext& context, char16_t letter, boo
     return true;
 }
 
-bool OpenSavedScan(QWidget* owner, ScanContext& context, char16_t& letter) {
+bool OpenSavedScan(QWidget* owner, ScanContext& context, char16_t& letter, SavedScanToResume& resume) {
     const QString path = QFileDialog::getOpenFileName(owner, QStringLiteral("打开扫描结果"), QString(), kFilter);
     if (path.isEmpty()) return false;
     SavedScanInfo info;
@@ -51,6 +51,12 @@ bool OpenSavedScan(QWidget* owner, ScanContext& context, char16_t& letter) {
     // The drive as the scan read it, for this session only.
     platform::Drives().Register(DriveOfSavedScan(info));
     std::shared_ptr<const platform::RawSource> source = platform::RawSource::OpenDrive(info.letter, reason);
+    if (source && info.stopped) {
+        // Its source is checked and opened when it goes on.
+        resume = {true, path.toStdString(), info, source};
+        letter = info.letter;
+        return true;
+    }
     SilentScanHost host;
     if (!source || !ReopenSavedScan(context, info, source, host, reason)) {
         context.Reset();
@@ -59,4 +65,11 @@ bool OpenSavedScan(QWidget* owner, ScanContext& context, char16_t& letter) {
     }
     letter = info.letter;
     return true;
+}
+
+bool UpdateSavedScan(QWidget* owner, const ScanContext& context, const SavedScanToResume& resume) {
+    std::string reason;
+    if (WriteSavedScan(resume.path, context, resume.info, reason)) return true;
+    Refuse(owner, QStringLiteral("无法保存扫描结果"), reason);
+    return false;
 }
