@@ -26,15 +26,20 @@ std::shared_ptr<const platform::RawSource> OpenImage(const std::string& path, be
     return source;
 }
 
+// The deleted-file scan of the image as drive B.
+void ScanImage(ScanContext& context, std::shared_ptr<const platform::RawSource> source) {
+    context.recoveryMode = 1;
+    SilentScanHost host;
+    RunScan(context, host, std::move(source), u'B');
+}
+
 void ScanAndShow(benchmark::State& state, const std::string& path) {
     uint64_t files = 0;
     for (auto _ : state) {
         auto source = OpenImage(path, state);
         if (!source) break;
         ScanContext context;
-        context.recoveryMode = 1;
-        SilentScanHost host;
-        RunScan(context, host, source, u'B');
+        ScanImage(context, source);
         ResultsModel model(context, u'B');
         files = context.deletedFiles.size();
         benchmark::DoNotOptimize(model.Rows().data());
@@ -47,9 +52,7 @@ void LoadAndShow(benchmark::State& state, const std::string& path) {
     auto source = OpenImage(path, state);
     if (!source) return;
     ScanContext scanned;
-    scanned.recoveryMode = 1;
-    SilentScanHost host;
-    RunScan(scanned, host, source, u'B');
+    ScanImage(scanned, source);
     SavedScanInfo info;
     std::string error;
     if (!ReadSourceIdentity(*source, info.source, error)) {
