@@ -38,6 +38,12 @@ public:
     // others answer kNotThisType.
     virtual int EndWhereItStands(uint64_t /*nextSector*/) { return kNotThisType; }
 
+    // True when the candidate's walk expects its own next structure right at
+    // the first byte of `sector` (an audio frame, a transport packet, a page):
+    // a start signature there is then the file going on, not another file,
+    // and is tried as one only if the candidate ends on that sector.
+    virtual bool ContinuesAt(uint64_t /*sector*/) const { return false; }
+
     uint32_t GetType() const { return m_type; }
     uint64_t GetFirstSector() const { return m_firstSector; }
     uint64_t GetLastSector() const { return m_lastSector; }
