@@ -35,7 +35,7 @@ private:
     uint64_t m_totalSamples;
     uint32_t m_blockSize;          // STREAMINFO's largest block: fixed-size frames' first samples
     uint64_t m_maxFrameBytes;      // a frame longer than this is not one
-    uint64_t m_next = 8;           // file offset of the next metadata block header
+    uint64_t m_next = 4;           // file offset of the next metadata block header
     bool m_inFrames = false;
     uint64_t m_frameStart = 0;     // file offset of the frame being walked
     uint64_t m_scan = 0;           // bytes of it before this offset are in m_crc

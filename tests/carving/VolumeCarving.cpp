@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 namespace carving_test {
 
 std::map<uint64_t, CarvedOnVolume> CarveVolume(const std::string& volume, char16_t letter, uint64_t sectorsPerRead) {
@@ -28,6 +30,20 @@ std::map<uint64_t, CarvedOnVolume> CarveVolume(const std::string& volume, char16
         if (result.ok) entry.sha256 = testing_support::FileSha256(saved);
     }
     return carved;
+}
+
+std::vector<uint8_t> LaidFile(const std::string& volume, const std::string& path) {
+    if (!testing_support::VolumeExists(volume)) return {};
+    for (const testing_support::ManifestEntry& entry : testing_support::LoadManifest(volume)) {
+        if (entry.path != path) continue;
+        std::ifstream image(testing_support::VolumePath(volume), std::ios::binary);
+        image.seekg(static_cast<std::streamoff>(std::stoull(entry.location) * 512));
+        std::vector<uint8_t> bytes(entry.size);
+        image.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        if (static_cast<uint64_t>(image.gcount()) != entry.size) return {};
+        return bytes;
+    }
+    return {};
 }
 
 }  // namespace carving_test

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <vector>
 
 namespace carving_test {
 
@@ -18,5 +19,10 @@ struct CarvedOnVolume {
 // Carves the volume "<volume>.img" (opened as drive `letter`) in reads of
 // `sectorsPerRead`, saves every finished file and hashes it; by first sector.
 std::map<uint64_t, CarvedOnVolume> CarveVolume(const std::string& volume, char16_t letter, uint64_t sectorsPerRead);
+
+// The bytes of the file laid on the volume under `path` in its manifest
+// (e.g. "/song.mp3"), read from the unpacked image; empty when the volume or
+// the file is not there.
+std::vector<uint8_t> LaidFile(const std::string& volume, const std::string& path);
 
 }  // namespace carving_test
