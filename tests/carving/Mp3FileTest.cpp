@@ -1,0 +1,99 @@
+// MP3 from the committed media volume (ffmpeg with libmp3lame) and crafted
+// layer I streams whose frames start at sector starts.
+#include "carving/Mp3File.h"
+#include "tests/carving/CarvingTestSupport.h"
+#include "tests/carving/VolumeCarving.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace carving_test;
+
+constexpr uint32_t kSector = 512;
+const std::vector<uint8_t> kNoise = {0x13, 0x57, 0x9B, 0xDF, 0x24, 0x68, 0xAC, 0xE0, 0x35, 0x79};
+
+// MPEG 1 layer I at 256 kbit/s and 48 kHz: frames of exactly 256 bytes, so
+// every other one starts a sector.
+std::vector<uint8_t> LayerOneStream(size_t frames) {
+    Bytes stream;
+    for (size_t i = 0; i < frames; ++i) stream.U8(0xFF).U8(0xFF).U8(0x84).U8(0x00).Fill(252, 0x55);
+    return stream.Get();
+}
+
+// An APEv2 tag with a header, one item of 23 bytes and a footer; its size
+// counts the item and the footer.
+std::vector<uint8_t> ApeTag() {
+    auto headerOrFooter = [](Bytes& tag, bool header) {
+        tag.Raw("APETAGEX").U32(2000).U32(23 + 32).U32(1).U32(header ? 0xA0000000u : 0x80000000u).Fill(8, 0);
+    };
+    Bytes tag;
+    headerOrFooter(tag, true);
+    tag.U32(8).U32(0).Raw("Artist").U8(0).Raw("Someone!");
+    headerOrFooter(tag, false);
+    return tag.Get();
+}
+
+TEST(Mp3File, WalksTheFramesToTheLastAndTakesTheTagsBehind) {
+    for (const char* path : {"/song.mp3", "/bare.mp3", "/tagged.mp3"}) {
+        const std::vector<uint8_t> mp3 = LaidFile("carving-media", path);
+        if (mp3.empty()) GTEST_SKIP() << "carving-media not committed";
+        for (uint64_t sectorsPerRead : {1u, 5u, 40000u}) {
+            auto carved = CarveLaid(mp3, sectorsPerRead, kNoise);
+            ASSERT_EQ(carved.size(), 1u) << path << " read by " << sectorsPerRead;
+            EXPECT_EQ(carved[0]->GetType(), uint32_t(kCarvedMp3));
+            EXPECT_EQ(carved[0]->GetLength(), mp3.size()) << path;
+        }
+    }
+}
+
+TEST(Mp3File, AnApeTagBetweenTheFramesAndTheId3v1TagIsPartOfTheFile) {
+    std::vector<uint8_t> mp3 = LaidFile("carving-media", "/tagged.mp3");
+    if (mp3.empty()) GTEST_SKIP() << "carving-media not committed";
+    const std::vector<uint8_t> id3v1(mp3.end() - 128, mp3.end());
+    mp3.resize(mp3.size() - 128);
+    const std::vector<uint8_t> ape = ApeTag();
+    mp3.insert(mp3.end(), ape.begin(), ape.end());
+    mp3.insert(mp3.end(), id3v1.begin(), id3v1.end());
+    auto carved = CarveLaid(mp3, 40000, kNoise);
+    ASSERT_EQ(carved.size(), 1u);
+    EXPECT_EQ(carved[0]->GetLength(), mp3.size());
+}
+
+TEST(Mp3File, ACopyCutBeforeItsInfoTagsCountIsDropped) {
+    const std::vector<uint8_t> mp3 = LaidFile("carving-media", "/bare.mp3");
+    if (mp3.empty()) GTEST_SKIP() << "carving-media not committed";
+    // Cut among the frames: those before the cut are fewer than the tag counts.
+    const std::vector<uint8_t> cut(mp3.begin(), mp3.begin() + 417 * 20 + 1);
+    for (uint64_t sectorsPerRead : {1u, 40000u}) EXPECT_TRUE(CarveLaid(cut, sectorsPerRead, kNoise).empty());
+}
+
+TEST(Mp3File, FramesStartingSectorsAreOneFileAndAStrayFrameSyncNone) {
+    const std::vector<uint8_t> stream = LayerOneStream(40);
+    for (uint64_t sectorsPerRead : {1u, 3u, 40000u}) {
+        auto carved = CarveLaid(stream, sectorsPerRead, kNoise);
+        ASSERT_EQ(carved.size(), 1u) << sectorsPerRead;
+        EXPECT_EQ(carved[0]->GetLength(), stream.size());
+    }
+
+    // A sector that starts like a frame but is not followed by another.
+    Bytes stray;
+    stray.U8(0xFF).U8(0xFB).U8(0x90).U8(0x00).Fill(2 * kSector, 0x31);
+    EXPECT_TRUE(CarveLaid(stray.Get(), 40000).empty());
+
+    // Nor does it cut short a ZIP in whose stored data it happens to start a sector.
+    std::string content(3 * kSector, 'x');
+    const std::vector<uint8_t> sync = LayerOneStream(1);
+    const size_t atSectorStart = kSector - 30 - 5;  // behind the local header and the name "a.bin"
+    std::copy(sync.begin(), sync.begin() + 8, content.begin() + atSectorStart);
+    auto carved = CarveLaid(MakeZip({{"a.bin", content}}), 40000);
+    ASSERT_EQ(carved.size(), 1u);
+    EXPECT_EQ(carved[0]->GetType(), uint32_t(kCarvedZip));
+}
+
+TEST(Mp3File, TooFewFramesAreNoStream) {
+    EXPECT_TRUE(CarveLaid(LayerOneStream(CMp3File::kMinFrames - 1), 40000, kNoise).empty());
+    EXPECT_EQ(CarveLaid(LayerOneStream(CMp3File::kMinFrames), 40000, kNoise).size(), 1u);
+}
+
+}  // namespace
