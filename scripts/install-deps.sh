@@ -8,4 +8,4 @@ apt-get install -y --no-install-recommends \
   libblkid-dev libgtest-dev libgmock-dev libbenchmark-dev \
   clang libclang-rt-14-dev \
   sleuthkit testdisk dosfstools mtools \
-  qt6-base-dev fonts-noto-cjk fonts-dejavu-core
+  qt6-base-dev qt6-image-formats-plugins fonts-noto-cjk fonts-dejavu-core
