@@ -90,13 +90,8 @@ int CAsfFile::ProcessSector(uint64_t sector, const CSectorWindow& data) {
         if (!data.Has(0, m_headerSize)) return kNotFinished;
         if (!ReadHeader(data)) return kNotThisType;
     }
-    const uint64_t sectorEnd = SectorOffset(sector) + m_sectorSize;
-    bool wait = false;
-    while (m_fileEnd == 0 && !wait && m_nextObject >= data.Start() && m_nextObject < sectorEnd) {
-        if (StepObject(data, wait) == kNotThisType) return kNotThisType;
-    }
-    if (m_fileEnd == 0) return kNotFinished;
-    return FinishWhenReached(sector, m_fileEnd, m_mediaType);
+    return WalkSector(sector, data, m_nextObject, m_fileEnd, m_mediaType,
+                      [&](bool& wait) { return StepObject(data, wait); });
 }
 
 int CAsfFile::EndWhereItStands(uint64_t nextSector) {

@@ -71,6 +71,23 @@ protected:
     // For a type that knows where its file ends: `type` once `sector` holds
     // the byte before `fileEnd` (or lies past it), kNotFinished before.
     int FinishWhenReached(uint64_t sector, uint64_t fileEnd, uint32_t type);
+    // A walk from structure to structure (frames, pages, elements, objects):
+    // `step(wait)` reads the one at `next` and moves `next` on, or sets
+    // `fileEnd` once the file's end shows, or sets `wait` when the structure
+    // reaches past what the read shows (the next read's carried bytes show it
+    // whole), or answers kNotThisType. Steps run while `next` lies in this
+    // sector; then the type once the sector holding the end is reached.
+    template <typename Step>
+    int WalkSector(uint64_t sector, const CSectorWindow& data, const uint64_t& next, const uint64_t& fileEnd,
+                   uint32_t type, Step step) {
+        const uint64_t sectorEnd = SectorOffset(sector) + m_sectorSize;
+        bool wait = false;
+        while (fileEnd == 0 && !wait && next >= data.Start() && next < sectorEnd) {
+            if (step(wait) == kNotThisType) return kNotThisType;
+        }
+        if (fileEnd == 0) return kNotFinished;
+        return FinishWhenReached(sector, fileEnd, type);
+    }
 
     const CVolumeAccess* m_device;  // borrowed: the scanned device outlives its results
     uint32_t m_sectorSize;

@@ -44,7 +44,8 @@ bool CFlacFile::StepMetadata(const CSectorWindow& data, bool& wait) {
     }
     const uint8_t flags = data.U8(m_next);
     if ((flags & ~kLastBlockFlag) > kMaxBlockType) return false;
-    const uint32_t length = uint32_t(data.U8(m_next + 1)) << 16 | uint32_t(data.U8(m_next + 2)) << 8 | data.U8(m_next + 3);
+    const uint32_t length =
+        uint32_t(data.U8(m_next + 1)) << 16 | uint32_t(data.U8(m_next + 2)) << 8 | data.U8(m_next + 3);
     m_next += kBlockHeaderSize + length;
     if (flags & kLastBlockFlag) {
         m_inFrames = true;

@@ -123,13 +123,8 @@ int CMatroskaFile::StepElement(const CSectorWindow& data, bool& wait) {
 }
 
 int CMatroskaFile::ProcessSector(uint64_t sector, const CSectorWindow& data) {
-    const uint64_t sectorEnd = SectorOffset(sector) + m_sectorSize;
-    bool wait = false;
-    while (m_fileEnd == 0 && !wait && m_next >= data.Start() && m_next < sectorEnd) {
-        if (StepElement(data, wait) == kNotThisType) return kNotThisType;
-    }
-    if (m_fileEnd == 0) return kNotFinished;
-    return FinishWhenReached(sector, m_fileEnd, m_mediaType);
+    return WalkSector(sector, data, m_next, m_fileEnd, m_mediaType,
+                      [&](bool& wait) { return StepElement(data, wait); });
 }
 
 int CMatroskaFile::EndWhereItStands(uint64_t nextSector) {

@@ -116,17 +116,11 @@ void CMp3File::StepTail(const CSectorWindow& data, bool& wait) {
 }
 
 int CMp3File::ProcessSector(uint64_t sector, const CSectorWindow& data) {
-    const uint64_t sectorEnd = SectorOffset(sector) + m_sectorSize;
-    bool wait = false;
-    while (m_fileEnd == 0 && !wait && m_next >= data.Start() && m_next < sectorEnd) {
-        if (m_inTail) {
-            StepTail(data, wait);
-        } else if (StepFrame(data, wait) == kNotThisType) {
-            return kNotThisType;
-        }
-    }
-    if (m_fileEnd == 0) return kNotFinished;
-    return FinishWhenReached(sector, m_fileEnd, kCarvedMp3);
+    return WalkSector(sector, data, m_next, m_fileEnd, kCarvedMp3, [&](bool& wait) {
+        if (!m_inTail) return StepFrame(data, wait);
+        StepTail(data, wait);
+        return kNotFinished;
+    });
 }
 
 int CMp3File::EndWhereItStands(uint64_t nextSector) {

@@ -78,9 +78,8 @@ int COggFile::StepPage(const CSectorWindow& data, bool& wait) {
         return kNotFinished;
     }
     const uint8_t flags = data.U8(page + 5);
-    if (!data.StartsWith(page, std::string_view("OggS\0", 5)) || (flags & ~(kContinued | kFirstPage | kLastPage)) != 0) {
-        return kNotThisType;
-    }
+    const bool knownFlags = (flags & ~(kContinued | kFirstPage | kLastPage)) == 0;
+    if (!data.StartsWith(page, std::string_view("OggS\0", 5)) || !knownFlags) return kNotThisType;
     const uint8_t segments = data.U8(page + 26);
     if (!data.Has(page, kPageHeaderSize + segments)) {
         wait = true;
@@ -114,11 +113,5 @@ int COggFile::StepPage(const CSectorWindow& data, bool& wait) {
 }
 
 int COggFile::ProcessSector(uint64_t sector, const CSectorWindow& data) {
-    const uint64_t sectorEnd = SectorOffset(sector) + m_sectorSize;
-    bool wait = false;
-    while (m_fileEnd == 0 && !wait && m_nextPage >= data.Start() && m_nextPage < sectorEnd) {
-        if (StepPage(data, wait) == kNotThisType) return kNotThisType;
-    }
-    if (m_fileEnd == 0) return kNotFinished;
-    return FinishWhenReached(sector, m_fileEnd, m_oggType);
+    return WalkSector(sector, data, m_nextPage, m_fileEnd, m_oggType, [&](bool& wait) { return StepPage(data, wait); });
 }

@@ -11,8 +11,6 @@ namespace {
 
 using namespace carving_test;
 
-const std::vector<uint8_t> kNoise = {0x13, 0x57, 0x9B, 0xDF, 0x24, 0x68, 0xAC, 0xE0, 0x35, 0x79};
-
 // Offset of the Segment's size field (behind its 4-byte ID).
 size_t SegmentSizeField(const std::vector<uint8_t>& file) {
     const uint8_t id[] = {0x18, 0x53, 0x80, 0x67};
@@ -21,14 +19,7 @@ size_t SegmentSizeField(const std::vector<uint8_t>& file) {
 
 TEST(MatroskaFile, TheDocTypeGivesTheTypeAndTheSegmentTheEnd) {
     for (auto [path, type] : {std::pair{"/clip.mkv", kCarvedMatroska}, std::pair{"/clip.webm", kCarvedWebm}}) {
-        const std::vector<uint8_t> file = LaidFile("carving-media", path);
-        if (file.empty()) GTEST_SKIP() << "carving-media not committed";
-        for (uint64_t sectorsPerRead : {1u, 40000u}) {
-            auto carved = CarveLaid(file, sectorsPerRead, kNoise);
-            ASSERT_EQ(carved.size(), 1u) << path;
-            EXPECT_EQ(carved[0]->GetType(), uint32_t(type));
-            EXPECT_EQ(carved[0]->GetLength(), file.size()) << path;
-        }
+        if (!CarvesAloneExactly("carving-media", path, type, {1, 40000})) GTEST_SKIP() << "carving-media not committed";
     }
 }
 
@@ -38,7 +29,7 @@ TEST(MatroskaFile, ASegmentOfUnknownSizeEndsBeforeTheFirstForeignElement) {
     const size_t field = SegmentSizeField(file);
     ASSERT_EQ(file[field], 0x01) << "ffmpeg writes an 8-byte size";
     std::fill(file.begin() + static_cast<std::ptrdiff_t>(field) + 1, file.begin() + static_cast<std::ptrdiff_t>(field) + 8, 0xFF);
-    auto carved = CarveLaid(file, 40000, kNoise);
+    auto carved = CarveLaid(file, 40000, kForeignBytes);
     ASSERT_EQ(carved.size(), 1u);
     EXPECT_EQ(carved[0]->GetLength(), file.size());
 }

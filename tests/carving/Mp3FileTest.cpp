@@ -11,8 +11,6 @@ namespace {
 using namespace carving_test;
 
 constexpr uint32_t kSector = 512;
-const std::vector<uint8_t> kNoise = {0x13, 0x57, 0x9B, 0xDF, 0x24, 0x68, 0xAC, 0xE0, 0x35, 0x79};
-
 // MPEG 1 layer I at 256 kbit/s and 48 kHz: frames of exactly 256 bytes, so
 // every other one starts a sector.
 std::vector<uint8_t> LayerOneStream(size_t frames) {
@@ -36,14 +34,7 @@ std::vector<uint8_t> ApeTag() {
 
 TEST(Mp3File, WalksTheFramesToTheLastAndTakesTheTagsBehind) {
     for (const char* path : {"/song.mp3", "/bare.mp3", "/tagged.mp3"}) {
-        const std::vector<uint8_t> mp3 = LaidFile("carving-media", path);
-        if (mp3.empty()) GTEST_SKIP() << "carving-media not committed";
-        for (uint64_t sectorsPerRead : {1u, 5u, 40000u}) {
-            auto carved = CarveLaid(mp3, sectorsPerRead, kNoise);
-            ASSERT_EQ(carved.size(), 1u) << path << " read by " << sectorsPerRead;
-            EXPECT_EQ(carved[0]->GetType(), uint32_t(kCarvedMp3));
-            EXPECT_EQ(carved[0]->GetLength(), mp3.size()) << path;
-        }
+        if (!CarvesAloneExactly("carving-media", path, kCarvedMp3, {1, 5, 40000})) GTEST_SKIP() << "carving-media not committed";
     }
 }
 
@@ -55,7 +46,7 @@ TEST(Mp3File, AnApeTagBetweenTheFramesAndTheId3v1TagIsPartOfTheFile) {
     const std::vector<uint8_t> ape = ApeTag();
     mp3.insert(mp3.end(), ape.begin(), ape.end());
     mp3.insert(mp3.end(), id3v1.begin(), id3v1.end());
-    auto carved = CarveLaid(mp3, 40000, kNoise);
+    auto carved = CarveLaid(mp3, 40000, kForeignBytes);
     ASSERT_EQ(carved.size(), 1u);
     EXPECT_EQ(carved[0]->GetLength(), mp3.size());
 }
@@ -65,13 +56,13 @@ TEST(Mp3File, ACopyCutBeforeItsInfoTagsCountIsDropped) {
     if (mp3.empty()) GTEST_SKIP() << "carving-media not committed";
     // Cut among the frames: those before the cut are fewer than the tag counts.
     const std::vector<uint8_t> cut(mp3.begin(), mp3.begin() + 417 * 20 + 1);
-    for (uint64_t sectorsPerRead : {1u, 40000u}) EXPECT_TRUE(CarveLaid(cut, sectorsPerRead, kNoise).empty());
+    for (uint64_t sectorsPerRead : {1u, 40000u}) EXPECT_TRUE(CarveLaid(cut, sectorsPerRead, kForeignBytes).empty());
 }
 
 TEST(Mp3File, FramesStartingSectorsAreOneFileAndAStrayFrameSyncNone) {
     const std::vector<uint8_t> stream = LayerOneStream(40);
     for (uint64_t sectorsPerRead : {1u, 3u, 40000u}) {
-        auto carved = CarveLaid(stream, sectorsPerRead, kNoise);
+        auto carved = CarveLaid(stream, sectorsPerRead, kForeignBytes);
         ASSERT_EQ(carved.size(), 1u) << sectorsPerRead;
         EXPECT_EQ(carved[0]->GetLength(), stream.size());
     }
@@ -92,8 +83,8 @@ TEST(Mp3File, FramesStartingSectorsAreOneFileAndAStrayFrameSyncNone) {
 }
 
 TEST(Mp3File, TooFewFramesAreNoStream) {
-    EXPECT_TRUE(CarveLaid(LayerOneStream(CMp3File::kMinFrames - 1), 40000, kNoise).empty());
-    EXPECT_EQ(CarveLaid(LayerOneStream(CMp3File::kMinFrames), 40000, kNoise).size(), 1u);
+    EXPECT_TRUE(CarveLaid(LayerOneStream(CMp3File::kMinFrames - 1), 40000, kForeignBytes).empty());
+    EXPECT_EQ(CarveLaid(LayerOneStream(CMp3File::kMinFrames), 40000, kForeignBytes).size(), 1u);
 }
 
 }  // namespace

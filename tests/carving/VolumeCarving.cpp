@@ -46,4 +46,23 @@ std::vector<uint8_t> LaidFile(const std::string& volume, const std::string& path
     return {};
 }
 
+const std::vector<uint8_t> kForeignBytes = {0x13, 0x57, 0x9B, 0xDF, 0x24, 0x68, 0xAC, 0xE0, 0x35, 0x79};
+
+bool CarvesAloneExactly(const std::string& volume, const std::string& path, uint32_t type,
+                        std::initializer_list<uint64_t> sectorsPerRead) {
+    const std::vector<uint8_t> file = LaidFile(volume, path);
+    if (file.empty()) return false;
+    for (uint64_t reads : sectorsPerRead) {
+        SCOPED_TRACE(path + " read by " + std::to_string(reads));
+        auto carved = CarveLaid(file, reads, kForeignBytes);
+        if (carved.size() != 1) {
+            ADD_FAILURE() << carved.size() << " files carved";
+            continue;
+        }
+        EXPECT_EQ(carved[0]->GetType(), type);
+        EXPECT_EQ(carved[0]->GetLength(), file.size());
+    }
+    return true;
+}
+
 }  // namespace carving_test
