@@ -46,7 +46,7 @@ int CTransportStreamFile::ProcessSector(uint64_t sector, const CSectorWindow& da
     while (m_fileEnd == 0 && m_nextPacket >= data.Start() && m_nextPacket < sectorEnd) {
         if (!data.Has(m_nextPacket + syncAt, 2)) return kNotFinished;
         if (data.U8(m_nextPacket + syncAt) != kSync || (data.U8(m_nextPacket + syncAt + 1) & 0x80) != 0) {
-            if (m_packets < kMinPacketsToStart) return kNotThisType;
+            if (m_packets < kMinPacketsToStart || !WholeUnits(m_nextPacket)) return kNotThisType;
             m_fileEnd = m_nextPacket;
             break;
         }
@@ -58,12 +58,11 @@ int CTransportStreamFile::ProcessSector(uint64_t sector, const CSectorWindow& da
 }
 
 int CTransportStreamFile::EndWhereItStands(uint64_t nextSector) {
-    if (m_packets < kMinPacketsToStart) return kNotThisType;
-    // The packets that lie wholly before the next sector are the file.
-    uint64_t end = m_fileEnd != 0 ? m_fileEnd : m_nextPacket;
-    const uint64_t limit = SectorOffset(nextSector);
-    while (end > limit) end -= PacketSize();
-    if (end == 0) return kNotThisType;
+    // A packet that runs on into the next file was cut off: so was the stream.
+    const uint64_t end = m_fileEnd != 0 ? m_fileEnd : m_nextPacket;
+    if (m_packets < kMinPacketsToStart || end > SectorOffset(nextSector) || !WholeUnits(end)) return kNotThisType;
     SetEnd(end);
     return m_timeStamped ? kCarvedM2ts : kCarvedTransportStream;
 }
+
+bool CTransportStreamFile::WholeUnits(uint64_t end) const { return !m_timeStamped || end % kAlignedUnit == 0; }

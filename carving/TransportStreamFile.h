@@ -3,7 +3,9 @@
 // the sync byte 47, or the 192-byte packets of M2TS and camcorder .mts files,
 // which put a 4-byte time stamp before each. The file ends after the last
 // packet in sync. Random data holds a 47 now and then, so a start needs
-// several packets in sync.
+// several packets in sync. A plain transport stream has no end mark: one
+// cut where other data follows is carved up to the first slot without a
+// sync byte, which may take in up to a packet of that data.
 #include "carving/BaseFile.h"
 
 #include <memory>
@@ -25,7 +27,12 @@ public:
     bool ContinuesAt(uint64_t sector) const override { return m_fileEnd == 0 && m_nextPacket == SectorOffset(sector); }
 
 private:
+    // M2TS packets come in aligned units of 32, as Blu-ray and AVCHD
+    // recorders write them (and ffmpeg too): a stream that stops inside one was cut.
+    static constexpr uint64_t kAlignedUnit = 32 * 192;
+
     uint64_t PacketSize() const { return m_timeStamped ? 192 : 188; }
+    bool WholeUnits(uint64_t end) const;
 
     uint64_t m_nextPacket = 0;
     uint64_t m_fileEnd = 0;

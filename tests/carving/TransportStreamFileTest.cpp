@@ -22,7 +22,7 @@ TEST(TransportStreamFile, TwoSyncBytesInARowStartNothing) {
     EXPECT_TRUE(CarveLaid(stray.Get(), 40000).empty());
 }
 
-TEST(TransportStreamFile, ACopyCutShortEndsAtItsLastWholePacketBeforeTheNextFile) {
+TEST(TransportStreamFile, ACopyCutInsideAPacketIsDroppedWhereTheNextFileBegins) {
     const std::vector<uint8_t> file = LaidFile("carving-media", "/clip.ts");
     if (file.empty()) GTEST_SKIP() << "carving-media not committed";
     SectorImage image(kSector, 40);
@@ -31,9 +31,16 @@ TEST(TransportStreamFile, ACopyCutShortEndsAtItsLastWholePacketBeforeTheNextFile
     CCarveState state(nullptr, kSector);
     FeedImage(state, image, 40000);
     auto finished = state.TakeFinished();
-    ASSERT_EQ(finished.size(), 2u);
-    EXPECT_EQ(finished[0]->GetLength(), 10 * kSector / 188 * 188);
-    EXPECT_EQ(finished[1]->GetType(), uint32_t(kCarvedBitmap));
+    ASSERT_EQ(finished.size(), 1u);
+    EXPECT_EQ(finished[0]->GetType(), uint32_t(kCarvedBitmap));
+}
+
+TEST(TransportStreamFile, AnM2tsStoppingInsideAnAlignedUnitIsDropped) {
+    const std::vector<uint8_t> file = LaidFile("carving-media", "/camera.mts");
+    if (file.empty()) GTEST_SKIP() << "carving-media not committed";
+    ASSERT_EQ(file.size() % (32 * 192), 0u);
+    const std::vector<uint8_t> cut(file.begin(), file.begin() + 40 * 192);
+    EXPECT_TRUE(CarveLaid(cut, 40000, kForeignBytes).empty());
 }
 
 TEST(TransportStreamFile, AFileStartingWhereTheNextPacketWasExpectedIsStillFound) {
