@@ -10,6 +10,8 @@ constexpr uint64_t kApeHeaderSize = 32;
 constexpr uint32_t kMaxApeSize = 16u << 20;
 // Bytes of the first frame that hold a stream tag, where one is.
 constexpr uint64_t kStreamTagBytes = 64;
+// Zeros behind an ID3v2 tag that are still taken for its padding.
+constexpr uint64_t kMaxPaddingAfterTag = 64 * 1024;
 
 std::optional<MpegAudioFrame> FrameAt(const platform::LeBytes& bytes, uint64_t offset) {
     if (!bytes.Has(offset, 4)) return std::nullopt;
@@ -35,8 +37,8 @@ std::optional<uint64_t> Id3TagLength(const platform::LeBytes& sector) {
 std::unique_ptr<CBaseFile> CMp3File::Recognise(const platform::LeBytes& sector, uint64_t sectorNumber,
                                                uint32_t sectorSize, const CVolumeAccess* device) {
     if (auto tagLength = Id3TagLength(sector)) {
-        // Where the tag ends within the read, the first frame must be there.
-        if (sector.Has(*tagLength, 4) && !FrameAt(sector, *tagLength)) return nullptr;
+        // Where the tag ends within the read, the first frame (or padding) must be there.
+        if (sector.Has(*tagLength, 4) && sector.U8(*tagLength) != 0 && !FrameAt(sector, *tagLength)) return nullptr;
         return std::make_unique<CMp3File>(device, sectorSize, sectorNumber, *tagLength);
     }
     auto first = FrameAt(sector, 0);
@@ -76,8 +78,14 @@ int CMp3File::StepFrame(const CSectorWindow& data, bool& wait) {
         wait = true;
         return kNotFinished;
     }
+    if (m_frames == 0 && m_tagLength != 0 && data.U8(m_next) == 0 && m_next - m_tagLength < kMaxPaddingAfterTag) {
+        ++m_next;  // padding behind the tag
+        return kNotFinished;
+    }
     auto frame = ReadMpegAudioFrame(data.U8(m_next), data.U8(m_next + 1), data.U8(m_next + 2), data.U8(m_next + 3));
     if (!frame || (m_frames > 0 && frame->streamBits != m_streamBits)) {
+        // Some encoders count the ID3v2 tag into the stream tag's bytes.
+        if (m_audioEnd != 0 && m_next + m_tagLength == m_audioEnd) m_audioEnd = m_next;
         // The stream ends here, unless its tag promised more or it is too short to be one.
         if (m_frames < kMinFrames || (m_audioEnd != 0 && m_next < m_audioEnd)) return kNotThisType;
         m_inTail = true;

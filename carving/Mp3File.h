@@ -5,7 +5,8 @@
 // the first frame gives the stream's byte count: a walk that breaks off
 // before it is a cut copy and is dropped. Without an ID3v2 tag the file
 // starts at a frame sync, which random data passes now and then, so the
-// start test asks for several frames in a row.
+// start test asks for several frames in a row. Zeros that some taggers leave
+// between the ID3v2 tag and the first frame are taken in.
 #include "carving/BaseFile.h"
 #include "carving/MpegAudioFrame.h"
 
@@ -17,7 +18,7 @@ public:
     static constexpr uint32_t kMinFrames = 4;
 
     CMp3File(const CVolumeAccess* device, uint32_t sectorSize, uint64_t firstSector, uint64_t firstFrame)
-        : CBaseFile(device, sectorSize, firstSector), m_next(firstFrame) {}
+        : CBaseFile(device, sectorSize, firstSector), m_next(firstFrame), m_tagLength(firstFrame) {}
 
     // A new candidate when the sector starts with an ID3v2 tag header, or
     // with frames in a row as far as the read shows (two at least); null otherwise.
@@ -37,6 +38,7 @@ private:
     void ReadStreamTag(const CSectorWindow& data, const MpegAudioFrame& frame);
 
     uint64_t m_next;              // file offset of the next frame header or tag
+    uint64_t m_tagLength;         // the ID3v2 tag's, 0 without one
     uint64_t m_audioEnd = 0;      // one past the last frame as the stream tag gives it; 0 unknown
     uint64_t m_fileEnd = 0;       // once known: one past the last tag
     uint32_t m_frames = 0;

@@ -6,11 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 using namespace carving_test;
 
 constexpr uint32_t kSector = 512;
+constexpr std::string_view kInfo = "Info";
 // MPEG 1 layer I at 256 kbit/s and 48 kHz: frames of exactly 256 bytes, so
 // every other one starts a sector.
 std::vector<uint8_t> LayerOneStream(size_t frames) {
@@ -49,6 +52,27 @@ TEST(Mp3File, AnApeTagBetweenTheFramesAndTheId3v1TagIsPartOfTheFile) {
     auto carved = CarveLaid(mp3, 40000, kForeignBytes);
     ASSERT_EQ(carved.size(), 1u);
     EXPECT_EQ(carved[0]->GetLength(), mp3.size());
+}
+
+TEST(Mp3File, ZerosBehindTheId3TagAndATagCountedIntoTheStreamAreTakenIn) {
+    std::vector<uint8_t> mp3 = LaidFile("carving-media", "/song.mp3");
+    if (mp3.empty()) GTEST_SKIP() << "carving-media not committed";
+    const size_t tagLength = 10 + (mp3[6] << 21 | mp3[7] << 14 | mp3[8] << 7 | mp3[9]);
+    const size_t info = static_cast<size_t>(std::search(mp3.begin(), mp3.end(), kInfo.begin(), kInfo.end()) - mp3.begin());
+    ASSERT_LT(info, 200u) << "ffmpeg writes an Info tag into the first frame";
+
+    std::vector<uint8_t> padded = mp3;
+    padded.insert(padded.begin() + static_cast<std::ptrdiff_t>(tagLength), 300, 0);
+    // The byte count (behind the flags and the frame count) as an encoder that counts the ID3v2 tag in writes it.
+    std::vector<uint8_t> counted = mp3;
+    const uint32_t bytes = uint32_t(mp3[info + 12]) << 24 | mp3[info + 13] << 16 | mp3[info + 14] << 8 | mp3[info + 15];
+    const uint32_t withTag = bytes + static_cast<uint32_t>(tagLength);
+    for (int i = 0; i < 4; ++i) counted[info + 12 + i] = static_cast<uint8_t>(withTag >> (24 - 8 * i));
+    for (const auto& file : {padded, counted}) {
+        auto carved = CarveLaid(file, 40000, kForeignBytes);
+        ASSERT_EQ(carved.size(), 1u);
+        EXPECT_EQ(carved[0]->GetLength(), file.size());
+    }
 }
 
 TEST(Mp3File, ACopyCutBeforeItsInfoTagsCountIsDropped) {
