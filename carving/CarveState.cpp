@@ -85,7 +85,16 @@ void CCarveState::DiscardCurrent() {
         }
     }
     m_current.reset();
+    m_joinAllowed = false;
     ForgetCarry();
+}
+
+void CCarveState::PassOverUnitsInUse() {
+    if (m_current && m_current->MayCrossUnitsInUse()) {
+        m_joinAllowed = true;
+        return;
+    }
+    DiscardCurrent();
 }
 
 void CCarveState::ForgetCarry() {
@@ -93,8 +102,8 @@ void CCarveState::ForgetCarry() {
     m_carryEnd = 0;
 }
 
-void CCarveState::KeepTail(std::span<const uint8_t> rest, uint64_t sector) {
-    const uint64_t sectorStart = sector * m_sectorSize;
+void CCarveState::KeepTail(std::span<const uint8_t> rest, uint64_t sectorOffset) {
+    const uint64_t sectorStart = sectorOffset;
     const uint64_t readEnd = sectorStart + rest.size();
     if (rest.size() > kCarryBytes || m_carryEnd == readEnd) return;
     // The carried bytes that lie right before this sector stay in front.
@@ -159,12 +168,16 @@ bool CCarveState::FollowCurrent(std::span<const uint8_t> data, uint64_t sector) 
     if (!m_current) return false;
     CBaseFile& file = *m_current;
     if (sector != file.GetFirstSector() && sector != m_nextSector) {
-        DiscardCurrent();  // a gap in the sectors: the file cannot go on
-        return true;
+        if (!m_joinAllowed || sector < m_nextSector) {
+            DiscardCurrent();  // a gap in the sectors: the file cannot go on
+            return true;
+        }
+        file.JoinAt(sector, m_nextSector - 1);
     }
+    m_joinAllowed = false;
+    const uint64_t sectorOffset = file.SectorOffset(sector);
     std::span<const uint8_t> before;
-    if (sector != file.GetFirstSector() && m_carryEnd == sector * m_sectorSize) before = m_carry;
-    const uint64_t sectorOffset = (sector - file.GetFirstSector()) * m_sectorSize;
+    if (sector != file.GetFirstSector() && m_carryEnd == sectorOffset) before = m_carry;
     int result = file.ProcessSector(sector, CSectorWindow(sectorOffset, data, before));
 
     if (result < 0) {
@@ -179,7 +192,7 @@ bool CCarveState::FollowCurrent(std::span<const uint8_t> data, uint64_t sector) 
         return true;
     }
     m_nextSector = sector + 1;
-    KeepTail(data, sector);
+    KeepTail(data, sectorOffset);
     return false;
 }
 
