@@ -5,6 +5,7 @@
 #include "settings/IniFile.h"
 
 #include <QApplication>
+#include <QTranslator>
 
 class CRuvexApp : public QApplication {
     Q_OBJECT
@@ -21,7 +22,14 @@ public:
     // Returns false always: the program ends when the sequence does.
     bool InitInstance();
 
+    // Whether Qt's own Chinese texts (file dialogs, standard buttons) loaded.
+    bool HasQtTranslations() const { return m_qtTranslationsLoaded; }
+
     char16_t m_driveLetter = 0;
     CIniFile m_iniFile;
     ScanContext m_scanContext;
+
+private:
+    QTranslator m_qtTranslations;
+    bool m_qtTranslationsLoaded = false;
 };
