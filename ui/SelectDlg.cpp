@@ -228,8 +228,10 @@ bool CSelectDlg::ReadableOrAuthorised(char16_t letter) {
     std::string reason;
     if (AccessOfDrive(letter, reason) != DriveAccess::AfterAuthorisation) return true;
     if (AuthoriseDrive(letter, reason)) return true;
-    ShowMessage(this, QStringLiteral("无法读取%1盘: %2").arg(QChar(letter), QString::fromStdString(reason)),
-                MessageIcon::Exclamation);
+    QString text = QStringLiteral("无法读取%1盘: %2").arg(QChar(letter), QString::fromStdString(reason));
+    // The disk service opens a disk only while nothing has it mounted.
+    if (reason.find("busy") != std::string::npos) text += QStringLiteral("\n\n此盘正在使用中(已挂载),请先卸载后再选择。");
+    ShowMessage(this, text, MessageIcon::Exclamation);
     return false;
 }
 

@@ -1,12 +1,11 @@
 #include "platform/GrantedSources.h"
 #include "platform/RawSource.h"
-#include "tests/support/TestVolumes.h"
+#include "tests/support/CountingImage.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <fcntl.h>
-#include <fstream>
 #include <unistd.h>
 #include <vector>
 
@@ -16,15 +15,8 @@ using platform::Geometry;
 using platform::RawSource;
 using platform::SourceWindow;
 
-// A 16 KiB image whose every byte tells its own offset (offset mod 251).
 std::string OffsetImage() {
-    static const std::string path = [] {
-        std::string file = testing_support::MakeTempFolder("descriptor") + "/offsets.img";
-        std::vector<char> bytes(16 * 1024);
-        for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i % 251);
-        std::ofstream(file, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        return file;
-    }();
+    static const std::string path = testing_support::MakeCountingImage("descriptor", 16 * 1024);
     return path;
 }
 

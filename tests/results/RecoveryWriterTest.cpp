@@ -44,6 +44,12 @@ protected:
         RecoveryWriter writer(m_context);
         return writer.RecoverAll(model.Root(), platform::FromUtf8(destination), u'D');
     }
+    // Everything found, into `destination`.
+    RecoveryReport RecoverEverythingTo(const std::string& destination) {
+        ResultsModel model(m_context, u'D');
+        model.ClickNodeCheckBox(model.Root());
+        return RecoverTo(model, destination);
+    }
 
     ScanContext m_context;
     std::unique_ptr<CNTFSVolume> m_volume;
@@ -81,9 +87,7 @@ TEST_F(RecoveryWriterTest, TickedFoldersWithoutTickedFilesAndMissingParents) {
 TEST_F(RecoveryWriterTest, ADestinationWithTooLittleRoomIsRefusedBeforeAnythingIsWritten) {
     testing_support::ScratchMount small("size=1m");
     if (!small.WhyNot().empty()) GTEST_SKIP() << small.WhyNot();
-    ResultsModel model(m_context, u'D');
-    model.ClickNodeCheckBox(model.Root());
-    const RecoveryReport report = RecoverTo(model, small.Path());
+    const RecoveryReport report = RecoverEverythingTo(small.Path());
     EXPECT_TRUE(report.refusedForSpace);
     EXPECT_FALSE(report.Succeeded());
     EXPECT_EQ(report.bytesAvailable, 1024u * 1024);
@@ -101,9 +105,7 @@ TEST_F(RecoveryWriterTest, ADestinationThatFillsUpStopsAtTheFirstFileWithNoRoom)
     // folders: creating a file then fails with "no space left on device".
     testing_support::ScratchMount few("size=16m,nr_inodes=7");
     if (!few.WhyNot().empty()) GTEST_SKIP() << few.WhyNot();
-    ResultsModel model(m_context, u'D');
-    model.ClickNodeCheckBox(model.Root());
-    const RecoveryReport report = RecoverTo(model, few.Path());
+    const RecoveryReport report = RecoverEverythingTo(few.Path());
     EXPECT_FALSE(report.refusedForSpace);
     ASSERT_TRUE(report.destinationFull);
     EXPECT_GT(report.filesWritten, 0u);
