@@ -7,13 +7,12 @@
 #include "toolkit/KitFonts.h"
 #include "toolkit/Pictures.h"
 #include "ui/ProgressDlg.h"
+#include "ui/QtTranslations.h"
 #include "ui/ResultsWindow.h"
 #include "ui/SelOneDlg.h"
 #include "ui/SelectDlg.h"
 #include "ui/StepDialog.h"
 
-#include <QLibraryInfo>
-#include <QLocale>
 #include <QToolTip>
 
 CRuvexApp::CRuvexApp(int& argc, char** argv) : QApplication(argc, argv) {
@@ -25,13 +24,7 @@ CRuvexApp::CRuvexApp(int& argc, char** argv) : QApplication(argc, argv) {
     // default face alone the fallback glyphs come out wider than measured
     // and the last character is cut off.
     QToolTip::setFont(KitFonts::ListFont());
-    // The program speaks Chinese whatever the desktop's language, and so do
-    // Qt's own dialogs inside it (the folder chooser, the save dialog,
-    // standard buttons).
-    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
-    m_qtTranslationsLoaded = m_qtTranslations.load(QStringLiteral("qtbase_zh_CN"),
-                                                   QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
-                             installTranslator(&m_qtTranslations);
+    m_qtTranslationsLoaded = InstallQtTranslations();
     m_iniFile.SetPath(platform::SettingsFilePath());
     platform::SetCodePage(platform::ToUtf8(m_iniFile.GetString(u"Options", u"CodePage", u"CP936")));
     platform::Drives().Load(m_iniFile.GetPath());

@@ -5,7 +5,6 @@
 #include "settings/IniFile.h"
 
 #include <QApplication>
-#include <QTranslator>
 
 class CRuvexApp : public QApplication {
     Q_OBJECT
@@ -30,6 +29,5 @@ public:
     ScanContext m_scanContext;
 
 private:
-    QTranslator m_qtTranslations;
     bool m_qtTranslationsLoaded = false;
 };
