@@ -1,5 +1,6 @@
 #include "platform/GrantedSources.h"
 
+#include <fcntl.h>
 #include <map>
 #include <mutex>
 #include <unistd.h>
@@ -30,11 +31,13 @@ void GrantSource(const std::string& path, int fd) {
     it->second = fd;
 }
 
-int GrantedDescriptor(const std::string& path) {
+std::optional<int> CopyGrantedDescriptor(const std::string& path) {
     Grants& grants = TheGrants();
+    // Copied under the lock, so a grant replaced meanwhile is never copied after its close.
     std::lock_guard guard(grants.lock);
     auto it = grants.descriptors.find(path);
-    return it == grants.descriptors.end() ? -1 : it->second;
+    if (it == grants.descriptors.end()) return std::nullopt;
+    return ::fcntl(it->second, F_DUPFD_CLOEXEC, 0);
 }
 
 }  // namespace platform

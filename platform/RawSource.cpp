@@ -37,8 +37,8 @@ std::unique_ptr<RawSource> RawSource::Open(const std::string& path, uint32_t con
     // A device handed over by the disk service is read through a copy of
     // its descriptor; anything else is opened here. O_RDONLY is the whole of
     // the read-only guarantee: no write path exists.
-    const int granted = GrantedDescriptor(path);
-    int fd = granted >= 0 ? ::fcntl(granted, F_DUPFD_CLOEXEC, 0) : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const std::optional<int> granted = CopyGrantedDescriptor(path);
+    const int fd = granted ? *granted : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         reason = OpenFailureReason(errno, path);
         return nullptr;
