@@ -7,6 +7,8 @@
 
 #include <QStandardPaths>
 
+#include <filesystem>
+#include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -36,6 +38,17 @@ DriveAccess AccessOfDrive(char16_t letter, std::string& reason) {
     if (drive && denied && ::geteuid() != 0 && IsBlockDevice(drive->path) && DiskServiceHere())
         return DriveAccess::AfterAuthorisation;
     return DriveAccess::Unreadable;
+}
+
+bool KernelDiskSize(char16_t letter, uint64_t& bytes) {
+    const platform::DriveEntry* drive = platform::Drives().Find(letter);
+    if (!drive || !drive->path.starts_with("/dev/")) return false;
+    // The kernel counts every block device in 512-byte units, whatever its sector size.
+    std::ifstream size("/sys/class/block/" + std::filesystem::path(drive->path).filename().string() + "/size");
+    uint64_t units = 0;
+    if (!(size >> units)) return false;
+    bytes = units * 512;
+    return true;
 }
 
 bool AuthoriseDrive(char16_t letter, std::string& reason) {

@@ -3,6 +3,7 @@
 // disk the system will not open for them is read anyway: through the disk
 // service after the user authorises it, or by starting Ruvex as
 // administrator where no such service runs.
+#include <cstdint>
 #include <string>
 
 enum class DriveAccess {
@@ -14,6 +15,10 @@ enum class DriveAccess {
 // How the drive behind `letter` can be read; `reason` says why it cannot
 // be read as it is.
 DriveAccess AccessOfDrive(char16_t letter, std::string& reason);
+
+// The size of a disk that is readable only after authorisation, as the
+// kernel tells it without opening the device; false when it does not.
+bool KernelDiskSize(char16_t letter, uint64_t& bytes);
 
 // Has the disk service open the drive's device read-only (the user is asked
 // for the administrator password) and lets every later reader of that

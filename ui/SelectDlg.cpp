@@ -172,8 +172,6 @@ int CSelectDlg::AppendDriveRow(char16_t letter) {
 
     std::u16string fileSystem;
     if (platform::GetFileSystemName(letter, fileSystem)) m_driveList->setItem(row, kFileSystemColumn, TextItem(ToQString(fileSystem)));
-    uint64_t bytes = 0;
-    if (platform::GetDriveSize(letter, bytes)) m_driveList->setItem(row, kSizeColumn, TextItem(DriveSizeText(bytes)));
 
     // A drive that cannot be read is still listed, with the reason instead
     // of its source; a disk the disk service can open says so and is asked
@@ -181,6 +179,10 @@ int CSelectDlg::AppendDriveRow(char16_t letter) {
     std::string reason;
     const DriveAccess access = AccessOfDrive(letter, reason);
     letterItem->setData(kAccessRole, int(access));
+    // A disk not yet authorised is sized by the kernel, so the user can tell which one it is.
+    uint64_t bytes = 0;
+    if (access == DriveAccess::AfterAuthorisation ? KernelDiskSize(letter, bytes) : platform::GetDriveSize(letter, bytes))
+        m_driveList->setItem(row, kSizeColumn, TextItem(DriveSizeText(bytes)));
     const bool imagePartition = drive->partitionNumber != 0 && drive->kernelDisk.empty();
     const QString path = QString::fromStdString(drive->path);
     auto* source = TextItem(access == DriveAccess::Unreadable           ? QString::fromStdString(reason)

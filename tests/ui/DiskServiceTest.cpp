@@ -1,5 +1,7 @@
+#include "platform/DriveTable.h"
 #include "platform/GrantedSources.h"
 #include "platform/RawSource.h"
+#include "tests/support/TestVolumes.h"
 #include "ui/DiskService.h"
 #include "ui/DriveAccess.h"
 
@@ -66,6 +68,21 @@ TEST(DiskService, OpensADiskReadOnlyOrSaysWhyNot) {
     uint8_t sector[512];
     EXPECT_TRUE(source->ReadAt(0, sector, sizeof sector));
     EXPECT_EQ(::pwrite(source->Descriptor(), sector, 1, 0), -1) << "the service opened it read-only";
+}
+
+TEST(DiskService, ADiskNotYetAuthorisedIsSizedByTheKernel) {
+    // A loop device over an image of a known size stands for the disk.
+    const std::string image = testing_support::MakeSparseFile("kernel-size", 3 * 1024 * 1024 + 512);
+    std::string loop = testing_support::CommandOutput("losetup -f --show '" + image + "' 2>/dev/null");
+    while (!loop.empty() && loop.back() == '\n') loop.pop_back();
+    if (loop.empty()) GTEST_SKIP() << "no loop device could be attached here (needs root)";
+    platform::Drives().Register({u'W', loop, 0, platform::DriveKind::Fixed});
+    uint64_t bytes = 0;
+    EXPECT_TRUE(KernelDiskSize(u'W', bytes));
+    EXPECT_EQ(bytes, 3u * 1024 * 1024 + 512);
+    testing_support::CommandOutput("losetup -d " + loop);
+    platform::Drives().Register({u'V', image, 0, platform::DriveKind::Image});
+    EXPECT_FALSE(KernelDiskSize(u'V', bytes)) << "an image is no kernel device";
 }
 
 TEST(DiskService, WithoutTheServiceNoDriveWaitsForAuthorisation) {
