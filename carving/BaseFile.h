@@ -55,6 +55,12 @@ public:
     // The file's runs of sectors, from its first to its last.
     std::vector<SectorRun> Runs() const;
 
+    // True when the candidate's walk expects its own next structure right at
+    // the first byte of `sector` (an audio frame, a transport packet, a page):
+    // a start signature there is then the file going on, not another file,
+    // and is tried as one only if the candidate ends on that sector.
+    virtual bool ContinuesAt(uint64_t /*sector*/) const { return false; }
+
     uint32_t GetType() const { return m_type; }
     uint64_t GetFirstSector() const { return m_firstSector; }
     uint64_t GetLastSector() const { return m_lastSector; }
@@ -85,6 +91,23 @@ protected:
     // For a type that knows where its file ends: `type` once `sector` holds
     // the byte before `fileEnd` (or lies past it), kNotFinished before.
     int FinishWhenReached(uint64_t sector, uint64_t fileEnd, uint32_t type);
+    // A walk from structure to structure (frames, pages, elements, objects):
+    // `step(wait)` reads the one at `next` and moves `next` on, or sets
+    // `fileEnd` once the file's end shows, or sets `wait` when the structure
+    // reaches past what the read shows (the next read's carried bytes show it
+    // whole), or answers kNotThisType. Steps run while `next` lies in this
+    // sector; then the type once the sector holding the end is reached.
+    template <typename Step>
+    int WalkSector(uint64_t sector, const CSectorWindow& data, const uint64_t& next, const uint64_t& fileEnd,
+                   uint32_t type, Step step) {
+        const uint64_t sectorEnd = SectorOffset(sector) + m_sectorSize;
+        bool wait = false;
+        while (fileEnd == 0 && !wait && next >= data.Start() && next < sectorEnd) {
+            if (step(wait) == kNotThisType) return kNotThisType;
+        }
+        if (fileEnd == 0) return kNotFinished;
+        return FinishWhenReached(sector, fileEnd, type);
+    }
 
     const CVolumeAccess* m_device;  // borrowed: the scanned device outlives its results
     uint32_t m_sectorSize;

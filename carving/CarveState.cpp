@@ -1,14 +1,21 @@
 #include "carving/CarveState.h"
 
+#include "carving/AsfFile.h"
 #include "carving/BmpFile.h"
 #include "carving/CompoundFile.h"
+#include "carving/FlacFile.h"
 #include "carving/GifFile.h"
 #include "carving/IsoMediaFile.h"
 #include "carving/JPGFile.h"
+#include "carving/MatroskaFile.h"
+#include "carving/Mp3File.h"
+#include "carving/OggFile.h"
 #include "carving/PdfFile.h"
 #include "carving/PngFile.h"
+#include "carving/RiffFile.h"
 #include "carving/SevenZipFile.h"
 #include "carving/TiffFile.h"
+#include "carving/TransportStreamFile.h"
 #include "carving/ZipFile.h"
 
 #include <algorithm>
@@ -18,20 +25,27 @@
 namespace {
 
 // First two bytes of the signatures: FF D8 (JPEG), PK (ZIP), BM (BMP), II
-// and MM (TIFF), 89 P (PNG), GI (GIF), %P (PDF), D0 CF (compound file), 7z.
+// and MM (TIFF), 89 P (PNG), GI (GIF), %P (PDF), D0 CF (compound file), 7z,
+// then ID (an MP3's ID3 tag), RI (RIFF), fL (FLAC), Og (Ogg), 1A 45 (EBML),
+// 0& (ASF), the MPEG audio frame syncs and the transport stream sync 47.
 // Almost every sector of free space fails this one bit look-up; ISO base
-// media files start with a box size and are told by "ftyp" at 4 instead.
+// media files start with a box size and are told by "ftyp" at 4 instead, and
+// M2TS packets by the sync 47 behind their 4-byte time stamp.
 class SignatureLeads {
 public:
     constexpr SignatureLeads() {
-        constexpr std::array<std::array<uint8_t, 2>, 10> kLeads = {{
+        constexpr std::array<std::array<uint8_t, 2>, 16> kLeads = {{
             {0xFF, 0xD8}, {'P', 'K'}, {'B', 'M'}, {'I', 'I'}, {'M', 'M'},
             {0x89, 'P'}, {'G', 'I'}, {'%', 'P'}, {0xD0, 0xCF}, {'7', 'z'},
+            {'I', 'D'}, {'R', 'I'}, {'f', 'L'}, {'O', 'g'}, {0x1A, 0x45}, {'0', '&'},
         }};
-        for (const auto& lead : kLeads) {
-            const unsigned pair = lead[0] | unsigned(lead[1]) << 8;
-            m_bits[pair / 64] |= uint64_t(1) << (pair % 64);
+        for (const auto& lead : kLeads) Add(lead[0], lead[1]);
+        // FF then 111VVLLx with a version other than 01 and a layer other than 00.
+        for (unsigned second = 0xE0; second <= 0xFF; ++second) {
+            if ((second & 0x18) != 0x08 && (second & 0x06) != 0) Add(0xFF, static_cast<uint8_t>(second));
         }
+        // 47, then the packet's flags and PID with the error bit clear.
+        for (unsigned second = 0; second < 0x80; ++second) Add(0x47, static_cast<uint8_t>(second));
     }
     bool Has(uint8_t first, uint8_t second) const {
         const unsigned pair = first | unsigned(second) << 8;
@@ -39,13 +53,18 @@ public:
     }
 
 private:
+    constexpr void Add(uint8_t first, uint8_t second) {
+        const unsigned pair = first | unsigned(second) << 8;
+        m_bits[pair / 64] |= uint64_t(1) << (pair % 64);
+    }
+
     std::array<uint64_t, 1024> m_bits{};
 };
 constexpr SignatureLeads kSignatureLeads;
 
 bool MayStartFile(std::span<const uint8_t> data) {
     return (data.size() >= 2 && kSignatureLeads.Has(data[0], data[1])) ||
-           (data.size() >= 8 && std::memcmp(data.data() + 4, "ftyp", 4) == 0);
+           (data.size() >= 8 && (std::memcmp(data.data() + 4, "ftyp", 4) == 0 || data[4] == 0x47));
 }
 
 }  // namespace
@@ -110,7 +129,14 @@ std::unique_ptr<CBaseFile> TryStart(std::span<const uint8_t> data, uint64_t sect
     if (auto file = CPdfFile::Recognise(bytes, sector, sectorSize, device)) return file;
     if (auto file = CIsoMediaFile::Recognise(bytes, sector, sectorSize, device)) return file;
     if (auto file = CCompoundFile::Recognise(bytes, sector, sectorSize, device)) return file;
-    return CSevenZipFile::Recognise(bytes, sector, sectorSize, device);
+    if (auto file = CSevenZipFile::Recognise(bytes, sector, sectorSize, device)) return file;
+    if (auto file = CMp3File::Recognise(bytes, sector, sectorSize, device)) return file;
+    if (auto file = CRiffFile::Recognise(bytes, sector, sectorSize, device)) return file;
+    if (auto file = CFlacFile::Recognise(bytes, sector, sectorSize, device)) return file;
+    if (auto file = COggFile::Recognise(bytes, sector, sectorSize, device)) return file;
+    if (auto file = CMatroskaFile::Recognise(bytes, sector, sectorSize, device)) return file;
+    if (auto file = CTransportStreamFile::Recognise(bytes, sector, sectorSize, device)) return file;
+    return CAsfFile::Recognise(bytes, sector, sectorSize, device);
 }
 
 bool FeedSector(CCarveState& state, std::span<const uint8_t> data, uint64_t sector) {
@@ -121,40 +147,59 @@ bool FeedSector(CCarveState& state, std::span<const uint8_t> data, uint64_t sect
         return state.m_finished.size() != finishedBefore;
     }
 
+    // A start signature where the current file expects its own next
+    // structure is that file going on; it is tried as a new file only when
+    // the current one ends on this sector.
+    bool startDeferred = false;
     if (MayStartFile(data)) {
-        if (auto file = TryStart(data, sector, sectorSize, state.m_device)) {
-            state.DiscardCurrent();
-            state.m_current = std::move(file);
+        if (state.m_current && sector == state.m_nextSector && state.m_current->ContinuesAt(sector)) {
+            startDeferred = true;
+        } else {
+            state.StartAt(data, sector);
         }
     }
-    if (!state.m_current) return state.m_finished.size() != finishedBefore;
+    if (state.FollowCurrent(data, sector) && startDeferred && state.StartAt(data, sector)) {
+        state.FollowCurrent(data, sector);
+    }
+    return state.m_finished.size() != finishedBefore;
+}
 
-    CBaseFile& file = *state.m_current;
-    if (sector != file.GetFirstSector() && sector != state.m_nextSector) {
-        if (!state.m_joinAllowed || sector < state.m_nextSector) {
-            state.DiscardCurrent();  // a gap in the sectors: the file cannot go on
-            return state.m_finished.size() != finishedBefore;
+bool CCarveState::FollowCurrent(std::span<const uint8_t> data, uint64_t sector) {
+    if (!m_current) return false;
+    CBaseFile& file = *m_current;
+    if (sector != file.GetFirstSector() && sector != m_nextSector) {
+        if (!m_joinAllowed || sector < m_nextSector) {
+            DiscardCurrent();  // a gap in the sectors: the file cannot go on
+            return true;
         }
-        file.JoinAt(sector, state.m_nextSector - 1);
+        file.JoinAt(sector, m_nextSector - 1);
     }
-    state.m_joinAllowed = false;
+    m_joinAllowed = false;
     const uint64_t sectorOffset = file.SectorOffset(sector);
     std::span<const uint8_t> before;
-    if (sector != file.GetFirstSector() && state.m_carryEnd == sectorOffset) before = state.m_carry;
+    if (sector != file.GetFirstSector() && m_carryEnd == sectorOffset) before = m_carry;
     int result = file.ProcessSector(sector, CSectorWindow(sectorOffset, data, before));
 
     if (result < 0) {
-        state.m_current.reset();
-        state.ForgetCarry();
-        return state.m_finished.size() != finishedBefore;
+        m_current.reset();
+        ForgetCarry();
+        return true;
     }
     if (result > 0) {
         file.SetType(static_cast<uint32_t>(result));
-        state.m_finished.push_back(std::move(state.m_current));
-        state.ForgetCarry();
+        m_finished.push_back(std::move(m_current));
+        ForgetCarry();
         return true;
     }
-    state.m_nextSector = sector + 1;
-    state.KeepTail(data, sectorOffset);
-    return state.m_finished.size() != finishedBefore;
+    m_nextSector = sector + 1;
+    KeepTail(data, sectorOffset);
+    return false;
+}
+
+bool CCarveState::StartAt(std::span<const uint8_t> data, uint64_t sector) {
+    auto file = TryStart(data, sector, m_sectorSize, m_device);
+    if (!file) return false;
+    DiscardCurrent();
+    m_current = std::move(file);
+    return true;
 }

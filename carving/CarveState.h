@@ -51,6 +51,12 @@ private:
     // from file offset `sectorOffset` to the read's end) belongs to, once the
     // read's end is near.
     void KeepTail(std::span<const uint8_t> rest, uint64_t sectorOffset);
+    // Starts a candidate at the sector when a start test matches, ending the
+    // current one first. True when one started.
+    bool StartAt(std::span<const uint8_t> data, uint64_t sector);
+    // Hands the sector to the current candidate, if any; true when the
+    // candidate finished or was dropped on it.
+    bool FollowCurrent(std::span<const uint8_t> data, uint64_t sector);
     void ForgetCarry();
 
     std::vector<std::unique_ptr<CBaseFile>> m_finished;
@@ -64,7 +70,8 @@ private:
 };
 
 // The start tests in their fixed order (JPEG, ZIP, BMP, TIFF, then PNG,
-// GIF, PDF, ISO base media, compound file, 7z) on a sector
+// GIF, PDF, ISO base media, compound file, 7z, then MP3, RIFF, FLAC, Ogg,
+// Matroska, transport stream, ASF) on a sector
 // that begins `data`; a new candidate starting at `sector`, or null.
 std::unique_ptr<CBaseFile> TryStart(std::span<const uint8_t> data, uint64_t sector, uint32_t sectorSize,
                                     const CVolumeAccess* device);

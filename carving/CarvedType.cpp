@@ -45,6 +45,21 @@ constexpr std::array<TypeNames, kCarvedLastType + 1> kTypeNames{{
     {u"NEF", u"raw", u".nef"},
     {u"ARW", u"raw", u".arw"},
     {u"DNG", u"raw", u".dng"},
+    {u"MP3", u"audio", u".mp3"},
+    {u"WAV", u"audio", u".wav"},
+    {u"FLAC", u"audio", u".flac"},
+    {u"OGG", u"audio", u".ogg"},
+    {u"Opus", u"audio", u".opus"},
+    {u"OGA", u"audio", u".oga"},
+    {u"OGV", u"video", u".ogv"},
+    {u"AVI", u"video", u".avi"},
+    {u"MKV", u"video", u".mkv"},
+    {u"WebM", u"video", u".webm"},
+    {u"TS", u"video", u".ts"},
+    {u"MTS", u"video", u".mts"},
+    {u"WMV", u"video", u".wmv"},
+    {u"WMA", u"audio", u".wma"},
+    {u"WebP", u"pic", u".webp"},
 }};
 
 }  // namespace

@@ -35,7 +35,22 @@ enum CarvedTypeCode : uint32_t {
     kCarvedNikonRaw = 28,
     kCarvedSonyRaw = 29,
     kCarvedDng = 30,
-    kCarvedLastType = kCarvedDng,
+    kCarvedMp3 = 31,
+    kCarvedWav = 32,
+    kCarvedFlac = 33,
+    kCarvedOggVorbis = 34,
+    kCarvedOpus = 35,
+    kCarvedOggFlac = 36,
+    kCarvedOggTheora = 37,
+    kCarvedAvi = 38,
+    kCarvedMatroska = 39,
+    kCarvedWebm = 40,
+    kCarvedTransportStream = 41,
+    kCarvedM2ts = 42,
+    kCarvedWmv = 43,
+    kCarvedWma = 44,
+    kCarvedWebp = 45,
+    kCarvedLastType = kCarvedWebp,
 };
 
 // True for the codes that a finished candidate can carry.

@@ -1,8 +1,14 @@
 #include "carving/WholeFileCheck.h"
 
+#include "carving/AsfFile.h"
+#include "carving/FlacFile.h"
 #include "carving/JPGFile.h"
+#include "carving/MatroskaFile.h"
+#include "carving/Mp3File.h"
+#include "carving/OggFile.h"
 #include "carving/PdfFile.h"
 #include "carving/PngFile.h"
+#include "carving/RiffFile.h"
 #include "carving/SectorWindow.h"
 #include "carving/ZipFile.h"
 
@@ -25,8 +31,23 @@ std::unique_ptr<CBaseFile> Candidate(CheckedType type) {
         case CheckedType::Png: return std::make_unique<CPngFile>(nullptr, kSectorSize, 0);
         case CheckedType::Zip: return std::make_unique<CZipFile>(nullptr, kSectorSize, 0);
         case CheckedType::Pdf: return std::make_unique<CPdfFile>(nullptr, kSectorSize, 0);
+        default: return nullptr;  // made from the first read by its start test
     }
-    return nullptr;
+}
+
+using StartTest = std::unique_ptr<CBaseFile> (*)(const platform::LeBytes&, uint64_t, uint32_t, const CVolumeAccess*);
+
+// The types whose walk needs what their header says: the start test makes the candidate.
+StartTest StartTestOf(CheckedType type) {
+    switch (type) {
+        case CheckedType::Mp3: return &CMp3File::Recognise;
+        case CheckedType::Flac: return &CFlacFile::Recognise;
+        case CheckedType::Ogg: return &COggFile::Recognise;
+        case CheckedType::Riff: return &CRiffFile::Recognise;
+        case CheckedType::Matroska: return &CMatroskaFile::Recognise;
+        case CheckedType::Asf: return &CAsfFile::Recognise;
+        default: return nullptr;
+    }
 }
 
 // The bytes every file of the type starts with: the walks begin behind them.
@@ -36,8 +57,8 @@ std::string_view Signature(CheckedType type) {
         case CheckedType::Png: return "\x89PNG\r\n\x1A\n";
         case CheckedType::Zip: return "PK\x03\x04";
         case CheckedType::Pdf: return "%PDF-";
+        default: return {};  // the start test looks at the first bytes
     }
-    return {};
 }
 
 }  // namespace
@@ -63,6 +84,15 @@ void CWholeFileCheck::WalkRead() {
     // zeros, and the end found must lie within the bytes fed anyway.
     m_read.resize((m_read.size() + kSectorSize - 1) / kSectorSize * kSectorSize, 0);
     const std::span<const uint8_t> read(m_read);
+    if (!m_file) {
+        const StartTest startTest = StartTestOf(m_type);
+        if (startTest) m_file = startTest(platform::LeBytes(read), 0, kSectorSize, nullptr);
+        if (!m_file) {
+            m_result = CBaseFile::kNotThisType;
+            m_read.clear();
+            return;
+        }
+    }
     for (size_t at = 0; at < read.size() && m_result == CBaseFile::kNotFinished; at += kSectorSize) {
         // As in a scan, the previous read's tail is seen from a read's first sector.
         const std::span<const uint8_t> before = at == 0 ? std::span<const uint8_t>(m_carry) : std::span<const uint8_t>();
@@ -82,6 +112,7 @@ bool CWholeFileCheck::Finish() {
                     [](char expected, uint8_t byte) { return static_cast<uint8_t>(expected) == byte; }))
         return false;
     if (m_result == CBaseFile::kNotFinished && !m_read.empty()) WalkRead();
+    if (!m_file) return false;
     if (m_result == CBaseFile::kNotFinished) m_result = m_file->EndWhereItStands(m_nextSector);
     return m_result > 0 && m_file->GetLength() <= m_bytesFed;
 }

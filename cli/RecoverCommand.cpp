@@ -79,9 +79,17 @@ int SaveOneFile(ResultsModel& model, char16_t letter, const std::string& treePat
 }
 
 void PrintReport(const RecoveryReport& report) {
+    if (report.refusedForSpace) {
+        std::fprintf(stderr,
+                     "ruvex-cli: not enough space on the destination: %llu bytes to write, %llu bytes free; "
+                     "nothing was written\n",
+                     static_cast<unsigned long long>(report.bytesNeeded),
+                     static_cast<unsigned long long>(report.bytesAvailable));
+        return;
+    }
     const bool onlyDamaged = report.failures.empty() && report.partialFiles.empty();
     const char16_t* heading = report.Succeeded() ? kRecoveryCompleteText
-                              : report.stopped   ? u"恢复终止"
+                              : report.stopped || report.destinationFull ? u"恢复终止"
                               : onlyDamaged      ? u"恢复结束,部分文件可能已损坏"
                                                  : u"恢复结束,部分文件失败";
     std::printf("%s\nfiles written: %llu of %llu\nbytes written: %llu\npartial files: %zu\nfailures: %zu\n",
@@ -104,6 +112,12 @@ void PrintReport(const RecoveryReport& report) {
     if (!report.partialFiles.empty())
         std::fprintf(stderr, "ruvex-cli: %zu files could be read only in part; unreadable bytes are zeros\n",
                      report.partialFiles.size());
+    if (report.destinationFull) {
+        std::printf("not written (the destination is full): %zu\n", report.notWritten.size());
+        for (const std::string& path : report.notWritten) std::printf("  not written: %s\n", path.c_str());
+        std::fprintf(stderr, "ruvex-cli: the destination is full: %llu files written, %zu not written\n",
+                     static_cast<unsigned long long>(report.filesWritten), report.notWritten.size());
+    }
     if (report.stopped) {
         std::printf("stopped by the user");
         if (!report.cutShort.empty()) std::printf("; not written: %s", report.cutShort.c_str());

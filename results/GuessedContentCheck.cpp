@@ -25,6 +25,11 @@ constexpr std::array kCheckedExtensions = {
     NamedType{u"docx", CheckedType::Zip},  NamedType{u"xlsx", CheckedType::Zip},  NamedType{u"pptx", CheckedType::Zip},
     NamedType{u"odt", CheckedType::Zip},   NamedType{u"ods", CheckedType::Zip},   NamedType{u"odp", CheckedType::Zip},
     NamedType{u"epub", CheckedType::Zip},  NamedType{u"jar", CheckedType::Zip},   NamedType{u"apk", CheckedType::Zip},
+    NamedType{u"mp3", CheckedType::Mp3},   NamedType{u"flac", CheckedType::Flac}, NamedType{u"ogg", CheckedType::Ogg},
+    NamedType{u"opus", CheckedType::Ogg},  NamedType{u"oga", CheckedType::Ogg},   NamedType{u"ogv", CheckedType::Ogg},
+    NamedType{u"wav", CheckedType::Riff},  NamedType{u"avi", CheckedType::Riff},  NamedType{u"webp", CheckedType::Riff},
+    NamedType{u"mkv", CheckedType::Matroska}, NamedType{u"webm", CheckedType::Matroska},
+    NamedType{u"wmv", CheckedType::Asf},   NamedType{u"wma", CheckedType::Asf},   NamedType{u"asf", CheckedType::Asf},
 };
 
 std::u16string_view TypeLabel(CheckedType type) {
@@ -33,6 +38,12 @@ std::u16string_view TypeLabel(CheckedType type) {
         case CheckedType::Png: return u"PNG";
         case CheckedType::Zip: return u"ZIP";
         case CheckedType::Pdf: return u"PDF";
+        case CheckedType::Mp3: return u"MP3";
+        case CheckedType::Flac: return u"FLAC";
+        case CheckedType::Ogg: return u"Ogg";
+        case CheckedType::Riff: return u"RIFF";
+        case CheckedType::Matroska: return u"Matroska";
+        case CheckedType::Asf: return u"ASF";
     }
     return {};
 }

@@ -6,7 +6,9 @@
 
 PreviewPage PreviewPageForName(const std::u16string& name) {
     std::u16string ending = NameEnding(name);
-    if (ending == u"jpg" || ending == u"png" || ending == u"bmp" || ending == u"gif") return PreviewPage::Picture;
+    // WebP too: Qt's image format plugins decode it.
+    for (const char16_t* picture : {u"jpg", u"png", u"bmp", u"gif", u"webp"})
+        if (ending == picture) return PreviewPage::Picture;
     if (ending == u"zip") return PreviewPage::ZipText;
     return PreviewPage::Hex;
 }

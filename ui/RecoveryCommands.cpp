@@ -51,20 +51,25 @@ void RunWithProgress(const RecoveryTarget& target, Job job) {
 QString RecoveryStartFolder() { return QDir::homePath(); }
 
 void StartRecovery(const RecoveryTarget& target) {
-    std::optional<QString> folder = ChooseFolder(target.owner, RecoveryStartFolder());
-    if (!folder) return;
-    const std::u16string base = RecoveryBaseFolder(folder->toStdU16String(), target.letter);
-    if (!AllowedOrRefused(target, QString::fromStdU16String(base))) return;
-    auto report = std::make_shared<RecoveryReport>();
-    TreeNode& root = target.results.Root();
-    ScanContext& context = target.results.Context();
-    const std::u16string destination = folder->toStdU16String();
-    const char16_t letter = target.letter;
-    RunWithProgress(target, [report, &root, &context, destination, letter](RecoveryHost& host) {
-        RecoveryWriter writer(context);
-        *report = writer.RecoverAll(root, destination, letter, &host);
-    });
-    ShowMessage(target.owner, QString::fromStdU16String(RecoverySummary(*report)), MessageIcon::Exclamation);
+    // A destination without room for the ticked files is refused before
+    // anything is written, and the user chooses again.
+    for (;;) {
+        std::optional<QString> folder = ChooseFolder(target.owner, RecoveryStartFolder());
+        if (!folder) return;
+        const std::u16string base = RecoveryBaseFolder(folder->toStdU16String(), target.letter);
+        if (!AllowedOrRefused(target, QString::fromStdU16String(base))) return;
+        auto report = std::make_shared<RecoveryReport>();
+        TreeNode& root = target.results.Root();
+        ScanContext& context = target.results.Context();
+        const std::u16string destination = folder->toStdU16String();
+        const char16_t letter = target.letter;
+        RunWithProgress(target, [report, &root, &context, destination, letter](RecoveryHost& host) {
+            RecoveryWriter writer(context);
+            *report = writer.RecoverAll(root, destination, letter, &host);
+        });
+        ShowMessage(target.owner, QString::fromStdU16String(RecoverySummary(*report)), MessageIcon::Exclamation);
+        if (!report->refusedForSpace) return;
+    }
 }
 
 void RecoverThisFile(const RecoveryTarget& target, const ListRow& row) {

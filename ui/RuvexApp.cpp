@@ -8,6 +8,7 @@
 #include "toolkit/Pictures.h"
 #include "engine/SavedScanSource.h"
 #include "ui/ProgressDlg.h"
+#include "ui/QtTranslations.h"
 #include "ui/ResultsWindow.h"
 #include "ui/SavedScanFiles.h"
 #include "ui/SelOneDlg.h"
@@ -28,6 +29,7 @@ CRuvexApp::CRuvexApp(int& argc, char** argv) : QApplication(argc, argv) {
     // default face alone the fallback glyphs come out wider than measured
     // and the last character is cut off.
     QToolTip::setFont(KitFonts::ListFont());
+    m_qtTranslationsLoaded = InstallQtTranslations();
     m_iniFile.SetPath(platform::SettingsFilePath());
     platform::SetCodePage(platform::ToUtf8(m_iniFile.GetString(u"Options", u"CodePage", u"CP936")));
     platform::Drives().Load(m_iniFile.GetPath());

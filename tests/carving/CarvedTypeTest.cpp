@@ -22,7 +22,11 @@ TEST(CarvedType, EachCodeHasItsGroupLabelAndNamePattern) {
         {21, u"7z", u"7z2048.7z"},        {22, u"MP4", u"video2048.mp4"},
         {23, u"MOV", u"video2048.mov"},   {26, u"HEIC", u"pic2048.heic"},
         {28, u"NEF", u"raw2048.nef"},     {30, u"DNG", u"raw2048.dng"},
-        {0, u"", u""},                    {31, u"", u""},
+        {31, u"MP3", u"audio2048.mp3"},   {33, u"FLAC", u"audio2048.flac"},
+        {35, u"Opus", u"audio2048.opus"}, {38, u"AVI", u"video2048.avi"},
+        {40, u"WebM", u"video2048.webm"}, {42, u"MTS", u"video2048.mts"},
+        {44, u"WMA", u"audio2048.wma"},   {45, u"WebP", u"pic2048.webp"},
+        {0, u"", u""},                    {1000, u"", u""},
     };
     for (const TypeCase& c : cases) {
         EXPECT_EQ(CarvedGroupLabel(c.code), c.label) << c.code;

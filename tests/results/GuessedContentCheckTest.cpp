@@ -52,6 +52,9 @@ TEST(GuessedContentCheck, TypesAreToldByTheNamesExtension) {
         {u"report.docx", CheckedType::Zip},  {u"sheet.XLSX", CheckedType::Zip}, {u"talk.pptx", CheckedType::Zip},
         {u"pack.zip", CheckedType::Zip},     {u"manual.pdf", CheckedType::Pdf}, {u"notes.txt", std::nullopt},
         {u"jpg", std::nullopt},              {u"movie.mp4", std::nullopt},     {u"archive.jpg.bak", std::nullopt},
+        {u"Song.MP3", CheckedType::Mp3},     {u"take.flac", CheckedType::Flac}, {u"talk.opus", CheckedType::Ogg},
+        {u"memo.wav", CheckedType::Riff},    {u"film.mkv", CheckedType::Matroska}, {u"clip.wmv", CheckedType::Asf},
+        {u"camera.mts", std::nullopt},
     };
     for (const auto& [name, type] : cases) EXPECT_EQ(CheckedTypeOfName(name), type) << platform::ToUtf8(name);
 }
