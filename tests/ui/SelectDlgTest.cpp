@@ -325,4 +325,22 @@ TEST(SelectDlgTest, CancelEndsTheSearchDialogBeforeItStartsAndStopEndsASearchMid
     EXPECT_EQ(drives.list->rowCount(), 1);
 }
 
+TEST(SelectDlgTest, OpeningASavedScanEndsTheDialogForTheResultsWindow) {
+    DriveDialog drives({{u'D', VolumePath("ntfs-small")}});
+    EXPECT_EQ(drives.dialog->OpenScanButton().text(), QStringLiteral("打开扫描结果…"));
+    bool opened = false;
+    int asked = 0;
+    drives.dialog->openSavedScan = [&](QWidget*) {
+        ++asked;
+        return opened;
+    };
+    drives.dialog->OpenScanButton().click();  // cancelled or refused: the dialog stays
+    EXPECT_TRUE(drives.dialog->isVisible());
+    opened = true;
+    drives.dialog->OpenScanButton().click();
+    EXPECT_FALSE(drives.dialog->isVisible());
+    EXPECT_EQ(drives.dialog->result(), CSelectDlg::kSavedScanOpened);
+    EXPECT_EQ(asked, 2);
+}
+
 }  // namespace
