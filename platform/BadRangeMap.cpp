@@ -1,5 +1,7 @@
 #include "platform/BadRangeMap.h"
 
+#include <algorithm>
+
 namespace platform {
 
 namespace {
@@ -61,6 +63,19 @@ uint64_t BadRangeMap::Bytes() const {
     uint64_t bytes = 0;
     for (const auto& piece : m_ranges.Pieces()) bytes += piece.end - piece.start;
     return bytes;
+}
+
+std::vector<BadRange> BadRangeMap::Areas() const {
+    std::vector<BadRange> areas;
+    for (const BadRange& range : All()) {
+        if (!areas.empty() && areas.back().end == range.start) {
+            areas.back().end = range.end;
+            areas.back().tries = std::max(areas.back().tries, range.tries);
+        } else {
+            areas.push_back(range);
+        }
+    }
+    return areas;
 }
 
 void SetRetryBadPasses(uint32_t passes) { g_retryBadPasses.store(passes, std::memory_order_relaxed); }

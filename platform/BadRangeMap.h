@@ -35,6 +35,9 @@ public:
     // empty when `position` is not in one.
     BadRange StretchAt(uint64_t position) const;
     uint64_t Bytes() const;
+    // The bad areas as a user sees them: touching ranges taken together,
+    // each with the most tries of its ranges.
+    std::vector<BadRange> Areas() const;
 
     // Reads of the device that failed, for the reports and the tests.
     void CountFailedRead() { m_failedReads.fetch_add(1, std::memory_order_relaxed); }

@@ -48,23 +48,24 @@ void RescueRead::CopyFresh(uint64_t start, uint64_t end, uint8_t* out) {
 }
 
 uint64_t RescueRead::FindFirstBadSector(uint64_t lo, size_t got, uint64_t hi, uint64_t base, uint8_t* out) {
-    // [lo, hi) holds a bad byte and everything before lo has been read. A
-    // read that stopped part way says where the trouble starts: the sector
-    // there is tried alone first.
+    // A read that stopped part way has been tried where it stopped, and
+    // failed there: that is the first bad sector, found without another
+    // read (a drive reports the sector it could not read, the kernel hands
+    // back what came before it).
     lo += got;
-    bool told = got > 0;
+    if (got > 0) return SectorStart(lo);
+    // [lo, hi) holds a bad byte and everything before lo has been read.
     while (true) {
         const uint64_t sectorEnd = std::min(SectorEnd(lo), hi);
         if (sectorEnd >= hi) return SectorStart(lo);
-        const uint64_t cut = told ? sectorEnd : std::max(sectorEnd, SectorStart(lo + (hi - lo) / 2));
+        const uint64_t cut = std::max(sectorEnd, SectorStart(lo + (hi - lo) / 2));
         if (TryRead(lo, cut, out + (lo - base), got)) {
             lo = cut;  // the good side
-            told = false;
             continue;
         }
         hi = cut;
         lo += got;
-        told = got > 0;
+        if (got > 0) return SectorStart(lo);
     }
 }
 
