@@ -8,4 +8,5 @@ apt-get install -y --no-install-recommends \
   libblkid-dev libgtest-dev libgmock-dev libbenchmark-dev \
   clang libclang-rt-14-dev \
   sleuthkit testdisk dosfstools mtools \
+  nbdkit libnbd-bin fuse3 gddrescue \
   qt6-base-dev fonts-noto-cjk fonts-dejavu-core
