@@ -13,7 +13,7 @@ start() {
   nbdkit -r -U "$dir/nbd.sock" -P "$dir/nbdkit.pid" --filter=log --filter=ddrescue \
     file file="$image" ddrescue-mapfile="$map" logfile="$dir/nbdkit.log"
   for _ in $(seq 100); do [ -S "$dir/nbd.sock" ] && break; sleep 0.05; done
-  nbdfuse -r -P "$dir/nbdfuse.pid" "$dir/mnt/disk.img" --unix "$dir/nbd.sock" &
+  nbdfuse -r -P "$dir/nbdfuse.pid" "$dir/mnt/disk.img" --unix "$dir/nbd.sock" 2>"$dir/nbdfuse.log" &
   for _ in $(seq 200); do [ -s "$dir/nbdfuse.pid" ] && [ -f "$dir/mnt/disk.img" ] && exit 0; sleep 0.05; done
   echo "nbdfuse did not mount $dir/mnt" >&2
   exit 1
@@ -22,8 +22,11 @@ start() {
 stop() {
   local dir=$1
   fusermount3 -u "$dir/mnt" 2>/dev/null || true
-  [ -s "$dir/nbdkit.pid" ] && kill "$(cat "$dir/nbdkit.pid")" 2>/dev/null || true
-  for _ in $(seq 100); do [ -S "$dir/nbd.sock" ] || break; sleep 0.05; done
+  [ -s "$dir/nbdkit.pid" ] || return 0
+  local pid
+  pid=$(cat "$dir/nbdkit.pid")
+  kill "$pid" 2>/dev/null || true
+  for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.05; done
 }
 
 case "${1:-}" in
