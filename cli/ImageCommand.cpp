@@ -2,6 +2,7 @@
 
 #include "cli/CliScanHost.h"
 #include "cli/Destination.h"
+#include "cli/PartitionChoice.h"
 #include "cli/ScanSession.h"
 #include "platform/RawSource.h"
 #include "results/DiskImager.h"
@@ -36,7 +37,10 @@ int RunImageCommand(Arguments arguments) {
         commandLine.Fail("the copy and the map must be two files");
     if (std::string problem = commandLine.Error(); !problem.empty()) return CommandLineError(problem, kImageUsage);
 
-    if (!OpenSource(options)) return kExitFailure;
+    // A whole disk is copied whole unless a partition is asked for.
+    platform::SetRetryBadPasses(options.retryBad);
+    RegisterImage(options);
+    if (options.partition != 0 && !ChoosePartition(options.letter, options.partition)) return kExitFailure;
     // The copy goes on where it stopped, so existing files are taken as they are.
     for (const std::string* path : {&*copy, &*map}) {
         if (std::string refusal = CheckOutputFile(*path, true, options.letter); !refusal.empty()) {

@@ -318,3 +318,20 @@ TEST(FailingDiskImage, RefusesACopyOntoTheSourceAndAMapOfAnotherSource) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(FailingDiskImage, AWholeDiskIsCopiedWholeAndAPartitionAsItsWindow) {
+    if (!testing_support::VolumeExists("mbr-disk")) GTEST_SKIP() << "mbr-disk is not committed";
+    const std::string disk = testing_support::VolumePath("mbr-disk");
+    const std::string work = testing_support::MakeTempFolder("image-partition");
+    ASSERT_EQ(RunCli({"image", "--image", disk, "--to", work + "/whole.img", "--map", work + "/whole.map"}).exitCode, 0);
+    const std::string bytes = ReadFile(disk);
+    EXPECT_TRUE(ReadFile(work + "/whole.img") == bytes);
+    CliResult partition = RunCli({"image", "--image", disk, "--partition", "1", "--to", work + "/p1.img", "--map", work + "/p1.map"});
+    ASSERT_EQ(partition.exitCode, 0) << partition.err;
+    // Partition 1 starts at sector 2048 and is 32768 sectors long.
+    EXPECT_TRUE(ReadFile(work + "/p1.img") == bytes.substr(2048 * 512, 32768 * 512));
+}
+
+}  // namespace
