@@ -2,9 +2,12 @@
 // A carved file: found by its signature at the start of a sector during the
 // full scan and followed sector by sector until its type's rule knows where
 // it ends. It holds only sector numbers and offsets, and reads its content
-// again from the scanned device when it is previewed or saved.
+// again from the scanned device when it is previewed or saved. A file whose
+// type can tell a wrong continuation (see MayCrossUnitsInUse) goes on past
+// units in use, so it lies in several runs of sectors.
 #include "carving/CarvedType.h"
 #include "carving/SectorWindow.h"
+#include "catalog/SectorRunsReader.h"
 #include "catalog/DelFile.h"
 
 #include <cstdint>
@@ -38,13 +41,32 @@ public:
     // others answer kNotThisType.
     virtual int EndWhereItStands(uint64_t /*nextSector*/) { return kNotThisType; }
 
+    // Whether the candidate may go on in the next free sector after units in
+    // use, as if free space were one stream: only a type whose structure
+    // shows within a few bytes that the bytes after the join are not its own
+    // (JPEG markers, PNG chunk headers, ZIP records at their places); the
+    // others end there as at any gap.
+    virtual bool MayCrossUnitsInUse() const { return false; }
+    // The candidate goes on at `sector` after units in use; the sector after
+    // its last fed one is not free.
+    void JoinAt(uint64_t sector, uint64_t lastFedSector);
+    // Whether the file lies in more than one run of sectors.
+    bool IsJoined() const { return !m_joins.empty(); }
+    // The file's runs of sectors, from its first to its last.
+    std::vector<SectorRun> Runs() const;
+
     uint32_t GetType() const { return m_type; }
     uint64_t GetFirstSector() const { return m_firstSector; }
     uint64_t GetLastSector() const { return m_lastSector; }
     uint32_t GetLastByteIndex() const { return m_lastByteIndex; }
     uint32_t GetSectorSize() const { return m_sectorSize; }
-    // (last - first) sectors plus the last byte's index plus one.
+    // The file's sectors up to the last plus the last byte's index plus one.
     uint64_t GetLength() const;
+    // File offset of the first byte of `sector`, one of the file's sectors.
+    uint64_t SectorOffset(uint64_t sector) const {
+        if (m_joins.empty()) return (sector - m_firstSector) * m_sectorSize;
+        return JoinedSectorOffset(sector);
+    }
     // The name the file is listed and saved under, e.g. "pic2048.jpg", and the
     // group label of its type; empty while it has no type.
     std::u16string GetName() const;
@@ -58,8 +80,6 @@ protected:
         : m_device(device), m_sectorSize(sectorSize), m_firstSector(firstSector),
           m_lastSector(firstSector) {}
 
-    // File offset of the first byte of `sector`.
-    uint64_t SectorOffset(uint64_t sector) const { return (sector - m_firstSector) * m_sectorSize; }
     // Records that the file's last byte is the one before file offset `fileEnd`.
     void SetEnd(uint64_t fileEnd);
     // For a type that knows where its file ends: `type` once `sector` holds
@@ -74,6 +94,19 @@ protected:
     uint32_t m_type = 0;
 
 private:
+    // A run after the first: the device sector it starts on and how many of
+    // the file's sectors come before it.
+    struct Join {
+        uint64_t deviceSector;
+        uint64_t fileSector;
+    };
+
+    uint64_t JoinedSectorOffset(uint64_t sector) const;
+    // The device sector that holds the file's sector number `fileSector`.
+    uint64_t DeviceSectorOf(uint64_t fileSector) const;
+
+    std::vector<Join> m_joins;  // ascending; empty for a file in one run
+
     // Whether the scanned device is still there to read the file from.
     bool DeviceReadable(std::string& error) const;
 };

@@ -66,7 +66,16 @@ void CCarveState::DiscardCurrent() {
         }
     }
     m_current.reset();
+    m_joinAllowed = false;
     ForgetCarry();
+}
+
+void CCarveState::PassOverUnitsInUse() {
+    if (m_current && m_current->MayCrossUnitsInUse()) {
+        m_joinAllowed = true;
+        return;
+    }
+    DiscardCurrent();
 }
 
 void CCarveState::ForgetCarry() {
@@ -74,8 +83,8 @@ void CCarveState::ForgetCarry() {
     m_carryEnd = 0;
 }
 
-void CCarveState::KeepTail(std::span<const uint8_t> rest, uint64_t sector) {
-    const uint64_t sectorStart = sector * m_sectorSize;
+void CCarveState::KeepTail(std::span<const uint8_t> rest, uint64_t sectorOffset) {
+    const uint64_t sectorStart = sectorOffset;
     const uint64_t readEnd = sectorStart + rest.size();
     if (rest.size() > kCarryBytes || m_carryEnd == readEnd) return;
     // The carried bytes that lie right before this sector stay in front.
@@ -122,12 +131,16 @@ bool FeedSector(CCarveState& state, std::span<const uint8_t> data, uint64_t sect
 
     CBaseFile& file = *state.m_current;
     if (sector != file.GetFirstSector() && sector != state.m_nextSector) {
-        state.DiscardCurrent();  // a gap in the sectors: the file cannot go on
-        return state.m_finished.size() != finishedBefore;
+        if (!state.m_joinAllowed || sector < state.m_nextSector) {
+            state.DiscardCurrent();  // a gap in the sectors: the file cannot go on
+            return state.m_finished.size() != finishedBefore;
+        }
+        file.JoinAt(sector, state.m_nextSector - 1);
     }
+    state.m_joinAllowed = false;
+    const uint64_t sectorOffset = file.SectorOffset(sector);
     std::span<const uint8_t> before;
-    if (sector != file.GetFirstSector() && state.m_carryEnd == sector * sectorSize) before = state.m_carry;
-    const uint64_t sectorOffset = (sector - file.GetFirstSector()) * sectorSize;
+    if (sector != file.GetFirstSector() && state.m_carryEnd == sectorOffset) before = state.m_carry;
     int result = file.ProcessSector(sector, CSectorWindow(sectorOffset, data, before));
 
     if (result < 0) {
@@ -142,6 +155,6 @@ bool FeedSector(CCarveState& state, std::span<const uint8_t> data, uint64_t sect
         return true;
     }
     state.m_nextSector = sector + 1;
-    state.KeepTail(data, sector);
+    state.KeepTail(data, sectorOffset);
     return state.m_finished.size() != finishedBefore;
 }

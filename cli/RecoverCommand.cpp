@@ -7,6 +7,7 @@
 #include "cli/TreeFileLookup.h"
 #include "engine/ScanContext.h"
 #include "platform/TextConvert.h"
+#include "results/GuessedContentCheck.h"
 #include "results/RecoveryWriter.h"
 #include "results/ResultsModel.h"
 
@@ -55,7 +56,8 @@ int SaveOneFile(ResultsModel& model, char16_t letter, const std::string& treePat
             std::fprintf(stderr, "  %s\n", platform::ToUtf8(path).c_str());
         return kExitFailure;
     }
-    SaveResult result = lookup.matches.front().row.file->SaveToFile(platform::FromUtf8(out));
+    const ListRow& row = lookup.matches.front().row;
+    SaveResult result = row.file->SaveToFile(platform::FromUtf8(out));
     if (!result.ok) {
         std::fprintf(stderr, "ruvex-cli: %s: %s\n", out.c_str(), result.error.c_str());
         return kExitFailure;
@@ -64,6 +66,12 @@ int SaveOneFile(ResultsModel& model, char16_t letter, const std::string& treePat
     if (result.Partial()) {
         std::printf("partial: %llu bytes unreadable, written as zeros (%s)\n",
                     static_cast<unsigned long long>(result.unreadableBytes), result.error.c_str());
+        return kExitFailure;
+    }
+    if (std::u16string damage = DamageOfSavedFile(row.file, row.item, row.name, platform::FromUtf8(out));
+        !damage.empty()) {
+        std::printf("damaged: %s\n", platform::ToUtf8(damage).c_str());
+        std::fprintf(stderr, "ruvex-cli: %s was written from guessed clusters and may be damaged\n", out.c_str());
         return kExitFailure;
     }
     return kExitSuccess;

@@ -74,3 +74,10 @@ std::u16string DamageOfWrittenFile(const std::u16string& path, CheckedType type)
     if (check.Finish()) return {};
     return u"内容是推测的,不是完整的" + std::u16string(TypeLabel(type)) + u"文件";
 }
+
+std::u16string DamageOfSavedFile(const CDelFile* file, const DeletedFileItem* item, const std::u16string& name,
+                                 const std::u16string& path) {
+    if (!IsContentGuessed(file, item)) return {};
+    auto type = CheckedTypeOfName(name);
+    return type ? DamageOfWrittenFile(path, *type) : std::u16string();
+}

@@ -97,10 +97,9 @@ void RecoveryWriter::PlanFolderTree(TreeNode& first, const std::u16string& paren
 }
 
 std::u16string RecoveryWriter::GuessedContentDamage(const Job& job) const {
-    if (!IsContentGuessed(job.file, job.item)) return {};
     const size_t slash = job.path.rfind(u'/');
-    auto type = CheckedTypeOfName(slash == std::u16string::npos ? job.path : job.path.substr(slash + 1));
-    return type ? DamageOfWrittenFile(job.path, *type) : std::u16string();
+    return DamageOfSavedFile(job.file, job.item, slash == std::u16string::npos ? job.path : job.path.substr(slash + 1),
+                             job.path);
 }
 
 bool RecoveryWriter::RunJob(Job& job, RecoveryReport& report, RecoveryHost* host) {

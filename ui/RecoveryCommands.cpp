@@ -1,6 +1,7 @@
 #include "ui/RecoveryCommands.h"
 
 #include "engine/ScanContext.h"
+#include "results/GuessedContentCheck.h"
 #include "results/RecoverySummary.h"
 #include "results/RecoveryWriter.h"
 #include "results/ResultList.h"
@@ -86,7 +87,15 @@ void RecoverThisFile(const RecoveryTarget& target, const ListRow& row) {
             return !host.StopRequested();
         });
     });
-    if (result->stopped || (result->ok && !result->Partial())) return;
+    if (result->stopped) return;
+    if (result->ok && !result->Partial()) {
+        const std::u16string damage = DamageOfSavedFile(row.file, row.item, row.name, destination);
+        if (!damage.empty())
+            ShowMessage(target.owner,
+                        QStringLiteral("文件已保存,但可能已损坏:%1。").arg(QString::fromStdU16String(damage)),
+                        MessageIcon::Exclamation);
+        return;
+    }
     QString text = result->ok ? QStringLiteral("文件已保存,但有%1读不出,已以零填充。")
                                     .arg(QString::fromStdU16String(SizeText(result->unreadableBytes)))
                               : QStringLiteral("无法保存此文件:%1").arg(QString::fromStdString(result->error));

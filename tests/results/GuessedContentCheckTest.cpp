@@ -113,4 +113,18 @@ TEST_F(GuessedRecovery, FilesReadAlongTheirChainAndUnknownTypesAreNotChecked) {
     EXPECT_EQ(RecoverySummary(report), u"恢复完成");
 }
 
+TEST_F(GuessedRecovery, ASingleSavedFileIsJudgedByTheNameItIsListedUnder) {
+    std::vector<uint8_t> cut = MakeJpeg(20000);
+    cut.resize(12000);
+    Add(u"cut.jpg", "free-clusters", cut);
+    Add(u"whole.jpg", "free-clusters", MakeJpeg(20000));
+    for (DeletedFileItem& item : m_context.deletedFiles) {
+        // Saved under a name of the user's choosing, with no type in it.
+        const std::u16string path = platform::FromUtf8(m_destination) + u"/saved-" + item.name + u".bin";
+        ASSERT_TRUE(item.reader->SaveToFile(path).ok);
+        const std::u16string damage = DamageOfSavedFile(item.reader, &item, item.name, path);
+        EXPECT_EQ(damage.empty(), item.name == u"whole.jpg") << platform::ToUtf8(item.name);
+    }
+}
+
 }  // namespace
