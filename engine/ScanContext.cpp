@@ -5,6 +5,7 @@
 #include "exfat/ExFatCatalog.h"
 #include "ntfs/FileRecord.h"
 #include "ntfs/NTFSVolume.h"
+#include "platform/RawSource.h"
 
 ScanContext::ScanContext() = default;
 ScanContext::~ScanContext() { Reset(); }
@@ -21,6 +22,7 @@ void ScanContext::Reset() {
     recordReader.reset();
     scanDevice.reset();
     openVolumes.clear();
+    source.reset();
     resultKind = ResultKind::Ntfs;
     lostFolderCounter = 0;
 }

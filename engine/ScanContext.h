@@ -19,6 +19,9 @@
 #include <string>
 #include <vector>
 
+namespace platform {
+class RawSource;
+}
 class CBaseFile;
 class CDelFile;
 class CExFatCatalog;
@@ -95,6 +98,8 @@ public:
     CatalogContext catalog;
     // exFAT results: the files of the result store read through it.
     std::unique_ptr<CExFatCatalog> exfatCatalog;
+    // The source the scan read; its bad-range map says what could not be read.
+    std::shared_ptr<const platform::RawSource> source;
 
     // The carved object a found file stands for, or null for an NTFS file.
     CBaseFile* CarvedFileOf(const DeletedFileItem& item);

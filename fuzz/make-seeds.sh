@@ -136,6 +136,22 @@ for line in open(os.path.join(DATA, "carving-mixed.manifest.tsv"), encoding="utf
     put("zip_records", name, struct.pack("<HQ", 0, 0) + mixed[start:start + length])
     put("zip_records", name + "-split", struct.pack("<HQ", 20, 1024 << 1) + mixed[start:start + length])
 
+# ddrescue maps: as ddrescue writes one after a first pass, with comments,
+# decimal and octal numbers, an old map without a pass, and a gap.
+put("ddrescue_map", "after-first-pass", b"""# Mapfile. Created by GNU ddrescue version 1.27
+# current_pos  current_status  current_pass
+0x00E20000     +               1
+#      pos        size  status
+0x00000000  0x00A14000  +
+0x00A14000  0x00000200  -
+0x00A14200  0x00001C00  /
+0x00A15E00  0x00000200  -
+0x00A16000  0x000DA000  *
+0x00AF0000  0x00510000  ?
+""")
+put("ddrescue_map", "numbers-and-comments", b"0 ? 2 # copying\n0 512 + # first sector\n512 01000 -\n1024\t0x10\t/\n")
+put("ddrescue_map", "old-without-pass", b"# old\n4096 *\n0 4096 +\n4096 4096 ?\n")
+put("ddrescue_map", "gap", b"0 + 1\n0 512 +\n1024 512 -\n")
 # Settings: profile texts and Base64 values as the program writes them.
 put("settings", "config", "[Settings]\r\nPath=/media/backup\r\nLast=QUJDRA==\r\n\r\n[最近]\r\n键 = \"值\"\r\n".encode())
 put("settings", "comments", b"; comment\n[a]\nk=v\n[A]\nK=w\n=novalue\nnoequals\n[unterminated\n")

@@ -153,7 +153,6 @@ bool CNTFSVolume::FillMftWindow(uint64_t position) {
     if (!m_mftData->ReadBytes(position, std::span(m_mftWindow).first(length), got) || got != length) {
         m_unreadableStart = position;
         m_unreadableEnd = position + length;
-        m_failedAloneInRow = 0;
         return false;
     }
     m_mftWindowStart = position;
@@ -172,12 +171,11 @@ bool CNTFSVolume::ReadMftRecord(uint64_t recordNumber, std::span<uint8_t> destin
                           m_mftWindowFilled - (position - m_mftWindowStart) >= m_fileRecordSize;
     if (!inWindow) {
         const bool knownUnreadable = position >= m_unreadableStart && position < m_unreadableEnd;
-        if (knownUnreadable || !FillMftWindow(position)) {
-            if (m_failedAloneInRow >= MftExtentMap::kFailedRecordsInRowToGiveUp) return false;
-            const bool read = ReadMftRecordAlone(position, destination.first(m_fileRecordSize));
-            m_failedAloneInRow = read ? 0 : m_failedAloneInRow + 1;
-            return read;
-        }
+        // The failed window's bad sectors are in the source's bad-range map
+        // now: a record read alone costs a read of the disk only when none
+        // of them lies in it.
+        if (knownUnreadable || !FillMftWindow(position))
+            return ReadMftRecordAlone(position, destination.first(m_fileRecordSize));
     }
     const auto record = std::span(m_mftWindow).subspan(position - m_mftWindowStart, m_fileRecordSize);
     std::ranges::copy(record, destination.begin());

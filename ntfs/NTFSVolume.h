@@ -108,6 +108,5 @@ private:
     // records are read alone, without trying the window again.
     uint64_t m_unreadableStart = 0;
     uint64_t m_unreadableEnd = 0;
-    uint32_t m_failedAloneInRow = 0;  // records of that range read alone that failed, in a row
     CExtensionIndex m_extensions;
 };

@@ -24,6 +24,7 @@ public:
     MarkupButton& NextButton() { return *m_btnNext; }
     QPushButton& AddImageButton() { return *m_btnAddImage; }
     QPushButton& SearchButton() { return *m_btnSearch; }
+    QPushButton& CreateImageButton() { return *m_btnCreateImage; }
 
     void OnOK();
     // Registers `imagePath` under the first free letter, lists it with the
@@ -36,6 +37,9 @@ public:
     // found that no drive covers yet as a drive of its own, for this session.
     // Returns how many were added.
     int SearchLostPartitions();
+    // Copies the selected drive into a disk image around its bad sectors and
+    // lists the finished copy as a drive of its own.
+    void CreateImageOfSelected();
 
 private:
     void FillDriveList();
@@ -58,6 +62,7 @@ private:
     MarkupButton* m_btnNext = nullptr;
     QPushButton* m_btnAddImage = nullptr;
     QPushButton* m_btnSearch = nullptr;
+    QPushButton* m_btnCreateImage = nullptr;
 };
 
 // "%.2f" of the bytes in units of 2^30, followed by "G": 465.76G.
