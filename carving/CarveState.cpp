@@ -1,14 +1,24 @@
 #include "carving/CarveState.h"
 
 #include "carving/BmpFile.h"
+#include "carving/Bzip2File.h"
 #include "carving/CompoundFile.h"
+#include "carving/FujiRawFile.h"
 #include "carving/GifFile.h"
+#include "carving/GzipFile.h"
+#include "carving/IconFile.h"
 #include "carving/IsoMediaFile.h"
 #include "carving/JPGFile.h"
 #include "carving/PdfFile.h"
 #include "carving/PngFile.h"
+#include "carving/PsdFile.h"
+#include "carving/RarFile.h"
+#include "carving/RtfFile.h"
 #include "carving/SevenZipFile.h"
+#include "carving/SqliteFile.h"
+#include "carving/TarFile.h"
 #include "carving/TiffFile.h"
+#include "carving/XzFile.h"
 #include "carving/ZipFile.h"
 
 #include <algorithm>
@@ -18,15 +28,20 @@
 namespace {
 
 // First two bytes of the signatures: FF D8 (JPEG), PK (ZIP), BM (BMP), II
-// and MM (TIFF), 89 P (PNG), GI (GIF), %P (PDF), D0 CF (compound file), 7z.
-// Almost every sector of free space fails this one bit look-up; ISO base
-// media files start with a box size and are told by "ftyp" at 4 instead.
+// and MM (TIFF, ORF, RW2), 89 P (PNG), GI (GIF), %P (PDF), D0 CF (compound
+// file), 7z, then 8B (PSD), {\ (RTF), 1F 8B (gzip), BZ (bzip2), FD 7 (xz),
+// Ra (RAR), SQ (SQLite), FU (RAF). Almost every sector of free space fails
+// this one bit look-up; ISO base media files start with a box size and are
+// told by "ftyp" at 4 instead, tar by "ustar" at 257, and icons and cursors,
+// whose 00 00 leads every zeroed sector, by their whole 4-byte header.
 class SignatureLeads {
 public:
     constexpr SignatureLeads() {
-        constexpr std::array<std::array<uint8_t, 2>, 10> kLeads = {{
+        constexpr std::array<std::array<uint8_t, 2>, 18> kLeads = {{
             {0xFF, 0xD8}, {'P', 'K'}, {'B', 'M'}, {'I', 'I'}, {'M', 'M'},
             {0x89, 'P'}, {'G', 'I'}, {'%', 'P'}, {0xD0, 0xCF}, {'7', 'z'},
+            {'8', 'B'}, {'{', '\\'}, {0x1F, 0x8B}, {'B', 'Z'}, {0xFD, '7'},
+            {'R', 'a'}, {'S', 'Q'}, {'F', 'U'},
         }};
         for (const auto& lead : kLeads) {
             const unsigned pair = lead[0] | unsigned(lead[1]) << 8;
@@ -45,7 +60,9 @@ constexpr SignatureLeads kSignatureLeads;
 
 bool MayStartFile(std::span<const uint8_t> data) {
     return (data.size() >= 2 && kSignatureLeads.Has(data[0], data[1])) ||
-           (data.size() >= 8 && std::memcmp(data.data() + 4, "ftyp", 4) == 0);
+           (data.size() >= 8 && std::memcmp(data.data() + 4, "ftyp", 4) == 0) ||
+           (data.size() >= 262 && std::memcmp(data.data() + 257, "ustar", 5) == 0) ||
+           (data.size() >= 4 && data[0] == 0 && data[1] == 0 && (data[2] == 1 || data[2] == 2) && data[3] == 0);
 }
 
 }  // namespace
@@ -101,7 +118,17 @@ std::unique_ptr<CBaseFile> TryStart(std::span<const uint8_t> data, uint64_t sect
     if (auto file = CPdfFile::Recognise(bytes, sector, sectorSize, device)) return file;
     if (auto file = CIsoMediaFile::Recognise(bytes, sector, sectorSize, device)) return file;
     if (auto file = CCompoundFile::Recognise(bytes, sector, sectorSize, device)) return file;
-    return CSevenZipFile::Recognise(bytes, sector, sectorSize, device);
+    if (auto file = CSevenZipFile::Recognise(bytes, sector, sectorSize, device)) return file;
+    if (auto file = CPsdFile::Recognise(bytes, sector, sectorSize, device)) return file;
+    if (auto file = CIconFile::Recognise(bytes, sector, sectorSize, device)) return file;
+    if (auto file = CRtfFile::Recognise(bytes, sector, sectorSize, device)) return file;
+    if (auto file = CGzipFile::Recognise(bytes, sector, sectorSize, device)) return file;
+    if (auto file = CBzip2File::Recognise(bytes, sector, sectorSize, device)) return file;
+    if (auto file = CXzFile::Recognise(bytes, sector, sectorSize, device)) return file;
+    if (auto file = CTarFile::Recognise(bytes, sector, sectorSize, device)) return file;
+    if (auto file = CRarFile::Recognise(bytes, sector, sectorSize, device)) return file;
+    if (auto file = RecogniseSqlite(bytes, sector, sectorSize, device)) return file;
+    return RecogniseFujiRaw(bytes, sector, sectorSize, device);
 }
 
 bool FeedSector(CCarveState& state, std::span<const uint8_t> data, uint64_t sector) {

@@ -45,12 +45,41 @@ constexpr std::array<TypeNames, kCarvedLastType + 1> kTypeNames{{
     {u"NEF", u"raw", u".nef"},
     {u"ARW", u"raw", u".arw"},
     {u"DNG", u"raw", u".dng"},
+    {u"", u"", u""},  // 31
+    {u"", u"", u""},  // 32
+    {u"", u"", u""},  // 33
+    {u"", u"", u""},  // 34
+    {u"", u"", u""},  // 35
+    {u"", u"", u""},  // 36
+    {u"", u"", u""},  // 37
+    {u"", u"", u""},  // 38
+    {u"", u"", u""},  // 39
+    {u"", u"", u""},  // 40
+    {u"", u"", u""},  // 41
+    {u"", u"", u""},  // 42
+    {u"", u"", u""},  // 43
+    {u"", u"", u""},  // 44
+    {u"", u"", u""},  // 45
+    {u"PSD", u"pic", u".psd"},
+    {u"ICO", u"pic", u".ico"},
+    {u"CUR", u"pic", u".cur"},
+    {u"RTF", u"doc", u".rtf"},
+    {u"gz", u"archive", u".gz"},
+    {u"bz2", u"archive", u".bz2"},
+    {u"xz", u"archive", u".xz"},
+    {u"tar", u"archive", u".tar"},
+    {u"RAR", u"archive", u".rar"},
+    {u"SQLite", u"db", u".sqlite"},
+    {u"CR3", u"raw", u".cr3"},
+    {u"RAF", u"raw", u".raf"},
+    {u"ORF", u"raw", u".orf"},
+    {u"RW2", u"raw", u".rw2"},
 }};
 
 }  // namespace
 
 bool IsCarvedTypeCode(uint32_t typeCode) {
-    return typeCode >= kCarvedJpeg && typeCode <= kCarvedLastType;
+    return typeCode >= kCarvedJpeg && typeCode <= kCarvedLastType && !kTypeNames[typeCode].groupLabel.empty();
 }
 
 std::u16string CarvedGroupLabel(uint32_t typeCode) {

@@ -35,7 +35,22 @@ enum CarvedTypeCode : uint32_t {
     kCarvedNikonRaw = 28,
     kCarvedSonyRaw = 29,
     kCarvedDng = 30,
-    kCarvedLastType = kCarvedDng,
+    // Codes 31 to 45 are taken by the audio and video kinds.
+    kCarvedPsd = 46,
+    kCarvedIcon = 47,
+    kCarvedCursor = 48,
+    kCarvedRtf = 49,
+    kCarvedGzip = 50,
+    kCarvedBzip2 = 51,
+    kCarvedXz = 52,
+    kCarvedTar = 53,
+    kCarvedRar = 54,
+    kCarvedSqlite = 55,
+    kCarvedCanonRaw3 = 56,
+    kCarvedFujiRaw = 57,
+    kCarvedOlympusRaw = 58,
+    kCarvedPanasonicRaw = 59,
+    kCarvedLastType = kCarvedPanasonicRaw,
 };
 
 // True for the codes that a finished candidate can carry.
