@@ -38,6 +38,11 @@ public:
     // others answer kNotThisType.
     virtual int EndWhereItStands(uint64_t /*nextSector*/) { return kNotThisType; }
 
+    // Whether a start signature at `sector`, the next one to be fed, is this
+    // file's own content rather than a file of its own: a file packed in a
+    // tar archive starts at a sector, right behind its member header.
+    virtual bool OwnsSignatureAt(uint64_t /*sector*/) const { return false; }
+
     uint32_t GetType() const { return m_type; }
     uint64_t GetFirstSector() const { return m_firstSector; }
     uint64_t GetLastSector() const { return m_lastSector; }

@@ -139,7 +139,7 @@ bool FeedSector(CCarveState& state, std::span<const uint8_t> data, uint64_t sect
         return state.m_finished.size() != finishedBefore;
     }
 
-    if (MayStartFile(data)) {
+    if (MayStartFile(data) && !(state.m_current && state.m_current->OwnsSignatureAt(sector))) {
         if (auto file = TryStart(data, sector, sectorSize, state.m_device)) {
             state.DiscardCurrent();
             state.m_current = std::move(file);

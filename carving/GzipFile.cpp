@@ -77,10 +77,8 @@ int CGzipFile::ProcessSector(uint64_t sector, const CSectorWindow& data) {
             }
             m_stream = std::move(stream);
         }
-        if (!Inflate(data, m_decoded, sectorEnd)) {
-            // A broken later member leaves the whole ones before it.
-            return m_membersEnd != 0 ? Finish(m_membersEnd) : kNotThisType;
-        }
+        // A broken member, also one behind whole ones, leaves a damaged file.
+        if (!Inflate(data, m_decoded, sectorEnd)) return kNotThisType;
     }
     return kNotFinished;
 }

@@ -90,6 +90,7 @@ int CTarFile::ProcessSector(uint64_t sector, const CSectorWindow& data) {
         }
         uint64_t contentBytes = 0;
         if (m_zeroBlockSeen || !ReadTarHeader(*block, contentBytes)) return kNotThisType;
+        if (contentBytes != 0) m_lastContentStart = m_nextHeader + kBlockSize;
         m_nextHeader += kBlockSize + contentBytes;
     }
     if (m_archiveEnd == 0) return kNotFinished;

@@ -4,6 +4,9 @@
 // end the archive. GNU tar then pads the archive with zeros to a whole
 // record of 10240 bytes; the carved file takes that padding when it is all
 // zeros, as the archive tar wrote, and ends after the zero blocks otherwise.
+// Member headers and contents start at blocks, thus often at sectors: a
+// header there, or the signature of a file packed behind it, is the
+// archive's own, not a new file.
 #include "carving/BaseFile.h"
 
 #include <memory>
@@ -22,12 +25,17 @@ public:
 
     int ProcessSector(uint64_t sector, const CSectorWindow& data) override;
     int EndWhereItStands(uint64_t nextSector) override;
+    bool OwnsSignatureAt(uint64_t sector) const override {
+        const uint64_t offset = SectorOffset(sector);
+        return (m_lastContentStart != 0 && offset == m_lastContentStart) || (m_archiveEnd == 0 && offset == m_nextHeader);
+    }
 
 private:
     uint64_t m_nextHeader = 0;  // file offset of the next header block
     bool m_zeroBlockSeen = false;
     uint64_t m_archiveEnd = 0;  // one past the second zero block once met
     uint64_t m_paddingSeen = 0; // how far the record padding was found zero
+    uint64_t m_lastContentStart = 0;  // where the content of the last member walked starts
 };
 
 // Whether the 512 bytes hold a tar header whose checksum holds, and the

@@ -1,19 +1,22 @@
 #!/usr/bin/env python3
-"""carving-layout.py SAMPLES IMAGE MANIFEST: lays the sample files of the
-carving volume at sector starts, with random slack, back to back and followed
-by a truncated copy of each (see tests/data/README.md), and writes the image
-and its manifest."""
+"""carving-layout.py SAMPLES IMAGE MANIFEST [ORDER HEADER_SIZED COPIES]: lays
+the sample files of a carving volume at sector starts, with random slack,
+back to back and followed by a truncated copy of each (see
+tests/data/README.md), and writes the image and its manifest. ORDER and
+HEADER_SIZED are comma-separated file names (the files in the order laid,
+and those whose end only their header tells), COPIES how often each whole
+file is laid; without them, those of carving-mixed and one copy."""
 import hashlib
 import os
 import random
 import sys
 
-src, image, manifest = sys.argv[1:]
+src, image, manifest = sys.argv[1:4]
 SECTOR = 512
 rng = random.Random(20240601)
 # Lead bytes of the signatures a carver looks for: random sectors never start
 # with one, so that random slack is never taken for a file of its own.
-LEADS = set(b"\xff\x50\x42\x49\x4d\x89\x47\x25\xd0\x37")
+LEADS = set(b"\xff\x50\x42\x49\x4d\x89\x47\x25\xd0\x37\x38\x7b\x1f\xfd\x52\x53\x46")
 
 def random_bytes(n):
     data = bytearray(rng.getrandbits(8) for _ in range(n))
@@ -27,12 +30,19 @@ def random_sector():
         data[0] = rng.getrandbits(8)
     return data
 
+HEADER_SIZED = {"bitmap.bmp", "faststart.mp4", "phone.heic"}
+COPIES = 1
+if len(sys.argv) > 5:
+    HEADER_SIZED = set(sys.argv[5].split(","))
+    COPIES = int(sys.argv[6])
 order = ["photo.jpg", "report.docx", "screenshot.png", "sheet.xlsx", "animation.gif", "slides.pptx",
          "report.pdf", "report.odt", "clip.mp4", "sheet.ods", "scan.tif", "slides.odp", "report.doc",
          "archive.7z", "sheet.xls", "descriptors.zip", "slides.ppt", "clip.mov", "streamed.zip",
          "progressive.jpg", "clip.3gp", "book.epub", "tone.m4a", "app.jar", "phone.heic", "app.apk",
          "camera.nef", "icon.png", "camera.arw", "old.gif", "camera.dng", "motorola.tif", "bitmap.bmp",
          "faststart.mp4", "sized.zip"]
+if len(sys.argv) > 4:
+    order = sys.argv[4].split(",")
 files = {name: open(os.path.join(src, name), "rb").read() for name in order}
 image_bytes = bytearray(16 * SECTOR)  # unit 0 and what follows it stay empty
 rows = []
@@ -45,9 +55,12 @@ def place(name, data, state):
 # Whole files. What follows each one cycles through: random bytes in the rest
 # of its last sector and a random sector; the next file right behind it
 # (back to back, the rest of the sector random); zeros and two zero sectors.
-for i, name in enumerate(order):
+# A later copy goes under "copyN-" and, as the styles cycle over all copies,
+# mostly meets other neighbours.
+laid = [(("" if copy == 0 else f"copy{copy + 1}-") + name, name) for copy in range(COPIES) for name in order]
+for i, (label, name) in enumerate(laid):
     data = files[name]
-    place(name, data, "free")
+    place(label, data, "free")
     rest = (-len(data)) % SECTOR
     style = i % 3
     image_bytes.extend(random_bytes(rest) if style < 2 else bytes(rest))
@@ -63,7 +76,6 @@ for i, name in enumerate(order):
 # with its index before the data), no carver can tell foreign bytes there
 # from its own, so the next copy follows at once and its signature shows
 # where the cut one stopped.
-HEADER_SIZED = {"bitmap.bmp", "faststart.mp4", "phone.heic"}
 image_bytes.extend(bytes(4 * SECTOR))
 for name in order:
     data = files[name]

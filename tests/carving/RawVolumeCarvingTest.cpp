@@ -34,6 +34,13 @@ uint32_t ExpectedType(const std::string& path) {
         {".heic", kCarvedHeic},          {".cr2", kCarvedCanonRaw},
         {".nef", kCarvedNikonRaw},       {".arw", kCarvedSonyRaw},
         {".dng", kCarvedDng},
+        {".psd", kCarvedPsd},            {".ico", kCarvedIcon},
+        {".cur", kCarvedCursor},         {".rtf", kCarvedRtf},
+        {".gz", kCarvedGzip},            {".bz2", kCarvedBzip2},
+        {".xz", kCarvedXz},              {".tar", kCarvedTar},
+        {".rar", kCarvedRar},            {".sqlite", kCarvedSqlite},
+        {".cr3", kCarvedCanonRaw3},      {".raf", kCarvedFujiRaw},
+        {".orf", kCarvedOlympusRaw},     {".rw2", kCarvedPanasonicRaw},
     };
     std::string extension = path.substr(std::min(path.size(), path.rfind('.')));
     std::transform(extension.begin(), extension.end(), extension.begin(), ::tolower);
@@ -76,5 +83,9 @@ void CheckVolume(const std::string& volume, char16_t letter) {
 TEST(RawVolumeCarving, FindsEveryFileOfTheRawVolumeWithItsExactBytes) { CheckVolume("raw-small", u'R'); }
 
 TEST(RawVolumeCarving, FindsWhatPeopleLoseAndNoForeignBytes) { CheckVolume("carving-mixed", u'Q'); }
+
+TEST(RawVolumeCarving, FindsArchivesDocumentsDatabasesAndRawFilesWithTheirExactBytes) {
+    CheckVolume("carving-archives", u'A');
+}
 
 }  // namespace
