@@ -20,17 +20,24 @@ namespace fs = std::filesystem;
 using testing_support::ManifestEntry;
 
 // PhotoRec's own names for the kinds Ruvex carves ("zip" covers the office
-// formats, "doc" the compound files, "mov" the ISO media family, "tif" the
-// raw formats on TIFF).
+// formats, "doc" the compound files, "mov" the ISO media family and CR3,
+// "tif" the raw formats on TIFF, "txt" RTF).
 constexpr const char* kPhotoRecOptions =
     "options,paranoid,fileopt,everything,disable,jpg,enable,png,enable,gif,enable,pdf,enable,zip,enable,"
     "doc,enable,mov,enable,7z,enable,tif,enable,bmp,enable,wholespace,search";
+constexpr const char* kPhotoRecArchiveOptions =
+    "options,paranoid,fileopt,everything,disable,psd,enable,ico,enable,txt,enable,gz,enable,bz2,enable,"
+    "xz,enable,tar,enable,rar,enable,sqlite,enable,raf,enable,orf,enable,rw2,enable,mov,enable,tif,enable,"
+    "wholespace,search";
+
+// The kind of a laid file, by its ending.
+std::string KindOf(const std::string& path) { return path.substr(std::min(path.size(), path.rfind('.') + 1)); }
 
 // Runs PhotoRec on the image; the files it wrote, by the sector in their name.
-std::map<uint64_t, std::string> RunPhotoRec(const std::string& image) {
+std::map<uint64_t, std::string> RunPhotoRec(const std::string& image, const char* options) {
     const std::string folder = testing_support::MakeTempFolder("photorec");
     const std::string command = "cd '" + folder + "' && photorec /log /d '" + folder + "/recup' /cmd '" + image +
-                                "' " + kPhotoRecOptions + " >/dev/null 2>&1";
+                                "' " + options + " >/dev/null 2>&1";
     EXPECT_EQ(std::system(command.c_str()), 0) << command;
     std::map<uint64_t, std::string> files;
     const std::regex name(R"(f(\d+)[._].*)");
@@ -44,12 +51,11 @@ std::map<uint64_t, std::string> RunPhotoRec(const std::string& image) {
     return files;
 }
 
-TEST(PhotoRecPeer, RuvexFindsEveryWholeFilePhotoRecFinds) {
-    const std::string volume = "carving-mixed";
+void ComparePeers(const std::string& volume, const char* options) {
     if (!testing_support::VolumeExists(volume)) GTEST_SKIP() << volume << " not committed yet";
     if (std::system("command -v photorec >/dev/null 2>&1") != 0) GTEST_SKIP() << "PhotoRec (testdisk) is not installed";
 
-    const std::map<uint64_t, std::string> photorec = RunPhotoRec(testing_support::VolumePath(volume));
+    const std::map<uint64_t, std::string> photorec = RunPhotoRec(testing_support::VolumePath(volume), options);
     const auto ruvex = carving_test::CarveVolume(volume, u'P', 40000);
     std::set<std::string> photorecWhole, ruvexWhole, photorecForeign, ruvexCut;
     for (const ManifestEntry& entry : testing_support::LoadManifest(volume)) {
@@ -69,6 +75,12 @@ TEST(PhotoRecPeer, RuvexFindsEveryWholeFilePhotoRecFinds) {
 
     for (const std::string& path : photorecWhole) EXPECT_TRUE(ruvexWhole.contains(path)) << path;
     std::cout << "PhotoRec finds " << photorecWhole.size() << " whole files, Ruvex " << ruvexWhole.size() << ".\n";
+    std::map<std::string, std::pair<int, int>> byKind;  // PhotoRec's and Ruvex's whole files
+    for (const std::string& path : photorecWhole) ++byKind[KindOf(path)].first;
+    for (const std::string& path : ruvexWhole) ++byKind[KindOf(path)].second;
+    std::cout << "Whole files by kind (PhotoRec / Ruvex):";
+    for (const auto& [kind, counts] : byKind) std::cout << ' ' << kind << ' ' << counts.first << '/' << counts.second;
+    std::cout << '\n';
     std::cout << "Only Ruvex finds whole:";
     for (const std::string& path : ruvexWhole) {
         if (!photorecWhole.contains(path)) std::cout << ' ' << path;
@@ -79,6 +91,12 @@ TEST(PhotoRecPeer, RuvexFindsEveryWholeFilePhotoRecFinds) {
     for (const std::string& path : ruvexCut) std::cout << ' ' << path;
     std::cout << '\n';
     EXPECT_GE(ruvexWhole.size(), photorecWhole.size());
+}
+
+TEST(PhotoRecPeer, RuvexFindsEveryWholeFilePhotoRecFinds) { ComparePeers("carving-mixed", kPhotoRecOptions); }
+
+TEST(PhotoRecPeer, RuvexFindsEveryWholeArchiveDocumentDatabaseAndRawFilePhotoRecFinds) {
+    ComparePeers("carving-archives", kPhotoRecArchiveOptions);
 }
 
 }  // namespace
