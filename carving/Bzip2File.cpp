@@ -61,7 +61,7 @@ int CBzip2File::ProcessSector(uint64_t sector, const CSectorWindow& data) {
 }
 
 int CBzip2File::EndWhereItStands(uint64_t nextSector) {
-    if (m_streamsEnd == 0 || m_streamsEnd > SectorOffset(nextSector)) return kNotThisType;
+    if (!m_betweenStreams || m_streamsEnd > SectorOffset(nextSector)) return kNotThisType;
     SetEnd(m_streamsEnd);
     return kCarvedBzip2;
 }

@@ -90,6 +90,6 @@ int CGzipFile::Finish(uint64_t fileEnd) {
 }
 
 int CGzipFile::EndWhereItStands(uint64_t nextSector) {
-    if (m_membersEnd == 0 || m_membersEnd > SectorOffset(nextSector)) return kNotThisType;
+    if (m_stream || m_membersEnd == 0 || m_membersEnd > SectorOffset(nextSector)) return kNotThisType;
     return Finish(m_membersEnd);
 }
