@@ -6,7 +6,9 @@
 
 PreviewPage PreviewPageForName(const std::u16string& name) {
     std::u16string ending = NameEnding(name);
-    if (ending == u"jpg" || ending == u"png" || ending == u"bmp" || ending == u"gif") return PreviewPage::Picture;
+    // Icons and cursors decode as pictures too (Qt's ICO reader takes both).
+    for (const char16_t* picture : {u"jpg", u"png", u"bmp", u"gif", u"ico", u"cur"})
+        if (ending == picture) return PreviewPage::Picture;
     if (ending == u"zip") return PreviewPage::ZipText;
     return PreviewPage::Hex;
 }

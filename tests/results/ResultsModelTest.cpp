@@ -198,6 +198,8 @@ TEST(ResultList, IconsForEveryCarvedAndListedType) {
                  {u"scan.jpeg", kIconJpeg},      {u"IMG_0001.PNG", kIconJpeg},  {u"anim.gif", kIconJpeg},
                  {u"PAGE.TIF", kIconJpeg},       {u"page.Tiff", kIconJpeg},     {u"paint.BMP", kIconBitmap},
                  {u"report.pdf", kIconFile},     {u"movie.mp4", kIconFile},     {u"notes.targz", kIconFile},
+                 {u"archive2048.bz2", kIconArchive}, {u"archive7.XZ", kIconArchive}, {u"pic9.psd", kIconJpeg},
+                 {u"pic9.ico", kIconJpeg},       {u"pic9.cur", kIconJpeg},      {u"db4.sqlite", kIconFile},
                  {u"x.jpegs", kIconFile},        {u"png.txt", kIconFile}};
     for (const IconCase& c : cases)
         EXPECT_EQ(IconForName(c.name), c.icon) << platform::ToUtf8(c.name);
