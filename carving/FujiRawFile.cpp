@@ -10,10 +10,6 @@ constexpr uint64_t kSectionTable = 0x54;
 constexpr uint64_t kSections = 3;  // JPEG preview, CFA header, CFA data
 constexpr uint64_t kHeaderSize = kSectionTable + kSections * 8;
 
-uint32_t BigU32(const platform::LeBytes& bytes, uint64_t offset) {
-    return uint32_t(bytes.BigU16(offset)) << 16 | bytes.BigU16(offset + 2);
-}
-
 bool IsDigits(const platform::LeBytes& bytes, uint64_t offset, uint64_t count) {
     for (uint64_t i = 0; i < count; ++i) {
         const uint8_t c = bytes.U8(offset + i);
@@ -31,8 +27,8 @@ std::unique_ptr<CBaseFile> RecogniseFujiRaw(const platform::LeBytes& sector, uin
     if (!IsDigits(sector, 0x10, 4) || !IsDigits(sector, 0x3C, 4)) return nullptr;
     uint64_t fileEnd = 0;
     for (uint64_t i = 0; i < kSections; ++i) {
-        const uint64_t offset = BigU32(sector, kSectionTable + 8 * i);
-        const uint64_t length = BigU32(sector, kSectionTable + 8 * i + 4);
+        const uint64_t offset = sector.BigU32(kSectionTable + 8 * i);
+        const uint64_t length = sector.BigU32(kSectionTable + 8 * i + 4);
         if (length == 0) continue;
         if (offset < kHeaderSize || offset + length > kMaxFujiRawBytes) return nullptr;
         fileEnd = std::max(fileEnd, offset + length);

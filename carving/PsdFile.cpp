@@ -9,10 +9,6 @@ constexpr uint32_t kMaxSide = 30000;
 constexpr uint32_t kMaxLargeSide = 300000;
 constexpr uint16_t kMaxChannels = 56;
 
-uint32_t BigU32(const platform::LeBytes& bytes, uint64_t offset) {
-    return uint32_t(bytes.BigU16(offset)) << 16 | bytes.BigU16(offset + 2);
-}
-
 bool IsColourMode(uint16_t mode) {
     // Bitmap, grey, indexed, RGB, CMYK, multichannel, duotone, Lab.
     return mode <= 4 || (mode >= 7 && mode <= 9);
@@ -27,8 +23,8 @@ std::unique_ptr<CBaseFile> CPsdFile::Recognise(const platform::LeBytes& sector, 
     if ((version != 1 && version != 2) || sector.U32(6) != 0 || sector.U16(10) != 0) return nullptr;
     const bool large = version == 2;
     const uint16_t channels = sector.BigU16(12);
-    const uint32_t height = BigU32(sector, 14);
-    const uint32_t width = BigU32(sector, 18);
+    const uint32_t height = sector.BigU32(14);
+    const uint32_t width = sector.BigU32(18);
     const uint16_t depth = sector.BigU16(22);
     const uint32_t maxSide = large ? kMaxLargeSide : kMaxSide;
     if (channels == 0 || channels > kMaxChannels || height == 0 || width == 0 || height > maxSide ||

@@ -4,7 +4,6 @@
 #include "carving/Crc32.h"
 
 #include <string_view>
-#include <vector>
 
 namespace {
 
@@ -25,18 +24,6 @@ constexpr uint64_t kEncryptionHeader5 = 4;
 constexpr uint64_t kEndHeader5 = 5;
 constexpr uint64_t kFlagExtraArea5 = 0x1;
 constexpr uint64_t kFlagDataArea5 = 0x2;
-
-uint32_t Crc32Of(const CSectorWindow& data, uint64_t offset, uint64_t length) {
-    CCrc32 crc;
-    if (auto bytes = data.InCurrentRead(offset, length)) {
-        crc.Add(bytes->Span());
-        return crc.Value();
-    }
-    std::vector<uint8_t> copy(length);
-    for (uint64_t i = 0; i < length; ++i) copy[i] = data.U8(offset + i);
-    crc.Add(copy);
-    return crc.Value();
-}
 
 // A RAR 5 variable-length integer (7 bits a byte, at most 10 bytes) within [at, end).
 bool ReadVarint(const CSectorWindow& data, uint64_t& at, uint64_t end, uint64_t& value) {

@@ -9,10 +9,6 @@ namespace {
 constexpr std::string_view kMagic("SQLite format 3\0", 16);
 constexpr uint64_t kHeaderSize = 100;
 
-uint32_t BigU32(const platform::LeBytes& bytes, uint64_t offset) {
-    return uint32_t(bytes.BigU16(offset)) << 16 | bytes.BigU16(offset + 2);
-}
-
 }  // namespace
 
 std::unique_ptr<CBaseFile> RecogniseSqlite(const platform::LeBytes& sector, uint64_t sectorNumber,
@@ -26,7 +22,7 @@ std::unique_ptr<CBaseFile> RecogniseSqlite(const platform::LeBytes& sector, uint
     if (writeVersion < 1 || writeVersion > 2 || readVersion < 1 || readVersion > 2) return nullptr;
     // The payload fractions are fixed at 64, 32 and 32.
     if (sector.U8(21) != 64 || sector.U8(22) != 32 || sector.U8(23) != 32) return nullptr;
-    const uint64_t pages = BigU32(sector, 28);
-    if (pages == 0 || BigU32(sector, 24) != BigU32(sector, 92) || pages > kMaxSqliteBytes / pageSize) return nullptr;
+    const uint64_t pages = sector.BigU32(28);
+    if (pages == 0 || sector.BigU32(24) != sector.BigU32(92) || pages > kMaxSqliteBytes / pageSize) return nullptr;
     return std::make_unique<CSizedFile>(device, sectorSize, sectorNumber, pages * pageSize, kCarvedSqlite);
 }

@@ -1,8 +1,11 @@
 #include "carving/WholeFileCheck.h"
 
+#include "carving/Bzip2File.h"
+#include "carving/GzipFile.h"
 #include "carving/JPGFile.h"
 #include "carving/PdfFile.h"
 #include "carving/PngFile.h"
+#include "carving/RtfFile.h"
 #include "carving/SectorWindow.h"
 #include "carving/ZipFile.h"
 
@@ -25,6 +28,9 @@ std::unique_ptr<CBaseFile> Candidate(CheckedType type) {
         case CheckedType::Png: return std::make_unique<CPngFile>(nullptr, kSectorSize, 0);
         case CheckedType::Zip: return std::make_unique<CZipFile>(nullptr, kSectorSize, 0);
         case CheckedType::Pdf: return std::make_unique<CPdfFile>(nullptr, kSectorSize, 0);
+        case CheckedType::Gzip: return std::make_unique<CGzipFile>(nullptr, kSectorSize, 0);
+        case CheckedType::Bzip2: return std::make_unique<CBzip2File>(nullptr, kSectorSize, 0);
+        case CheckedType::Rtf: return std::make_unique<CRtfFile>(nullptr, kSectorSize, 0);
     }
     return nullptr;
 }
@@ -36,6 +42,9 @@ std::string_view Signature(CheckedType type) {
         case CheckedType::Png: return "\x89PNG\r\n\x1A\n";
         case CheckedType::Zip: return "PK\x03\x04";
         case CheckedType::Pdf: return "%PDF-";
+        case CheckedType::Gzip: return "\x1F\x8B\x08";
+        case CheckedType::Bzip2: return "BZh";
+        case CheckedType::Rtf: return "{\\rtf";
     }
     return {};
 }

@@ -1,7 +1,7 @@
 #pragma once
 // Whether a file's bytes reach the end its type marks: a JPEG's end-of-image
 // marker, a PNG's IEND chunk, a ZIP's end of central directory, a PDF's
-// "%%EOF". The walk is the one the carving readers use to find where a
+// "%%EOF", the end of a gzip or bzip2 file's last stream, an RTF's closing brace. The walk is the one the carving readers use to find where a
 // carved file ends, fed the file's bytes in order instead of a volume's
 // sectors; a file that stops short of its end, or holds bytes no file of its
 // type holds where they lie, does not pass.
@@ -12,7 +12,7 @@
 
 class CBaseFile;
 
-enum class CheckedType : uint8_t { Jpeg, Png, Zip, Pdf };
+enum class CheckedType : uint8_t { Jpeg, Png, Zip, Pdf, Gzip, Bzip2, Rtf };
 
 class CWholeFileCheck {
 public:

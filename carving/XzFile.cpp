@@ -4,7 +4,6 @@
 #include "carving/Crc32.h"
 
 #include <string_view>
-#include <vector>
 
 namespace {
 
@@ -15,14 +14,6 @@ constexpr uint64_t kFooterSize = 12;
 constexpr uint8_t kCheckTypes[] = {0x00, 0x01, 0x04, 0x0A};
 // Index records read at most; each is two variable-length integers.
 constexpr uint64_t kMaxIndexRecords = 1u << 16;
-
-uint32_t Crc32Of(const CSectorWindow& data, uint64_t offset, uint64_t length) {
-    std::vector<uint8_t> bytes(length);
-    for (uint64_t i = 0; i < length; ++i) bytes[i] = data.U8(offset + i);
-    CCrc32 crc;
-    crc.Add(bytes);
-    return crc.Value();
-}
 
 // An xz variable-length integer at `at` (at most 9 bytes); false when it is malformed or not in view.
 bool ReadVarint(const CSectorWindow& data, uint64_t& at, uint64_t end, uint64_t& value) {

@@ -25,6 +25,8 @@ constexpr std::array kCheckedExtensions = {
     NamedType{u"docx", CheckedType::Zip},  NamedType{u"xlsx", CheckedType::Zip},  NamedType{u"pptx", CheckedType::Zip},
     NamedType{u"odt", CheckedType::Zip},   NamedType{u"ods", CheckedType::Zip},   NamedType{u"odp", CheckedType::Zip},
     NamedType{u"epub", CheckedType::Zip},  NamedType{u"jar", CheckedType::Zip},   NamedType{u"apk", CheckedType::Zip},
+    NamedType{u"gz", CheckedType::Gzip},   NamedType{u"tgz", CheckedType::Gzip},  NamedType{u"bz2", CheckedType::Bzip2},
+    NamedType{u"rtf", CheckedType::Rtf},
 };
 
 std::u16string_view TypeLabel(CheckedType type) {
@@ -33,6 +35,9 @@ std::u16string_view TypeLabel(CheckedType type) {
         case CheckedType::Png: return u"PNG";
         case CheckedType::Zip: return u"ZIP";
         case CheckedType::Pdf: return u"PDF";
+        case CheckedType::Gzip: return u"gzip";
+        case CheckedType::Bzip2: return u"bzip2";
+        case CheckedType::Rtf: return u"RTF";
     }
     return {};
 }
