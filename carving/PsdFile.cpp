@@ -2,6 +2,8 @@
 
 #include "carving/CarvedType.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr uint64_t kHeaderSize = 26;
@@ -72,8 +74,8 @@ bool CPsdFile::Advance(const CSectorWindow& data, int& result) {
         while (m_rowsCounted < m_rows && data.Has(m_next + m_rowsCounted * width, width)) {
             const uint64_t at = m_next + m_rowsCounted * width;
             const uint64_t count = m_large ? data.BigU32(at) : data.BigU16(at);
-            // PackBits makes a row at most a byte in 128 longer than raw.
-            if (count > m_rowBytes + m_rowBytes / 128 + 2) {
+            // PackBits at its worst doubles a row (a header before every byte).
+            if (count > 2 * m_rowBytes + 2) {
                 result = kNotThisType;
                 return false;
             }
@@ -81,7 +83,8 @@ bool CPsdFile::Advance(const CSectorWindow& data, int& result) {
             ++m_rowsCounted;
         }
         if (m_rowsCounted < m_rows) return false;
-        m_next += m_rows * width + m_imageBytes;
+        m_unpackFrom = m_next + m_rows * width;
+        m_next = m_unpackFrom + m_imageBytes;
         m_step = Step::Done;
         return true;
     }
@@ -91,6 +94,33 @@ bool CPsdFile::Advance(const CSectorWindow& data, int& result) {
     return false;
 }
 
+bool CPsdFile::Unpack(uint64_t sectorStart, const CSectorWindow& data) {
+    const uint64_t to = std::min(m_next, sectorStart + m_sectorSize);
+    const uint64_t rawBytes = m_rows * m_rowBytes;
+    for (; m_unpackFrom < to; ++m_unpackFrom) {
+        if (m_literalLeft > 0) {
+            --m_literalLeft;
+            continue;
+        }
+        if (m_repeatByteDue) {
+            m_repeatByteDue = false;
+            continue;
+        }
+        // A header n: n + 1 literal bytes up to 127, 257 - n copies of the next byte above 128, nothing at 128.
+        const uint8_t header = data.U8(m_unpackFrom);
+        if (header < 128) {
+            m_literalLeft = header + 1u;
+            m_unpacked += m_literalLeft;
+        } else if (header > 128) {
+            m_repeatByteDue = true;
+            m_unpacked += 257u - header;
+        }
+        if (m_unpacked > rawBytes) return false;
+    }
+    if (m_unpackFrom < m_next) return true;
+    return m_literalLeft == 0 && !m_repeatByteDue && m_unpacked == rawBytes;
+}
+
 int CPsdFile::ProcessSector(uint64_t sector, const CSectorWindow& data) {
     int result = kNotFinished;
     while (m_step != Step::Done && Advance(data, result)) {
@@ -98,5 +128,8 @@ int CPsdFile::ProcessSector(uint64_t sector, const CSectorWindow& data) {
     }
     if (result != kNotFinished) return result;
     if (m_step != Step::Done) return kNotFinished;
+    const uint64_t sectorStart = SectorOffset(sector);
+    if (m_unpackFrom != 0 && m_unpackFrom < sectorStart + m_sectorSize && !Unpack(sectorStart, data))
+        return kNotThisType;
     return FinishWhenReached(sector, m_next, kCarvedPsd);
 }

@@ -105,9 +105,10 @@ log "laying out the volume"
 order=flat.psd,report.txt.gz,app.ico,lines.txt.bz2,report.rtf,lines.txt.xz,bundle.tar,old.rar
 order=$order,contacts.sqlite,camera.cr3,new.rar,camera.raf,layers.psd,two-members.gz,camera.orf
 order=$order,pointer.cur,notes.rtf,camera.rw2
-# Their headers alone tell where they end: a truncated copy is told only by
-# the next file's signature, which follows it at once.
-header_sized=flat.psd,layers.psd,app.ico,pointer.cur,contacts.sqlite,camera.raf
+# Their headers alone tell where they end (raw PSD data, icons, databases,
+# RAF): a truncated copy is told only by the next file's signature, which
+# follows it at once.
+header_sized=flat.psd,app.ico,pointer.cur,contacts.sqlite,camera.raf
 python3 "$VOLUMES_DIR/carving-layout.py" "$S" "$WORK/carving-archives.img" "$OUT/carving-archives.manifest.tsv" \
   "$order" "$header_sized" 2
 xz -9e -T1 -c "$WORK/carving-archives.img" > "$OUT/carving-archives.img.xz.tmp"

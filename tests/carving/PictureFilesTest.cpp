@@ -32,19 +32,39 @@ TEST(PsdFile, RawImageDataEndsAfterEveryChannelsRows) {
     ExpectCarvedWhole(psd.Get(), kCarvedPsd, Noise(600));
 }
 
+// RLE image data of every row of every channel: even rows one run of 30
+// copies, odd rows 10 literal bytes and a run of 20 copies (PackBits).
+Bytes RlePsd(uint16_t version = 1) {
+    Bytes psd = PsdHeader(version);
+    psd.BigU16(1);
+    const unsigned rows = kHeight * kChannels;
+    for (unsigned row = 0; row < rows; ++row) {
+        const uint32_t count = row % 2 == 0 ? 2 : 13;
+        if (version == 2) psd.BigU32(count); else psd.BigU16(static_cast<uint16_t>(count));
+    }
+    for (unsigned row = 0; row < rows; ++row) {
+        if (row % 2 == 0) psd.U8(257 - kWidth).U8(0x55);
+        else psd.U8(9).Fill(10, 0x31).U8(257 - 20).U8(0x66);
+    }
+    return psd;
+}
+
 TEST(PsdFile, RleImageDataEndsAfterTheRowsItsCountsAdd) {
     for (uint16_t version : {1, 2}) {
         SCOPED_TRACE(version);
-        Bytes psd = PsdHeader(version);
-        psd.BigU16(1);
-        const unsigned rows = kHeight * kChannels;
-        for (unsigned row = 0; row < rows; ++row) {
-            const uint32_t count = 2 + row % 7;
-            if (version == 2) psd.BigU32(count); else psd.BigU16(static_cast<uint16_t>(count));
-        }
-        for (unsigned row = 0; row < rows; ++row) psd.Fill(2 + row % 7, 0x81);
-        ExpectCarvedWhole(psd.Get(), kCarvedPsd, Noise(600));
+        ExpectCarvedWhole(RlePsd(version).Get(), kCarvedPsd, Noise(600));
     }
+}
+
+TEST(PsdFile, RleDataThatDoesNotUnpackToTheImageDropsIt) {
+    // Cut inside the image data, with other bytes where the rest should be.
+    std::vector<uint8_t> cut = RlePsd().Get();
+    cut.resize(cut.size() - 200);
+    EXPECT_TRUE(CarveLaid(cut, 40000, Noise(2000)).empty());
+    // The last run one copy short.
+    std::vector<uint8_t> shortRun = RlePsd().Get();
+    shortRun[shortRun.size() - 2] += 1;
+    EXPECT_TRUE(CarveLaid(shortRun, 40000, Noise(600)).empty());
 }
 
 TEST(PsdFile, ImageDataWithoutALengthOrImplausibleRowsDropIt) {
