@@ -57,12 +57,18 @@ private:
     std::array<uint64_t, 1024> m_bits{};
 };
 constexpr SignatureLeads kSignatureLeads;
+constexpr size_t kTarNameProbe = 47;
 
 bool MayStartFile(std::span<const uint8_t> data) {
-    return (data.size() >= 2 && kSignatureLeads.Has(data[0], data[1])) ||
-           (data.size() >= 8 && std::memcmp(data.data() + 4, "ftyp", 4) == 0) ||
-           (data.size() >= 262 && std::memcmp(data.data() + 257, "ustar", 5) == 0) ||
-           (data.size() >= 4 && data[0] == 0 && data[1] == 0 && (data[2] == 1 || data[2] == 2) && data[3] == 0);
+    if (data.size() < 8) return data.size() >= 2 && kSignatureLeads.Has(data[0], data[1]);
+    if (kSignatureLeads.Has(data[0], data[1]) || std::memcmp(data.data() + 4, "ftyp", 4) == 0) return true;
+    // Zeroed sectors stop at the icon test. A tar header starts with its
+    // first member's name, padded with NULs to 100 bytes; only a sector with
+    // a NUL at byte 47, a name shorter than that, is read further, where the
+    // magic stands. Looking further into every sector would slow the whole
+    // scan more than archives whose first name is longer are worth.
+    if (data[0] == 0) return data[1] == 0 && (data[2] == 1 || data[2] == 2) && data[3] == 0;
+    return data[kTarNameProbe] == 0 && data.size() >= 262 && std::memcmp(data.data() + 257, "ustar", 5) == 0;
 }
 
 }  // namespace

@@ -4,9 +4,10 @@
 // end the archive. GNU tar then pads the archive with zeros to a whole
 // record of 10240 bytes; the carved file takes that padding when it is all
 // zeros, as the archive tar wrote, and ends after the zero blocks otherwise.
-// Member headers and contents start at blocks, thus often at sectors: a
-// header there, or the signature of a file packed behind it, is the
-// archive's own, not a new file.
+// Only archives whose first member name is shorter than 47 bytes are looked
+// for (see the start test). Member headers and contents start at blocks,
+// thus often at sectors: a header there, or the signature of a file packed
+// behind it, is the archive's own, not a new file.
 #include "carving/BaseFile.h"
 
 #include <memory>

@@ -29,6 +29,20 @@ TEST(TarFile, EndsWithTheRecordGnuTarPadsTo) {
     ExpectCarvedWhole(ToolOutput("cd '" + folder + "' && tar --format=posix -cf - ."), kCarvedTar, Noise(512));
 }
 
+TEST(TarFile, AFirstNameOfUpTo46BytesIsLookedFor) {
+    const std::string folder = MakeFolder();
+    const std::string name(42, 'n');
+    ASSERT_EQ(std::system(("cp '" + folder + "/notes.txt' '" + folder + "/" + name + ".txt'").c_str()), 0);
+    ExpectCarvedWhole(ToolOutput("cd '" + folder + "' && tar -cf - " + name + ".txt notes.txt"), kCarvedTar);
+    // GNU tar puts a long name in a "././@LongLink" member first; a ustar header holds it itself.
+    ExpectCarvedWhole(ToolOutput("cd '" + folder + "' && tar -cf - l*.txt"), kCarvedTar);
+    const std::string sixty(56, 's');
+    ASSERT_EQ(std::system(("cp '" + folder + "/notes.txt' '" + folder + "/" + sixty + ".txt'").c_str()), 0);
+    const std::vector<uint8_t> longer = ToolOutput("cd '" + folder + "' && tar --format=ustar -cf - " + sixty + ".txt");
+    ASSERT_FALSE(longer.empty());
+    EXPECT_TRUE(CarveLaid(longer, 40000).empty()) << "a first name of 60 bytes";
+}
+
 TEST(TarFile, WithoutRecordPaddingItEndsAfterTheZeroBlocks) {
     const std::string folder = MakeFolder();
     std::vector<uint8_t> tar = ToolOutput("cd '" + folder + "' && tar --format=gnu -b 1 -cf - notes.txt");
