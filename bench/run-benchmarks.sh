@@ -5,9 +5,9 @@
 #     `fls -r -d` and ntfs-3g's `ntfsundelete --scan` on the same image;
 #   - the whole `ruvex-cli scan --json` and `ruvex-cli scan` (the tree)
 #     processes on that image, timed with the peers in the same hyperfine run;
-#   - the full scan in MB/s, next to the plain read rate (`cat image >
-#     /dev/null`) and PhotoRec carving the same kinds of files from
-#     the whole image.
+#   - the full scan in MB/s, next to the plain read rate (`dd` of the image
+#     to /dev/null in reads of the scan's size) and PhotoRec carving the
+#     same kinds of files from the whole image.
 # Prints one table; raw figures stay in build-bench/results/.
 #
 # Usage: bench/run-benchmarks.sh [IMAGE_FOLDER]   (run as root)
@@ -79,9 +79,10 @@ hyperfine --style basic --warmup 1 --runs "$RUNS" --export-json "$RESULTS/sweep_
   -n "ruvex-cli scan --json" "'$CLI' scan --image '$NTFS' --json" \
   -n "ruvex-cli scan (tree)" "'$CLI' scan --image '$NTFS'" >"$RESULTS/sweep_peers.txt"
 
-log "full scan: cat"
+log "full scan: dd"
+# 20 MiB reads, the size of the scan's own (40,000 sectors of 512 bytes).
 hyperfine --style basic --warmup 1 --runs "$((RUNS * 4))" --export-json "$RESULTS/read.json" \
-  -n "cat image > /dev/null" "cat '$RAW' > /dev/null" >"$RESULTS/read.txt"
+  -n "dd bs=20M" "dd if='$RAW' of=/dev/null bs=20M status=none" >"$RESULTS/read.txt"
 log "full scan: ruvex"
 gbench bench_full_scan "$RAW" full_scan
 
@@ -148,7 +149,7 @@ sweep_verdict = (f"sweep: {fastest_peer / ours:.1f}x the faster peer (target >= 
 # Full scan
 size = os.path.getsize(raw)
 placed = sum(1 for _ in open(layout)) - 1
-read_seconds = hyperfine("read")["cat image > /dev/null"]
+read_seconds = hyperfine("read")["dd bs=20M"]
 scan_seconds, scan = gbench("full_scan", "FullScanRaw")
 read20, _ = gbench("full_scan", "ReadOnlyRaw/sectors_per_read:40000/")
 read256, _ = gbench("full_scan", "ReadOnlyRaw/sectors_per_read:256/")
@@ -160,13 +161,13 @@ rows.append((f"Full scan of {os.path.basename(raw)}: {mb:,.1f} MB, {placed:,} fi
              "seconds", "MB/s", "of read rate", "files found"))
 def scan_row(label, seconds, found=""):
     rows.append((label, f"{seconds:.3f}", f"{mb / seconds:,.0f}", f"{read_seconds / seconds * 100:.0f}%", found))
-scan_row("cat image > /dev/null (the limit)", read_seconds)
+scan_row("dd bs=20M of the image (the limit)", read_seconds)
 scan_row("ruvex (bench_full_scan)", scan_seconds, f"{scan['carved_files']:,.0f}")
 scan_row("  its reads alone, 40000-sector runs", read20)
 scan_row("  reads alone, 256-sector runs", read256)
 scan_row("photorec (same kinds; whole image)", photorec_seconds, f"{photorec_found:,}")
-scan_ok = read_seconds / scan_seconds >= 0.70
-scan_verdict = (f"full scan: {read_seconds / scan_seconds * 100:.0f}% of the read rate (target >= 70%): "
+scan_ok = read_seconds / scan_seconds >= 0.90
+scan_verdict = (f"full scan: {read_seconds / scan_seconds * 100:.0f}% of dd's read rate (target >= 90%): "
                 + ("met" if scan_ok else "NOT met"))
 
 widths = [max(len(r[i]) for r in rows if len(r) > i) for i in range(5)]

@@ -2,9 +2,12 @@
 // A carved file: found by its signature at the start of a sector during the
 // full scan and followed sector by sector until its type's rule knows where
 // it ends. It holds only sector numbers and offsets, and reads its content
-// again from the scanned device when it is previewed or saved.
+// again from the scanned device when it is previewed or saved. A file whose
+// type can tell a wrong continuation (see MayCrossUnitsInUse) goes on past
+// units in use, so it lies in several runs of sectors.
 #include "carving/CarvedType.h"
 #include "carving/SectorWindow.h"
+#include "catalog/SectorRunsReader.h"
 #include "catalog/DelFile.h"
 
 #include <cstdint>
@@ -38,18 +41,38 @@ public:
     // others answer kNotThisType.
     virtual int EndWhereItStands(uint64_t /*nextSector*/) { return kNotThisType; }
 
-    // Whether a start signature at `sector`, the next one to be fed, is this
-    // file's own content rather than a file of its own: a file packed in a
-    // tar archive starts at a sector, right behind its member header.
-    virtual bool OwnsSignatureAt(uint64_t /*sector*/) const { return false; }
+    // Whether the candidate may go on in the next free sector after units in
+    // use, as if free space were one stream: only a type whose structure
+    // shows within a few bytes that the bytes after the join are not its own
+    // (JPEG markers, PNG chunk headers, ZIP records at their places); the
+    // others end there as at any gap.
+    virtual bool MayCrossUnitsInUse() const { return false; }
+    // The candidate goes on at `sector` after units in use; the sector after
+    // its last fed one is not free.
+    void JoinAt(uint64_t sector, uint64_t lastFedSector);
+    // Whether the file lies in more than one run of sectors.
+    bool IsJoined() const { return !m_joins.empty(); }
+    // The file's runs of sectors, from its first to its last.
+    std::vector<SectorRun> Runs() const;
+
+    // True when the candidate's walk expects its own next structure right at
+    // the first byte of `sector` (an audio frame, a transport packet, a page):
+    // a start signature there is then the file going on, not another file,
+    // and is tried as one only if the candidate ends on that sector.
+    virtual bool ContinuesAt(uint64_t /*sector*/) const { return false; }
 
     uint32_t GetType() const { return m_type; }
     uint64_t GetFirstSector() const { return m_firstSector; }
     uint64_t GetLastSector() const { return m_lastSector; }
     uint32_t GetLastByteIndex() const { return m_lastByteIndex; }
     uint32_t GetSectorSize() const { return m_sectorSize; }
-    // (last - first) sectors plus the last byte's index plus one.
+    // The file's sectors up to the last plus the last byte's index plus one.
     uint64_t GetLength() const;
+    // File offset of the first byte of `sector`, one of the file's sectors.
+    uint64_t SectorOffset(uint64_t sector) const {
+        if (m_joins.empty()) return (sector - m_firstSector) * m_sectorSize;
+        return JoinedSectorOffset(sector);
+    }
     // The name the file is listed and saved under, e.g. "pic2048.jpg", and the
     // group label of its type; empty while it has no type.
     std::u16string GetName() const;
@@ -63,13 +86,28 @@ protected:
         : m_device(device), m_sectorSize(sectorSize), m_firstSector(firstSector),
           m_lastSector(firstSector) {}
 
-    // File offset of the first byte of `sector`.
-    uint64_t SectorOffset(uint64_t sector) const { return (sector - m_firstSector) * m_sectorSize; }
     // Records that the file's last byte is the one before file offset `fileEnd`.
     void SetEnd(uint64_t fileEnd);
     // For a type that knows where its file ends: `type` once `sector` holds
     // the byte before `fileEnd` (or lies past it), kNotFinished before.
     int FinishWhenReached(uint64_t sector, uint64_t fileEnd, uint32_t type);
+    // A walk from structure to structure (frames, pages, elements, objects):
+    // `step(wait)` reads the one at `next` and moves `next` on, or sets
+    // `fileEnd` once the file's end shows, or sets `wait` when the structure
+    // reaches past what the read shows (the next read's carried bytes show it
+    // whole), or answers kNotThisType. Steps run while `next` lies in this
+    // sector; then the type once the sector holding the end is reached.
+    template <typename Step>
+    int WalkSector(uint64_t sector, const CSectorWindow& data, const uint64_t& next, const uint64_t& fileEnd,
+                   uint32_t type, Step step) {
+        const uint64_t sectorEnd = SectorOffset(sector) + m_sectorSize;
+        bool wait = false;
+        while (fileEnd == 0 && !wait && next >= data.Start() && next < sectorEnd) {
+            if (step(wait) == kNotThisType) return kNotThisType;
+        }
+        if (fileEnd == 0) return kNotFinished;
+        return FinishWhenReached(sector, fileEnd, type);
+    }
 
     const CVolumeAccess* m_device;  // borrowed: the scanned device outlives its results
     uint32_t m_sectorSize;
@@ -79,6 +117,19 @@ protected:
     uint32_t m_type = 0;
 
 private:
+    // A run after the first: the device sector it starts on and how many of
+    // the file's sectors come before it.
+    struct Join {
+        uint64_t deviceSector;
+        uint64_t fileSector;
+    };
+
+    uint64_t JoinedSectorOffset(uint64_t sector) const;
+    // The device sector that holds the file's sector number `fileSector`.
+    uint64_t DeviceSectorOf(uint64_t fileSector) const;
+
+    std::vector<Join> m_joins;  // ascending; empty for a file in one run
+
     // Whether the scanned device is still there to read the file from.
     bool DeviceReadable(std::string& error) const;
 };

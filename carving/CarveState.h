@@ -32,9 +32,12 @@ public:
     // The candidate being followed, if any.
     const CBaseFile* Current() const { return m_current.get(); }
     // The next sector does not continue the candidate being followed (a
-    // failed read, a unit in use, a directory cluster): it ends where it
-    // stands when its type allows, and is dropped otherwise.
+    // failed read, a directory cluster): it ends where it stands when its
+    // type allows, and is dropped otherwise.
     void DiscardCurrent();
+    // Units in use come before the next sector fed: a candidate whose type
+    // may cross them goes on in that sector, any other ends as at DiscardCurrent.
+    void PassOverUnitsInUse();
 
 private:
     friend bool FeedSector(CCarveState& state, std::span<const uint8_t> data, uint64_t sector);
@@ -44,9 +47,16 @@ private:
     // a compound file's table sector) and that may straddle two reads.
     static constexpr size_t kCarryBytes = 64 * 1024;
 
-    // Keeps the tail of the read that `rest` (sector `sector` to the read's
-    // end) belongs to, once the read's end is near.
-    void KeepTail(std::span<const uint8_t> rest, uint64_t sector);
+    // Keeps the tail of the read that `rest` (the current candidate's bytes
+    // from file offset `sectorOffset` to the read's end) belongs to, once the
+    // read's end is near.
+    void KeepTail(std::span<const uint8_t> rest, uint64_t sectorOffset);
+    // Starts a candidate at the sector when a start test matches, ending the
+    // current one first. True when one started.
+    bool StartAt(std::span<const uint8_t> data, uint64_t sector);
+    // Hands the sector to the current candidate, if any; true when the
+    // candidate finished or was dropped on it.
+    bool FollowCurrent(std::span<const uint8_t> data, uint64_t sector);
     void ForgetCarry();
 
     std::vector<std::unique_ptr<CBaseFile>> m_finished;
@@ -54,13 +64,15 @@ private:
     std::unique_ptr<CBaseFile> m_current;
     const CVolumeAccess* m_device;
     uint64_t m_nextSector = 0;  // the sector that continues the current candidate
-    std::vector<uint8_t> m_carry;  // the bytes right before m_carryEnd
-    uint64_t m_carryEnd = 0;    // byte position on the device (sector × size) where m_carry ends
+    bool m_joinAllowed = false;     // units in use lie between the last fed sector and the next
+    std::vector<uint8_t> m_carry;   // the current candidate's bytes right before m_carryEnd
+    uint64_t m_carryEnd = 0;        // file offset in the current candidate where m_carry ends
 };
 
 // The start tests in their fixed order (JPEG, ZIP, BMP, TIFF, then PNG,
-// GIF, PDF, ISO base media, compound file, 7z, PSD, ICO, RTF, gzip, bzip2,
-// xz, tar, RAR, SQLite, RAF) on a sector
+// GIF, PDF, ISO base media, compound file, 7z, then MP3, RIFF, FLAC, Ogg,
+// Matroska, transport stream, ASF, then PSD, ICO, RTF, gzip, bzip2, xz, tar,
+// RAR, SQLite, RAF) on a sector
 // that begins `data`; a new candidate starting at `sector`, or null.
 std::unique_ptr<CBaseFile> TryStart(std::span<const uint8_t> data, uint64_t sector, uint32_t sectorSize,
                                     const CVolumeAccess* device);

@@ -45,21 +45,21 @@ constexpr std::array<TypeNames, kCarvedLastType + 1> kTypeNames{{
     {u"NEF", u"raw", u".nef"},
     {u"ARW", u"raw", u".arw"},
     {u"DNG", u"raw", u".dng"},
-    {u"", u"", u""},  // 31
-    {u"", u"", u""},  // 32
-    {u"", u"", u""},  // 33
-    {u"", u"", u""},  // 34
-    {u"", u"", u""},  // 35
-    {u"", u"", u""},  // 36
-    {u"", u"", u""},  // 37
-    {u"", u"", u""},  // 38
-    {u"", u"", u""},  // 39
-    {u"", u"", u""},  // 40
-    {u"", u"", u""},  // 41
-    {u"", u"", u""},  // 42
-    {u"", u"", u""},  // 43
-    {u"", u"", u""},  // 44
-    {u"", u"", u""},  // 45
+    {u"MP3", u"audio", u".mp3"},
+    {u"WAV", u"audio", u".wav"},
+    {u"FLAC", u"audio", u".flac"},
+    {u"OGG", u"audio", u".ogg"},
+    {u"Opus", u"audio", u".opus"},
+    {u"OGA", u"audio", u".oga"},
+    {u"OGV", u"video", u".ogv"},
+    {u"AVI", u"video", u".avi"},
+    {u"MKV", u"video", u".mkv"},
+    {u"WebM", u"video", u".webm"},
+    {u"TS", u"video", u".ts"},
+    {u"MTS", u"video", u".mts"},
+    {u"WMV", u"video", u".wmv"},
+    {u"WMA", u"audio", u".wma"},
+    {u"WebP", u"pic", u".webp"},
     {u"PSD", u"pic", u".psd"},
     {u"ICO", u"pic", u".ico"},
     {u"CUR", u"pic", u".cur"},
@@ -79,7 +79,7 @@ constexpr std::array<TypeNames, kCarvedLastType + 1> kTypeNames{{
 }  // namespace
 
 bool IsCarvedTypeCode(uint32_t typeCode) {
-    return typeCode >= kCarvedJpeg && typeCode <= kCarvedLastType && !kTypeNames[typeCode].groupLabel.empty();
+    return typeCode >= kCarvedJpeg && typeCode <= kCarvedLastType;
 }
 
 std::u16string CarvedGroupLabel(uint32_t typeCode) {

@@ -19,6 +19,8 @@ public:
                                                 uint32_t sectorSize, const CVolumeAccess* device);
 
     int ProcessSector(uint64_t sector, const CSectorWindow& data) override;
+    // A marker out of place or a bad marker code after a wrong join ends it.
+    bool MayCrossUnitsInUse() const override { return true; }
 
     uint64_t m_nextMarker = 2;  // file offset of the next marker, after start of image
     uint8_t m_scanSeen = 0;     // within entropy-coded data, which m_nextMarker walks bytewise

@@ -18,6 +18,8 @@ public:
                                                 uint32_t sectorSize, const CVolumeAccess* device);
 
     int ProcessSector(uint64_t sector, const CSectorWindow& data) override;
+    // The next chunk header after a wrong join fails its length and letter checks.
+    bool MayCrossUnitsInUse() const override { return true; }
 
     uint64_t m_nextChunk = 8;  // file offset of the next chunk's length field
     uint64_t m_fileEnd = 0;    // one past IEND's CRC once it was met; 0 before

@@ -26,7 +26,7 @@ public:
 
     int ProcessSector(uint64_t sector, const CSectorWindow& data) override;
     int EndWhereItStands(uint64_t nextSector) override;
-    bool OwnsSignatureAt(uint64_t sector) const override {
+    bool ContinuesAt(uint64_t sector) const override {
         const uint64_t offset = SectorOffset(sector);
         return (m_lastContentStart != 0 && offset == m_lastContentStart) || (m_archiveEnd == 0 && offset == m_nextHeader);
     }

@@ -1,12 +1,21 @@
 #include "carving/WholeFileCheck.h"
 
+#include "carving/AsfFile.h"
 #include "carving/Bzip2File.h"
+#include "carving/FlacFile.h"
 #include "carving/GzipFile.h"
 #include "carving/JPGFile.h"
+#include "carving/MatroskaFile.h"
+#include "carving/Mp3File.h"
+#include "carving/OggFile.h"
 #include "carving/PdfFile.h"
 #include "carving/PngFile.h"
+#include "carving/PsdFile.h"
+#include "carving/RarFile.h"
+#include "carving/RiffFile.h"
 #include "carving/RtfFile.h"
 #include "carving/SectorWindow.h"
+#include "carving/XzFile.h"
 #include "carving/ZipFile.h"
 
 #include <algorithm>
@@ -28,11 +37,29 @@ std::unique_ptr<CBaseFile> Candidate(CheckedType type) {
         case CheckedType::Png: return std::make_unique<CPngFile>(nullptr, kSectorSize, 0);
         case CheckedType::Zip: return std::make_unique<CZipFile>(nullptr, kSectorSize, 0);
         case CheckedType::Pdf: return std::make_unique<CPdfFile>(nullptr, kSectorSize, 0);
-        case CheckedType::Gzip: return std::make_unique<CGzipFile>(nullptr, kSectorSize, 0);
-        case CheckedType::Bzip2: return std::make_unique<CBzip2File>(nullptr, kSectorSize, 0);
-        case CheckedType::Rtf: return std::make_unique<CRtfFile>(nullptr, kSectorSize, 0);
+        default: return nullptr;  // made from the first read by its start test
     }
-    return nullptr;
+}
+
+using StartTest = std::unique_ptr<CBaseFile> (*)(const platform::LeBytes&, uint64_t, uint32_t, const CVolumeAccess*);
+
+// The types whose walk needs what their header says: the start test makes the candidate.
+StartTest StartTestOf(CheckedType type) {
+    switch (type) {
+        case CheckedType::Mp3: return &CMp3File::Recognise;
+        case CheckedType::Flac: return &CFlacFile::Recognise;
+        case CheckedType::Ogg: return &COggFile::Recognise;
+        case CheckedType::Riff: return &CRiffFile::Recognise;
+        case CheckedType::Matroska: return &CMatroskaFile::Recognise;
+        case CheckedType::Asf: return &CAsfFile::Recognise;
+        case CheckedType::Psd: return &CPsdFile::Recognise;
+        case CheckedType::Rtf: return &CRtfFile::Recognise;
+        case CheckedType::Gzip: return &CGzipFile::Recognise;
+        case CheckedType::Bzip2: return &CBzip2File::Recognise;
+        case CheckedType::Xz: return &CXzFile::Recognise;
+        case CheckedType::Rar: return &CRarFile::Recognise;
+        default: return nullptr;
+    }
 }
 
 // The bytes every file of the type starts with: the walks begin behind them.
@@ -42,11 +69,8 @@ std::string_view Signature(CheckedType type) {
         case CheckedType::Png: return "\x89PNG\r\n\x1A\n";
         case CheckedType::Zip: return "PK\x03\x04";
         case CheckedType::Pdf: return "%PDF-";
-        case CheckedType::Gzip: return "\x1F\x8B\x08";
-        case CheckedType::Bzip2: return "BZh";
-        case CheckedType::Rtf: return "{\\rtf";
+        default: return {};  // the start test looks at the first bytes
     }
-    return {};
 }
 
 }  // namespace
@@ -72,6 +96,15 @@ void CWholeFileCheck::WalkRead() {
     // zeros, and the end found must lie within the bytes fed anyway.
     m_read.resize((m_read.size() + kSectorSize - 1) / kSectorSize * kSectorSize, 0);
     const std::span<const uint8_t> read(m_read);
+    if (!m_file) {
+        const StartTest startTest = StartTestOf(m_type);
+        if (startTest) m_file = startTest(platform::LeBytes(read), 0, kSectorSize, nullptr);
+        if (!m_file) {
+            m_result = CBaseFile::kNotThisType;
+            m_read.clear();
+            return;
+        }
+    }
     for (size_t at = 0; at < read.size() && m_result == CBaseFile::kNotFinished; at += kSectorSize) {
         // As in a scan, the previous read's tail is seen from a read's first sector.
         const std::span<const uint8_t> before = at == 0 ? std::span<const uint8_t>(m_carry) : std::span<const uint8_t>();
@@ -91,6 +124,7 @@ bool CWholeFileCheck::Finish() {
                     [](char expected, uint8_t byte) { return static_cast<uint8_t>(expected) == byte; }))
         return false;
     if (m_result == CBaseFile::kNotFinished && !m_read.empty()) WalkRead();
+    if (!m_file) return false;
     if (m_result == CBaseFile::kNotFinished) m_result = m_file->EndWhereItStands(m_nextSector);
     return m_result > 0 && m_file->GetLength() <= m_bytesFed;
 }

@@ -22,6 +22,8 @@ public:
                                                 uint32_t sectorSize, const CVolumeAccess* device);
 
     int ProcessSector(uint64_t sector, const CSectorWindow& data) override;
+    // The next record after a wrong join is not at its place.
+    bool MayCrossUnitsInUse() const override { return true; }
 
     uint64_t m_nextRecord = 0;   // file offset of the next record header (or search position)
     bool m_complete = false;     // the end of central directory was passed

@@ -1,38 +1,20 @@
 #include "catalog/ClusterRunsReader.h"
 
-#include "catalog/SectorRunReader.h"
 #include "device/VolumeAccess.h"
 
-#include <algorithm>
+namespace {
 
-ClusterRunsReader::ClusterRunsReader(const CVolumeAccess& device, std::vector<ClusterRun> runs, uint64_t size)
-    : m_device(device), m_runs(std::move(runs)), m_size(size), m_sectorSize(device.GetSectorSize()),
-      m_clusterSize(device.GetUnitSize()) {}
-
-bool ClusterRunsReader::Read(uint64_t offset, std::span<uint8_t> buffer, std::string& error) {
-    if (m_sectorSize == 0 || offset > m_size || buffer.size() > m_size - offset) {
-        error = "the scanned volume cannot be read there";
-        return false;
-    }
-    uint64_t runStart = 0;  // file offset where the current run starts
-    for (const ClusterRun& run : m_runs) {
-        if (buffer.empty()) break;
-        const uint64_t runBytes = std::min(run.count * m_clusterSize, m_size - std::min(m_size, runStart));
-        if (offset < runStart + runBytes) {
-            // Run boundaries are cluster boundaries, so the piece inside a run
-            // starts on a sector as the whole read does.
-            const uint64_t inRun = offset - runStart;
-            const uint64_t length = std::min<uint64_t>(buffer.size(), runBytes - inRun);
-            SectorRunReader piece(m_device, m_device.UnitToSector(run.first), runBytes);
-            if (!piece.Read(inRun, buffer.first(length), error)) return false;
-            buffer = buffer.subspan(length);
-            offset += length;
-        }
-        runStart += runBytes;
-    }
-    if (!buffer.empty()) {
-        error = "the scanned volume cannot be read there";
-        return false;
-    }
-    return true;
+std::vector<SectorRun> InSectors(const CVolumeAccess& device, const std::vector<ClusterRun>& runs) {
+    const uint32_t sectorSize = device.GetSectorSize();
+    const uint64_t sectorsPerCluster = sectorSize == 0 ? 0 : device.GetUnitSize() / sectorSize;
+    std::vector<SectorRun> sectors;
+    sectors.reserve(runs.size());
+    for (const ClusterRun& run : runs)
+        sectors.push_back({device.UnitToSector(run.first), run.count * sectorsPerCluster});
+    return sectors;
 }
+
+}  // namespace
+
+ClusterRunsReader::ClusterRunsReader(const CVolumeAccess& device, const std::vector<ClusterRun>& runs, uint64_t size)
+    : SectorRunsReader(device, InSectors(device, runs), size) {}

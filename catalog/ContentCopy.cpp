@@ -1,10 +1,12 @@
 #include "catalog/ContentCopy.h"
 
 #include "catalog/ContentReader.h"
+#include "platform/DestinationCheck.h"
 #include "platform/OutputFile.h"
 #include "platform/TextConvert.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <memory>
 
@@ -63,7 +65,11 @@ public:
     bool Keep(std::string& error) {
         bool closed = !m_file || m_file->Close(error);
         m_file.reset();
-        if (!closed) RemoveFile();
+        if (!closed) {
+            const int why = errno;  // the caller tells a full destination by it
+            RemoveFile();
+            errno = why;
+        }
         return closed;
     }
     // Removes whatever was written.
@@ -101,7 +107,10 @@ SaveResult SaveContent(ContentReader& reader, const std::u16string& path, const 
     LazyOutput output(path);
     if (size == 0) {
         // Nothing to read: the file is empty, not lost.
-        if (!output.Write({}, result.error) || !output.Keep(result.error)) return result;
+        if (!output.Write({}, result.error) || !output.Keep(result.error)) {
+            result.destinationFull = platform::IsNoSpaceError(errno);
+            return result;
+        }
         result.ok = true;
         return result;
     }
@@ -122,6 +131,7 @@ SaveResult SaveContent(ContentReader& reader, const std::u16string& path, const 
         bool written = unreadable == piece.size() ? output.WriteZeros(piece.size(), result.error)
                                                   : output.Write(piece, result.error);
         if (!written) {
+            result.destinationFull = platform::IsNoSpaceError(errno);
             output.Discard();
             result.bytesWritten = result.unreadableBytes = 0;
             return result;
@@ -134,6 +144,7 @@ SaveResult SaveContent(ContentReader& reader, const std::u16string& path, const 
         return result;
     }
     if (!output.Keep(result.error)) {
+        result.destinationFull = platform::IsNoSpaceError(errno);
         result.bytesWritten = result.unreadableBytes = 0;
         return result;
     }

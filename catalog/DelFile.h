@@ -21,6 +21,7 @@ struct SaveResult {
     uint64_t unreadableBytes = 0;  // written as zeros because they could not be read
     bool stopped = false;        // the user stopped the save; nothing was left behind
     std::string error;           // why the file was not written, or what could not be read
+    bool destinationFull = false;  // not written for want of room: every later file would fail alike
     bool Partial() const { return ok && unreadableBytes > 0; }
 };
 

@@ -7,6 +7,7 @@
 #include "cli/TreeFileLookup.h"
 #include "engine/ScanContext.h"
 #include "platform/TextConvert.h"
+#include "results/GuessedContentCheck.h"
 #include "results/RecoveryWriter.h"
 #include "results/ResultsModel.h"
 
@@ -55,7 +56,8 @@ int SaveOneFile(ResultsModel& model, char16_t letter, const std::string& treePat
             std::fprintf(stderr, "  %s\n", platform::ToUtf8(path).c_str());
         return kExitFailure;
     }
-    SaveResult result = lookup.matches.front().row.file->SaveToFile(platform::FromUtf8(out));
+    const ListRow& row = lookup.matches.front().row;
+    SaveResult result = row.file->SaveToFile(platform::FromUtf8(out));
     if (!result.ok) {
         std::fprintf(stderr, "ruvex-cli: %s: %s\n", out.c_str(), result.error.c_str());
         return kExitFailure;
@@ -66,13 +68,27 @@ int SaveOneFile(ResultsModel& model, char16_t letter, const std::string& treePat
                     static_cast<unsigned long long>(result.unreadableBytes), result.error.c_str());
         return kExitFailure;
     }
+    if (std::u16string damage = DamageOfSavedFile(row.file, row.item, row.name, platform::FromUtf8(out));
+        !damage.empty()) {
+        std::printf("damaged: %s\n", platform::ToUtf8(damage).c_str());
+        std::fprintf(stderr, "ruvex-cli: %s was written from guessed clusters and may be damaged\n", out.c_str());
+        return kExitFailure;
+    }
     return kExitSuccess;
 }
 
 void PrintReport(const RecoveryReport& report) {
+    if (report.refusedForSpace) {
+        std::fprintf(stderr,
+                     "ruvex-cli: not enough space on the destination: %llu bytes to write, %llu bytes free; "
+                     "nothing was written\n",
+                     static_cast<unsigned long long>(report.bytesNeeded),
+                     static_cast<unsigned long long>(report.bytesAvailable));
+        return;
+    }
     const bool onlyDamaged = report.failures.empty() && report.partialFiles.empty();
     const char16_t* heading = report.Succeeded() ? kRecoveryCompleteText
-                              : report.stopped   ? u"恢复终止"
+                              : report.stopped || report.destinationFull ? u"恢复终止"
                               : onlyDamaged      ? u"恢复结束,部分文件可能已损坏"
                                                  : u"恢复结束,部分文件失败";
     std::printf("%s\nfiles written: %llu of %llu\nbytes written: %llu\npartial files: %zu\nfailures: %zu\n",
@@ -95,6 +111,12 @@ void PrintReport(const RecoveryReport& report) {
     if (!report.partialFiles.empty())
         std::fprintf(stderr, "ruvex-cli: %zu files could be read only in part; unreadable bytes are zeros\n",
                      report.partialFiles.size());
+    if (report.destinationFull) {
+        std::printf("not written (the destination is full): %zu\n", report.notWritten.size());
+        for (const std::string& path : report.notWritten) std::printf("  not written: %s\n", path.c_str());
+        std::fprintf(stderr, "ruvex-cli: the destination is full: %llu files written, %zu not written\n",
+                     static_cast<unsigned long long>(report.filesWritten), report.notWritten.size());
+    }
     if (report.stopped) {
         std::printf("stopped by the user");
         if (!report.cutShort.empty()) std::printf("; not written: %s", report.cutShort.c_str());

@@ -4,12 +4,14 @@
 #include "catalog/FolderLoader.h"
 #include "device/VolumeAccess.h"
 #include "engine/ProgressText.h"
+#include "engine/ReadAhead.h"
 #include "engine/ScanContext.h"
 #include "engine/ScanHost.h"
 #include "platform/Diagnostics.h"
 
 #include <algorithm>
 #include <chrono>
+#include <optional>
 
 CFreeSpaceScanner::CFreeSpaceScanner(ScanContext& context, CVolumeAccess& device)
     : m_context(context),
@@ -20,8 +22,11 @@ CFreeSpaceScanner::CFreeSpaceScanner(ScanContext& context, CVolumeAccess& device
       m_sectorsPerUnit(m_sectorSize != 0 && m_unitSize % m_sectorSize == 0 ? m_unitSize / m_sectorSize : 0),
       m_maxUnitsPerRead(m_sectorsPerUnit == 0 ? 0 : std::max<uint64_t>(1, kMaxSectorsPerRead / m_sectorsPerUnit)),
       m_carveState(&device, m_sectorSize) {
-    // No run is longer than the device, so a small volume needs no 20 MB buffer.
-    if (IsUsable()) m_readBuffer.resize(std::min(m_maxUnitsPerRead, std::max<uint64_t>(m_unitCount, 1)) * m_unitSize);
+    // No run is longer than the device, so a small volume needs no 20 MB buffers.
+    if (IsUsable()) {
+        for (auto& buffer : m_readBuffers)
+            buffer.resize(std::min(m_maxUnitsPerRead, std::max<uint64_t>(m_unitCount, 1)) * m_unitSize);
+    }
 }
 
 void CFreeSpaceScanner::ReportProgress(uint64_t unit) {
@@ -43,14 +48,7 @@ void CFreeSpaceScanner::Run(ScanHost& host) {
     }
     host.SetProgressRange(m_unitCount);
 
-    // Unit 0 is never scanned: it holds the volume's boot sector or the
-    // start of the first table.
-    uint64_t unit = NextFreeUnit(0);
-    while (unit < m_unitCount && !host.StopRequested()) {
-        uint64_t end = FindRunEnd(unit);
-        CarveRun(unit, end);
-        unit = NextFreeUnit(end);
-    }
+    ScanRuns();
     EnterResults();
 
     auto seconds = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - started);
@@ -83,19 +81,55 @@ uint64_t CFreeSpaceScanner::NextFreeUnit(uint64_t end) {
     return unit;
 }
 
-void CFreeSpaceScanner::CarveRun(uint64_t first, uint64_t last) {
-    const uint64_t units = last - first + 1;
-    std::span<uint8_t> buffer(m_readBuffer.data(), units * m_unitSize);
-    if (!m_device.ReadUnits(first, last, buffer)) {
-        CarveAroundUnreadableUnits(first, last);
-        return;
+void CFreeSpaceScanner::ScanRuns() {
+    // Unit 0 is never scanned: it holds the volume's boot sector or the
+    // start of the first table.
+    uint64_t unit = NextFreeUnit(0);
+    if (unit >= m_unitCount || m_host->StopRequested()) return;
+    // While one run is carved from one buffer, the next is read into the
+    // other. A short run is read in its turn on this thread: handing it over
+    // would cost more than the read.
+    CReadAhead reader(m_device);
+    size_t slot = 0;
+    FreeRun current{unit, FindRunEnd(unit)};
+    bool readingAhead = StartReadAhead(reader, slot, current);
+    while (true) {
+        std::optional<FreeRun> next;
+        if (!m_host->StopRequested()) {
+            const uint64_t nextUnit = NextFreeUnit(current.last);
+            if (nextUnit < m_unitCount) next = FreeRun{nextUnit, FindRunEnd(nextUnit)};
+        }
+        const std::span<uint8_t> buffer = RunBuffer(slot, current);
+        const bool read = readingAhead ? reader.Finish() : m_device.ReadUnits(current.first, current.last, buffer);
+        readingAhead = false;
+        if (read) {
+            if (next) readingAhead = StartReadAhead(reader, 1 - slot, *next);
+            CarveBuffer(current.first, current.last, buffer);
+        } else {
+            // Read around the bad units before the next run is read, so that
+            // a failing disk is asked for one thing at a time.
+            CarveAroundUnreadableUnits(current.first, current.last, buffer);
+            if (next && !m_host->StopRequested()) readingAhead = StartReadAhead(reader, 1 - slot, *next);
+        }
+        if (!next || m_host->StopRequested()) return;  // the reader waits for a read still in flight
+        current = *next;
+        slot = 1 - slot;
     }
-    CarveBuffer(first, last, buffer);
 }
 
-void CFreeSpaceScanner::CarveAroundUnreadableUnits(uint64_t first, uint64_t last) {
+bool CFreeSpaceScanner::StartReadAhead(CReadAhead& reader, size_t slot, const FreeRun& run) {
+    if ((run.last - run.first + 1) * m_unitSize < kReadAheadBytes) return false;
+    reader.Start(run.first, run.last, RunBuffer(slot, run));
+    return true;
+}
+
+std::span<uint8_t> CFreeSpaceScanner::RunBuffer(size_t slot, const FreeRun& run) {
+    return std::span<uint8_t>(m_readBuffers[slot].data(), (run.last - run.first + 1) * m_unitSize);
+}
+
+void CFreeSpaceScanner::CarveAroundUnreadableUnits(uint64_t first, uint64_t last, std::span<uint8_t> buffer) {
     uint64_t readableFirst = first;
-    uint8_t* base = m_readBuffer.data();
+    uint8_t* base = buffer.data();
     for (uint64_t unit = first; unit <= last && !m_host->StopRequested(); ++unit) {
         std::span<uint8_t> slot(base + (unit - first) * m_unitSize, m_unitSize);
         if (m_device.ReadUnits(unit, unit, slot)) continue;
@@ -116,9 +150,9 @@ void CFreeSpaceScanner::CarveAroundUnreadableUnits(uint64_t first, uint64_t last
 void CFreeSpaceScanner::CarveBuffer(uint64_t first, uint64_t last, std::span<const uint8_t> buffer) {
     const uint64_t units = last - first + 1;
     m_readUnits += units;
-    // A candidate continues from one read into the next only when the
-    // previous run was cut by the read size, not by a unit in use.
-    if (first - m_prevRunEnd != 1) m_carveState.DiscardCurrent();
+    // A run cut by units in use is joined to the next one only by a
+    // candidate whose type can tell a wrong continuation.
+    if (first - m_prevRunEnd != 1) m_carveState.PassOverUnitsInUse();
     m_prevRunEnd = last;
 
     const uint64_t firstSector = m_device.UnitToSector(first);

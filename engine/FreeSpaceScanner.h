@@ -6,12 +6,14 @@
 // type folders.
 #include "carving/CarveState.h"
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <span>
 #include <string>
 #include <vector>
 
+class CReadAhead;
 class CVolumeAccess;
 class ScanContext;
 class ScanHost;
@@ -20,6 +22,8 @@ class CFreeSpaceScanner {
 public:
     // One read never exceeds this many sectors.
     static constexpr uint64_t kMaxSectorsPerRead = 40000;
+    // Runs shorter than this are read on the scan thread, in their turn.
+    static constexpr uint64_t kReadAheadBytes = 256 * 1024;
     // Progress is reported at every unit number that is a multiple of this.
     static constexpr uint64_t kProgressInterval = 2048;
 
@@ -44,13 +48,23 @@ public:
     void SetLostFolderCheck(LostFolderTest test) { m_lostFolderTest = std::move(test); }
 
 private:
+    // Free units `first` to `last`, read in one piece.
+    struct FreeRun {
+        uint64_t first;
+        uint64_t last;
+    };
+
     uint64_t FindRunEnd(uint64_t unit);
     uint64_t NextFreeUnit(uint64_t end);
-    void CarveRun(uint64_t first, uint64_t last);
-    // A run that failed to read as a whole is read unit by unit, and the
-    // units that read are carved: one bad sector costs its own unit, not
-    // the 40,000 sectors around it.
-    void CarveAroundUnreadableUnits(uint64_t first, uint64_t last);
+    // Every run of free units from the start, read one ahead of the carving.
+    void ScanRuns();
+    std::span<uint8_t> RunBuffer(size_t slot, const FreeRun& run);
+    // Starts reading `run` ahead when it is long enough to be worth it.
+    bool StartReadAhead(CReadAhead& reader, size_t slot, const FreeRun& run);
+    // A run that failed to read as a whole is read unit by unit into
+    // `buffer`, and the units that read are carved: one bad sector costs its
+    // own unit, not the 40,000 sectors around it.
+    void CarveAroundUnreadableUnits(uint64_t first, uint64_t last, std::span<uint8_t> buffer);
     void CarveBuffer(uint64_t first, uint64_t last, std::span<const uint8_t> buffer);
     bool LostFolderCheck(uint64_t unit, std::span<const uint8_t> data);
     void EnterResults();
@@ -66,7 +80,7 @@ private:
     uint32_t m_foundCount = 0;
     uint32_t m_sectorsPerUnit;
     std::u16string m_statusText;
-    std::vector<uint8_t> m_readBuffer;
+    std::array<std::vector<uint8_t>, 2> m_readBuffers;
     uint64_t m_maxUnitsPerRead;
     uint64_t m_prevRunEnd = 1;
     uint64_t m_unreadableUnits = 0;

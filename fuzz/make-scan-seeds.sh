@@ -17,7 +17,7 @@ def put(name, mode, volume):
     with open(os.path.join(OUT, name), "wb") as f:
         f.write(bytes([mode]) + volume[:MOST])
 
-for volume in ("fat32-small", "fat32-tree", "exfat-small", "raw-small", "carving-mixed"):
+for volume in ("fat32-small", "fat32-tree", "exfat-small", "raw-small", "carving-mixed", "fat32-camera"):
     path = os.path.join("tests/data", volume + ".img.xz")
     if not os.path.exists(path):
         continue

@@ -1,6 +1,8 @@
 #include "platform/DestinationCheck.h"
 
+#include <cerrno>
 #include <filesystem>
+#include <sys/statvfs.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 
@@ -47,5 +49,16 @@ bool DestinationIsOnSource(const std::string& destinationFolder, const std::stri
     fs::path targetSys = SysfsPathOf(target.st_dev);
     return !sourceSys.empty() && !targetSys.empty() && targetSys.parent_path() == sourceSys;
 }
+
+bool QueryFreeSpace(const std::string& destinationFolder, FreeSpace& space) {
+    struct statvfs info {};
+    if (::statvfs(NearestExisting(destinationFolder).c_str(), &info) != 0) return false;
+    const uint64_t unit = info.f_frsize ? info.f_frsize : info.f_bsize;
+    space.availableBytes = static_cast<uint64_t>(info.f_bavail) * unit;
+    space.blockSize = unit;
+    return true;
+}
+
+bool IsNoSpaceError(int error) { return error == ENOSPC || error == EDQUOT; }
 
 }  // namespace platform

@@ -49,11 +49,13 @@ bool OutputFile::Close(std::string& error) {
 }
 
 bool CreateFolders(const std::u16string& path, std::string& error) {
-    std::error_code code;
+    std::error_code created;
+    std::error_code checked;
     std::filesystem::path folder(ToUtf8(path));
-    std::filesystem::create_directories(folder, code);
-    if (std::filesystem::is_directory(folder, code)) return true;
-    error = code ? code.message() : std::string("cannot create folder");  // the caller names the folder
+    std::filesystem::create_directories(folder, created);
+    if (std::filesystem::is_directory(folder, checked)) return true;
+    error = created ? created.message() : std::string("cannot create folder");  // the caller names the folder
+    errno = created ? created.value() : EEXIST;
     return false;
 }
 

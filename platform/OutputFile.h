@@ -1,6 +1,8 @@
 #pragma once
 // Files the recovery writes: created (or replaced) at a UTF-16 path, written
 // in order, closed with every error reported. Never used on a scanned source.
+// After a failure errno still says why, so that a full destination (ENOSPC)
+// can be told from a file that alone could not be written.
 #include <cstdint>
 #include <memory>
 #include <span>

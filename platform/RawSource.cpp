@@ -1,6 +1,7 @@
 #include "platform/RawSource.h"
 
 #include "platform/DriveTable.h"
+#include "platform/GrantedSources.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -33,10 +34,24 @@ std::unique_ptr<RawSource> RawSource::Open(const std::string& path, uint32_t con
 
 std::unique_ptr<RawSource> RawSource::Open(const std::string& path, uint32_t configuredSectorSize,
                                            const SourceWindow& window, std::string& reason) {
-    // O_RDONLY is the whole of the read-only guarantee: no write path exists.
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // A device handed over by the disk service is read through a copy of
+    // its descriptor; anything else is opened here. O_RDONLY is the whole of
+    // the read-only guarantee: no write path exists.
+    const std::optional<int> granted = CopyGrantedDescriptor(path);
+    const int fd = granted ? *granted : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         reason = OpenFailureReason(errno, path);
+        return nullptr;
+    }
+    return OpenDescriptor(fd, path, configuredSectorSize, window, reason);
+}
+
+std::unique_ptr<RawSource> RawSource::OpenDescriptor(int fd, const std::string& path, uint32_t configuredSectorSize,
+                                                     const SourceWindow& window, std::string& reason) {
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || (flags & O_ACCMODE) != O_RDONLY) {
+        if (flags >= 0) ::close(fd);
+        reason = flags < 0 ? OpenFailureReason(errno, path) : path + ": open for writing; sources are only read";
         return nullptr;
     }
     struct stat info {};

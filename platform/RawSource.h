@@ -36,6 +36,13 @@ public:
     // there, so the geometry reports only what can be read.
     static std::unique_ptr<RawSource> Open(const std::string& path, uint32_t configuredSectorSize,
                                            const SourceWindow& window, std::string& reason);
+    // Takes over `fd`, a descriptor of a block device or image that was
+    // opened read-only elsewhere (a disk service hands one over after the
+    // user's authorisation); `path` names it in reasons. It is read exactly
+    // as a path is, window included; a descriptor open for writing, or not
+    // of a device or image, is refused and closed.
+    static std::unique_ptr<RawSource> OpenDescriptor(int fd, const std::string& path, uint32_t configuredSectorSize,
+                                                     const SourceWindow& window, std::string& reason);
     // Opens the source behind a drive letter of the drive table.
     static std::unique_ptr<RawSource> OpenDrive(char16_t letter, std::string& reason);
 

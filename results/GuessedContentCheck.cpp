@@ -25,8 +25,14 @@ constexpr std::array kCheckedExtensions = {
     NamedType{u"docx", CheckedType::Zip},  NamedType{u"xlsx", CheckedType::Zip},  NamedType{u"pptx", CheckedType::Zip},
     NamedType{u"odt", CheckedType::Zip},   NamedType{u"ods", CheckedType::Zip},   NamedType{u"odp", CheckedType::Zip},
     NamedType{u"epub", CheckedType::Zip},  NamedType{u"jar", CheckedType::Zip},   NamedType{u"apk", CheckedType::Zip},
-    NamedType{u"gz", CheckedType::Gzip},   NamedType{u"tgz", CheckedType::Gzip},  NamedType{u"bz2", CheckedType::Bzip2},
-    NamedType{u"rtf", CheckedType::Rtf},
+    NamedType{u"mp3", CheckedType::Mp3},   NamedType{u"flac", CheckedType::Flac}, NamedType{u"ogg", CheckedType::Ogg},
+    NamedType{u"opus", CheckedType::Ogg},  NamedType{u"oga", CheckedType::Ogg},   NamedType{u"ogv", CheckedType::Ogg},
+    NamedType{u"wav", CheckedType::Riff},  NamedType{u"avi", CheckedType::Riff},  NamedType{u"webp", CheckedType::Riff},
+    NamedType{u"mkv", CheckedType::Matroska}, NamedType{u"webm", CheckedType::Matroska},
+    NamedType{u"wmv", CheckedType::Asf},   NamedType{u"wma", CheckedType::Asf},   NamedType{u"asf", CheckedType::Asf},
+    NamedType{u"psd", CheckedType::Psd},   NamedType{u"rtf", CheckedType::Rtf},   NamedType{u"gz", CheckedType::Gzip},
+    NamedType{u"tgz", CheckedType::Gzip},  NamedType{u"bz2", CheckedType::Bzip2}, NamedType{u"xz", CheckedType::Xz},
+    NamedType{u"rar", CheckedType::Rar},
 };
 
 std::u16string_view TypeLabel(CheckedType type) {
@@ -35,9 +41,18 @@ std::u16string_view TypeLabel(CheckedType type) {
         case CheckedType::Png: return u"PNG";
         case CheckedType::Zip: return u"ZIP";
         case CheckedType::Pdf: return u"PDF";
+        case CheckedType::Mp3: return u"MP3";
+        case CheckedType::Flac: return u"FLAC";
+        case CheckedType::Ogg: return u"Ogg";
+        case CheckedType::Riff: return u"RIFF";
+        case CheckedType::Matroska: return u"Matroska";
+        case CheckedType::Asf: return u"ASF";
+        case CheckedType::Psd: return u"PSD";
+        case CheckedType::Rtf: return u"RTF";
         case CheckedType::Gzip: return u"gzip";
         case CheckedType::Bzip2: return u"bzip2";
-        case CheckedType::Rtf: return u"RTF";
+        case CheckedType::Xz: return u"xz";
+        case CheckedType::Rar: return u"RAR";
     }
     return {};
 }
@@ -78,4 +93,11 @@ std::u16string DamageOfWrittenFile(const std::u16string& path, CheckedType type)
     if (!in.eof()) return {};
     if (check.Finish()) return {};
     return u"内容是推测的,不是完整的" + std::u16string(TypeLabel(type)) + u"文件";
+}
+
+std::u16string DamageOfSavedFile(const CDelFile* file, const DeletedFileItem* item, const std::u16string& name,
+                                 const std::u16string& path) {
+    if (!IsContentGuessed(file, item)) return {};
+    auto type = CheckedTypeOfName(name);
+    return type ? DamageOfWrittenFile(path, *type) : std::u16string();
 }

@@ -28,3 +28,9 @@ bool IsContentGuessed(const CDelFile* file, const DeletedFileItem* item);
 // when its bytes reach their type's end. A file that cannot be read back is
 // not judged.
 std::u16string DamageOfWrittenFile(const std::u16string& path, CheckedType type);
+
+// Why `file` (or the found item `item`), listed as `name` and just written at
+// `path`, may be damaged; empty when its content was read along its chain,
+// its type cannot be checked, or its bytes reach their type's end.
+std::u16string DamageOfSavedFile(const CDelFile* file, const DeletedFileItem* item, const std::u16string& name,
+                                 const std::u16string& path);

@@ -13,6 +13,7 @@
 #include "results/ResultTree.h"
 #include "results/SafeFileName.h"
 
+#include <cerrno>
 #include <utility>
 
 // One step of a recovery: a folder to create, or a file to write into the
@@ -97,10 +98,9 @@ void RecoveryWriter::PlanFolderTree(TreeNode& first, const std::u16string& paren
 }
 
 std::u16string RecoveryWriter::GuessedContentDamage(const Job& job) const {
-    if (!IsContentGuessed(job.file, job.item)) return {};
     const size_t slash = job.path.rfind(u'/');
-    auto type = CheckedTypeOfName(slash == std::u16string::npos ? job.path : job.path.substr(slash + 1));
-    return type ? DamageOfWrittenFile(job.path, *type) : std::u16string();
+    return DamageOfSavedFile(job.file, job.item, slash == std::u16string::npos ? job.path : job.path.substr(slash + 1),
+                             job.path);
 }
 
 bool RecoveryWriter::RunJob(Job& job, RecoveryReport& report, RecoveryHost* host) {
@@ -113,6 +113,10 @@ bool RecoveryWriter::RunJob(Job& job, RecoveryReport& report, RecoveryHost* host
         // Missing parents are created too: a ticked folder may sit below an
         // unticked one.
         if (!platform::CreateFolders(job.folder, error)) {
+            if (platform::IsNoSpaceError(errno)) {
+                report.destinationFull = true;
+                return false;
+            }
             report.failures.push_back({platform::ToUtf8(job.folder), error, false});
             m_failedFolders.insert(job.folder);
         }
@@ -133,6 +137,10 @@ bool RecoveryWriter::RunJob(Job& job, RecoveryReport& report, RecoveryHost* host
     if (result.stopped) {
         report.stopped = true;
         report.cutShort = path;
+        return false;
+    }
+    if (!result.ok && result.destinationFull) {
+        report.destinationFull = true;
         return false;
     }
     report.bytesWritten += result.bytesWritten;
@@ -164,9 +172,37 @@ RecoveryReport RecoveryWriter::RecoverAll(TreeNode& root, const std::u16string& 
         ++report.filesPlanned;
         totalBytes += job.size;
     }
+    // Judged before the first folder is made, so a refusal leaves nothing behind.
+    platform::FreeSpace space;
+    if (platform::QueryFreeSpace(platform::ToUtf8(base), space)) {
+        report.bytesNeeded = BytesNeeded(space.blockSize);
+        report.bytesAvailable = space.availableBytes;
+        if (report.bytesNeeded > space.availableBytes) {
+            report.refusedForSpace = true;
+            m_jobs.clear();
+            return report;
+        }
+    }
     if (host) host->SetTotal(report.filesPlanned, totalBytes);
-    for (Job& job : m_jobs)
-        if (!RunJob(job, report, host)) break;
+    for (size_t index = 0; index < m_jobs.size(); ++index) {
+        if (RunJob(m_jobs[index], report, host)) continue;
+        if (report.destinationFull) {
+            // One report for what the full destination kept out, not one failure per file.
+            for (size_t rest = index; rest < m_jobs.size(); ++rest)
+                if (!m_jobs[rest].path.empty()) report.notWritten.push_back(platform::ToUtf8(m_jobs[rest].path));
+        }
+        break;
+    }
     m_jobs.clear();
     return report;
+}
+
+uint64_t RecoveryWriter::BytesNeeded(uint64_t blockSize) const {
+    const uint64_t block = blockSize ? blockSize : 1;
+    uint64_t bytes = 0;
+    for (const Job& job : m_jobs) {
+        const uint64_t blocks = job.path.empty() ? 1 : job.size / block + (job.size % block != 0);
+        bytes += blocks * block;
+    }
+    return bytes;
 }

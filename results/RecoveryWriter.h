@@ -39,6 +39,17 @@ struct DamagedFile {
 };
 
 struct RecoveryReport {
+    // Refused before anything was written: the ticked files need more room
+    // than the destination has (both in bytes, as the destination counts
+    // them: each file rounded up to whole blocks, a block for each folder).
+    bool refusedForSpace = false;
+    uint64_t bytesNeeded = 0;
+    uint64_t bytesAvailable = 0;
+    // The destination filled up all the same: the recovery stopped at the
+    // first file that found no room; it and every file after it are here.
+    bool destinationFull = false;
+    std::vector<std::string> notWritten;  // UTF-8 paths
+
     uint64_t filesPlanned = 0;
     uint64_t filesWritten = 0;  // whole or partial
     uint64_t bytesWritten = 0;
@@ -47,7 +58,10 @@ struct RecoveryReport {
     std::vector<RecoveryFailure> failures;
     bool stopped = false;
     std::string cutShort;  // the file a stop interrupted and removed; empty when none
-    bool Succeeded() const { return failures.empty() && partialFiles.empty() && damagedFiles.empty() && !stopped; }
+    bool Succeeded() const {
+        return failures.empty() && partialFiles.empty() && damagedFiles.empty() && !stopped && !refusedForSpace &&
+               !destinationFull;
+    }
 };
 
 // Shown when the destination is on the scanned drive.
@@ -65,7 +79,9 @@ public:
 
     // The whole recovery of a tree: the drive node into the base folder, then
     // every node below it. `host`, when given, hears the progress and can
-    // stop it; a file cut short by a stop is removed and reported.
+    // stop it; a file cut short by a stop is removed and reported. Nothing
+    // is written when the destination has too little room, and the
+    // recovery stops at the first file a full destination refuses.
     RecoveryReport RecoverAll(TreeNode& root, const std::u16string& destination, char16_t letter,
                               RecoveryHost* host = nullptr);
     // Saves one found file to `path` through the object that reads it.
@@ -86,8 +102,10 @@ private:
     // when its content was read along its chain, its type cannot be
     // checked, or its bytes reach their type's end.
     std::u16string GuessedContentDamage(const Job& job) const;
-    // Writes the planned jobs; false once a stop ended the recovery.
+    // Writes the planned jobs; false once a stop or a full destination ended the recovery.
     bool RunJob(Job& job, RecoveryReport& report, RecoveryHost* host);
+    // The room the planned jobs take on a file system of `blockSize`.
+    uint64_t BytesNeeded(uint64_t blockSize) const;
 
     ScanContext& m_context;
     std::set<std::u16string> m_usedPaths;

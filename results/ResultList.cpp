@@ -63,9 +63,13 @@ int IconForName(const std::u16string& name) {
     // rar/zip/jpg of old; the FAT 8.3 names arrive in capitals.
     for (const char16_t* archive : {u"rar", u"zip", u"7z", u"gz", u"tar", u"bz2", u"xz"})
         if (ending == archive) return kIconArchive;
-    for (const char16_t* picture : {u"jpg", u"jpeg", u"png", u"gif", u"tif", u"tiff", u"psd", u"ico", u"cur"})
+    for (const char16_t* picture : {u"jpg", u"jpeg", u"png", u"gif", u"tif", u"tiff", u"webp", u"psd", u"ico", u"cur"})
         if (ending == picture) return kIconJpeg;
     if (ending == u"bmp") return kIconBitmap;
+    for (const char16_t* audio : {u"mp3", u"wav", u"flac", u"ogg", u"opus", u"oga", u"wma", u"m4a"})
+        if (ending == audio) return kIconAudio;
+    for (const char16_t* video : {u"mp4", u"mov", u"3gp", u"avi", u"mkv", u"webm", u"ts", u"mts", u"m2ts", u"wmv", u"ogv"})
+        if (ending == video) return kIconVideo;
     return kIconFile;
 }
 

@@ -13,7 +13,15 @@ struct DeletedFileItem;
 struct TreeNode;
 
 // Icons of the list, by index.
-enum ListIcon : int { kIconFile = 0, kIconFatFile = 1, kIconArchive = 2, kIconJpeg = 3, kIconBitmap = 4 };
+enum ListIcon : int {
+    kIconFile = 0,
+    kIconFatFile = 1,
+    kIconArchive = 2,
+    kIconJpeg = 3,
+    kIconBitmap = 4,
+    kIconAudio = 5,
+    kIconVideo = 6,
+};
 
 struct ListRow {
     std::u16string name;

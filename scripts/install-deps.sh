@@ -8,4 +8,5 @@ apt-get install -y --no-install-recommends \
   libblkid-dev libgtest-dev libgmock-dev libbenchmark-dev \
   clang libclang-rt-14-dev \
   sleuthkit testdisk dosfstools mtools \
-  qt6-base-dev fonts-noto-cjk fonts-dejavu-core
+  qt6-base-dev qt6-image-formats-plugins qt6-translations-l10n fonts-noto-cjk fonts-dejavu-core \
+  file desktop-file-utils appstream

@@ -23,7 +23,7 @@ scripts/build.sh build-sanitize -DRUVEX_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
 # the suite is single-threaded and already ran twice.
 cmake -S . -B build-tsan -DRUVEX_TSAN=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   $(command -v ccache >/dev/null 2>&1 && echo -DCMAKE_CXX_COMPILER_LAUNCHER=ccache) >/dev/null
-cmake --build build-tsan --target thread_tests ntfs_thread_tests $(grep -q '^RUVEX_BUILD_GUI:BOOL=ON' build/CMakeCache.txt && echo ui_step_tests) -j"$jobs"
+cmake --build build-tsan --target thread_tests ntfs_thread_tests engine_thread_tests $(grep -q '^RUVEX_BUILD_GUI:BOOL=ON' build/CMakeCache.txt && echo ui_step_tests) -j"$jobs"
 (cd build-tsan &&
   TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 ctest --output-on-failure -j"$jobs" -L thread)
 # Every libFuzzer target over its seeds for a few thousand inputs (needs clang).

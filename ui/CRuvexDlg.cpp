@@ -21,7 +21,10 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QScrollArea>
+#include <QStyle>
 #include <QToolButton>
+
+#include <algorithm>
 
 namespace {
 
@@ -63,6 +66,7 @@ CRuvexDlg::CRuvexDlg(ScanContext& context, char16_t driveLetter, QWidget* parent
     setTabOrder(m_tab, m_btnRecover);
     setTabOrder(m_btnRecover, m_btnFind);
     StepLook::ApplyTheme(this);
+    FitTimeColumn();
     connect(m_previewLoader.get(), &PreviewLoader::previewReady, this, &CRuvexDlg::ShowPreview);
     setWindowState(windowState() | Qt::WindowMaximized);
     m_tree->setFocus();
@@ -111,6 +115,18 @@ void CRuvexDlg::CreateViews() {
     };
     connect(m_list, &QAbstractItemView::clicked, this, preview);
     connect(m_list, &QAbstractItemView::activated, this, preview);
+}
+
+void CRuvexDlg::FitTimeColumn() {
+    // Digits differ in width in some faces; the widest of these is what a date can need.
+    const QFontMetrics metrics(m_list->font());
+    int text = 0;
+    for (const char* date : {"2026-12-10  10:22", "0000-00-00  00:00", "8888-88-88  88:88"})
+        text = std::max(text, metrics.horizontalAdvance(QString::fromLatin1(date)));
+    // The item delegate keeps a focus-frame margin and a pixel on each side.
+    const int margin = m_list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_list) + 1;
+    const int column = ResultListModel::kTimeColumn;
+    m_list->setColumnWidth(column, std::max(kListColumnWidths[column], text + 2 * margin + 8));
 }
 
 void CRuvexDlg::ExpandAsBuilt() {

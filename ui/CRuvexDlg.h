@@ -50,6 +50,8 @@ private:
     void CreateButtons();
     void CreateMenus();
     void ExpandAsBuilt();
+    // Widens the time column to its text in the list's font where 120 pixels are too few.
+    void FitTimeColumn();
 
     char16_t m_driveLetter;
     std::unique_ptr<ResultsModel> m_results;

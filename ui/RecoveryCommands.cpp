@@ -1,6 +1,7 @@
 #include "ui/RecoveryCommands.h"
 
 #include "engine/ScanContext.h"
+#include "results/GuessedContentCheck.h"
 #include "results/RecoverySummary.h"
 #include "results/RecoveryWriter.h"
 #include "results/ResultList.h"
@@ -50,20 +51,25 @@ void RunWithProgress(const RecoveryTarget& target, Job job) {
 QString RecoveryStartFolder() { return QDir::homePath(); }
 
 void StartRecovery(const RecoveryTarget& target) {
-    std::optional<QString> folder = ChooseFolder(target.owner, RecoveryStartFolder());
-    if (!folder) return;
-    const std::u16string base = RecoveryBaseFolder(folder->toStdU16String(), target.letter);
-    if (!AllowedOrRefused(target, QString::fromStdU16String(base))) return;
-    auto report = std::make_shared<RecoveryReport>();
-    TreeNode& root = target.results.Root();
-    ScanContext& context = target.results.Context();
-    const std::u16string destination = folder->toStdU16String();
-    const char16_t letter = target.letter;
-    RunWithProgress(target, [report, &root, &context, destination, letter](RecoveryHost& host) {
-        RecoveryWriter writer(context);
-        *report = writer.RecoverAll(root, destination, letter, &host);
-    });
-    ShowMessage(target.owner, QString::fromStdU16String(RecoverySummary(*report)), MessageIcon::Exclamation);
+    // A destination without room for the ticked files is refused before
+    // anything is written, and the user chooses again.
+    for (;;) {
+        std::optional<QString> folder = ChooseFolder(target.owner, RecoveryStartFolder());
+        if (!folder) return;
+        const std::u16string base = RecoveryBaseFolder(folder->toStdU16String(), target.letter);
+        if (!AllowedOrRefused(target, QString::fromStdU16String(base))) return;
+        auto report = std::make_shared<RecoveryReport>();
+        TreeNode& root = target.results.Root();
+        ScanContext& context = target.results.Context();
+        const std::u16string destination = folder->toStdU16String();
+        const char16_t letter = target.letter;
+        RunWithProgress(target, [report, &root, &context, destination, letter](RecoveryHost& host) {
+            RecoveryWriter writer(context);
+            *report = writer.RecoverAll(root, destination, letter, &host);
+        });
+        ShowMessage(target.owner, QString::fromStdU16String(RecoverySummary(*report)), MessageIcon::Exclamation);
+        if (!report->refusedForSpace) return;
+    }
 }
 
 void RecoverThisFile(const RecoveryTarget& target, const ListRow& row) {
@@ -86,7 +92,15 @@ void RecoverThisFile(const RecoveryTarget& target, const ListRow& row) {
             return !host.StopRequested();
         });
     });
-    if (result->stopped || (result->ok && !result->Partial())) return;
+    if (result->stopped) return;
+    if (result->ok && !result->Partial()) {
+        const std::u16string damage = DamageOfSavedFile(row.file, row.item, row.name, destination);
+        if (!damage.empty())
+            ShowMessage(target.owner,
+                        QStringLiteral("文件已保存,但可能已损坏:%1。").arg(QString::fromStdU16String(damage)),
+                        MessageIcon::Exclamation);
+        return;
+    }
     QString text = result->ok ? QStringLiteral("文件已保存,但有%1读不出,已以零填充。")
                                     .arg(QString::fromStdU16String(SizeText(result->unreadableBytes)))
                               : QStringLiteral("无法保存此文件:%1").arg(QString::fromStdString(result->error));

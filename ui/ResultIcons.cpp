@@ -23,8 +23,13 @@ QIcon FolderIcon() {
 }
 
 QIcon ListIcon(int index) {
-    static const QIcon icons[] = {Small(PictureId::DiskIcon), Small(PictureId::PersonIcon),
-                                  Small(PictureId::ArchiveIcon), Small(PictureId::PictureDocumentIcon),
-                                  Small(PictureId::PaintDocumentIcon)};
-    return index >= kIconFile && index <= kIconBitmap ? icons[index] : icons[kIconFile];
+    // Sound and video files have no picture of their own: the style's media icons stand for them.
+    static const QIcon icons[] = {Small(PictureId::DiskIcon),
+                                  Small(PictureId::PersonIcon),
+                                  Small(PictureId::ArchiveIcon),
+                                  Small(PictureId::PictureDocumentIcon),
+                                  Small(PictureId::PaintDocumentIcon),
+                                  QApplication::style()->standardIcon(QStyle::SP_MediaVolume),
+                                  QApplication::style()->standardIcon(QStyle::SP_MediaPlay)};
+    return index >= kIconFile && index <= kIconVideo ? icons[index] : icons[kIconFile];
 }

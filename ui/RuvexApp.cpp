@@ -7,6 +7,7 @@
 #include "toolkit/KitFonts.h"
 #include "toolkit/Pictures.h"
 #include "ui/ProgressDlg.h"
+#include "ui/QtTranslations.h"
 #include "ui/ResultsWindow.h"
 #include "ui/SelOneDlg.h"
 #include "ui/SelectDlg.h"
@@ -23,6 +24,7 @@ CRuvexApp::CRuvexApp(int& argc, char** argv) : QApplication(argc, argv) {
     // default face alone the fallback glyphs come out wider than measured
     // and the last character is cut off.
     QToolTip::setFont(KitFonts::ListFont());
+    m_qtTranslationsLoaded = InstallQtTranslations();
     m_iniFile.SetPath(platform::SettingsFilePath());
     platform::SetCodePage(platform::ToUtf8(m_iniFile.GetString(u"Options", u"CodePage", u"CP936")));
     platform::Drives().Load(m_iniFile.GetPath());

@@ -21,7 +21,13 @@ public:
     // Returns false always: the program ends when the sequence does.
     bool InitInstance();
 
+    // Whether Qt's own Chinese texts (file dialogs, standard buttons) loaded.
+    bool HasQtTranslations() const { return m_qtTranslationsLoaded; }
+
     char16_t m_driveLetter = 0;
     CIniFile m_iniFile;
     ScanContext m_scanContext;
+
+private:
+    bool m_qtTranslationsLoaded = false;
 };

@@ -43,6 +43,7 @@ CSelOneDlg::CSelOneDlg(ScanContext& context, QWidget* parent)
     m_btnNext->setObjectName(QStringLiteral("btnNext"));
     Place(m_btnNext, kNextButton);
     connect(m_btnNext, &MarkupButton::clicked, this, &CSelOneDlg::OnNext);
+    SetEnterCommand([this] { OnNext(); });
 
     AddAnchor(m_modeList, {0, 0}, {1, 1});
     AddAnchor(m_btnNext, {0, 0}, {1, 1});

@@ -10,12 +10,12 @@
 #include "toolkit/Pictures.h"
 #include "toolkit/QtText.h"
 #include "toolkit/StepLook.h"
+#include "ui/DriveAccess.h"
 #include "ui/MessageBox.h"
 #include "ui/PartitionSearchDlg.h"
 
 #include <QFileDialog>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QPushButton>
 #include <QTableWidget>
 
@@ -29,6 +29,9 @@ constexpr DialogUnitRect kAddImageButton{394, 64, 80, 14};
 constexpr DialogUnitRect kSearchButton{304, 64, 86, 14};
 
 enum Column { kLetterColumn, kFileSystemColumn, kSizeColumn, kSourceColumn };
+// The letter cell keeps the drive's letter and how it can be read.
+constexpr int kLetterRole = Qt::UserRole;
+constexpr int kAccessRole = Qt::UserRole + 1;
 
 // The letters' meaning on this system is the source behind them, so the
 // source takes the room the size column would leave empty.
@@ -105,12 +108,14 @@ CSelectDlg::CSelectDlg(char16_t& driveLetter, const CIniFile& settings, QWidget*
     for (int column = 0; column < int(std::size(kColumns)); ++column)
         m_driveList->setColumnWidth(column, kColumns[column].width);
     FillDriveList();
+    SelectFirstReadable();
     connect(m_driveList, &QTableWidget::cellDoubleClicked, this, &CSelectDlg::OnDoubleClick);
 
     m_btnNext = CreateStepButton(QStringLiteral("下一步"), true);
     m_btnNext->setObjectName(QStringLiteral("btnNext"));
     Place(m_btnNext, kNextButton);
     connect(m_btnNext, &MarkupButton::clicked, this, &CSelectDlg::OnOK);
+    SetEnterCommand([this] { OnOK(); });
 
     m_btnAddImage = new QPushButton(QStringLiteral("添加磁盘映像…"), this);
     m_btnAddImage->setObjectName(QStringLiteral("btnAddImage"));
@@ -162,23 +167,32 @@ int CSelectDlg::AppendDriveRow(char16_t letter) {
     const QString indent = IsPartition(*drive) ? QStringLiteral("    ") : QString();
     auto* letterItem = TextItem(indent + QStringLiteral("%1:").arg(QChar(letter)));
     letterItem->setIcon(Pictures::Icon(PictureId::DiskIcon, 32));
-    letterItem->setData(Qt::UserRole, int(letter));
+    letterItem->setData(kLetterRole, int(letter));
     m_driveList->setItem(row, kLetterColumn, letterItem);
 
     std::u16string fileSystem;
     if (platform::GetFileSystemName(letter, fileSystem)) m_driveList->setItem(row, kFileSystemColumn, TextItem(ToQString(fileSystem)));
-    uint64_t bytes = 0;
-    if (platform::GetDriveSize(letter, bytes)) m_driveList->setItem(row, kSizeColumn, TextItem(DriveSizeText(bytes)));
 
-    // A drive that cannot be read is still listed, with the reason instead of its source.
+    // A drive that cannot be read is still listed, with the reason instead
+    // of its source; a disk the disk service can open says so and is asked
+    // for only when chosen.
     std::string reason;
-    const bool readable = platform::RawSource::OpenDrive(letter, reason) != nullptr;
+    const DriveAccess access = AccessOfDrive(letter, reason);
+    letterItem->setData(kAccessRole, int(access));
+    // A disk not yet authorised is sized by the kernel, so the user can tell which one it is.
+    uint64_t bytes = 0;
+    if (access == DriveAccess::AfterAuthorisation ? KernelDiskSize(letter, bytes) : platform::GetDriveSize(letter, bytes))
+        m_driveList->setItem(row, kSizeColumn, TextItem(DriveSizeText(bytes)));
     const bool imagePartition = drive->partitionNumber != 0 && drive->kernelDisk.empty();
-    auto* source = TextItem(!readable           ? QString::fromStdString(reason)
-                            : imagePartition ? PartitionSourceText(*drive)
-                                             : QString::fromStdString(drive->path));
-    if (!readable) source->setForeground(Qt::darkRed);
-    source->setToolTip(imagePartition ? QString::fromStdString(drive->path) : source->text());
+    const QString path = QString::fromStdString(drive->path);
+    auto* source = TextItem(access == DriveAccess::Unreadable           ? QString::fromStdString(reason)
+                            : access == DriveAccess::AfterAuthorisation ? path + QStringLiteral("  (授权后可读)")
+                            : imagePartition                            ? PartitionSourceText(*drive)
+                                                                        : path);
+    if (access == DriveAccess::Unreadable) source->setForeground(Qt::darkRed);
+    source->setToolTip(access == DriveAccess::AfterAuthorisation ? QStringLiteral("选择此盘时会请求管理员密码")
+                       : imagePartition                          ? path
+                                                                 : source->text());
     m_driveList->setItem(row, kSourceColumn, source);
     m_driveList->setRowHeight(row, 36);
     return row;
@@ -193,23 +207,46 @@ void CSelectDlg::OnOK() {
     // Only the upper of several selected rows counts.
     const auto upper = std::min_element(selected.begin(), selected.end(),
                                         [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
-    m_driveLetter = char16_t(m_driveList->item(upper->row(), kLetterColumn)->data(Qt::UserRole).toInt());
-    accept();
+    ChooseRow(upper->row());
 }
 
 void CSelectDlg::OnDoubleClick(int row, int column) {
     if (row < 0 || column < 0) return;
-    m_driveLetter = char16_t(m_driveList->item(row, kLetterColumn)->data(Qt::UserRole).toInt());
+    ChooseRow(row);
+}
+
+void CSelectDlg::ChooseRow(int row) {
+    const char16_t letter = LetterOfRow(row);
+    if (!ReadableOrAuthorised(letter)) return;
+    m_driveLetter = letter;
     accept();
 }
 
-void CSelectDlg::keyPressEvent(QKeyEvent* event) {
-    // Enter is the Next button, as the dialog's default command.
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        OnOK();
-        return;
+char16_t CSelectDlg::LetterOfRow(int row) const {
+    return char16_t(m_driveList->item(row, kLetterColumn)->data(kLetterRole).toInt());
+}
+
+bool CSelectDlg::ReadableOrAuthorised(char16_t letter) {
+    std::string reason;
+    if (AccessOfDrive(letter, reason) != DriveAccess::AfterAuthorisation) return true;
+    if (AuthoriseDrive(letter, reason)) return true;
+    QString text = QStringLiteral("无法读取%1盘: %2").arg(QChar(letter), QString::fromStdString(reason));
+    // The disk service opens a disk only while nothing has it mounted.
+    if (reason.find("busy") != std::string::npos) text += QStringLiteral("\n\n此盘正在使用中(已挂载),请先卸载后再选择。");
+    ShowMessage(this, text, MessageIcon::Exclamation);
+    return false;
+}
+
+void CSelectDlg::SelectFirstReadable() {
+    // A disk that is readable as it is comes before one that needs the password.
+    for (DriveAccess wanted : {DriveAccess::Readable, DriveAccess::AfterAuthorisation}) {
+        for (int row = 0; row < m_driveList->rowCount(); ++row) {
+            if (m_driveList->item(row, kLetterColumn)->data(kAccessRole).toInt() != int(wanted)) continue;
+            m_driveList->setCurrentCell(row, kLetterColumn);
+            m_driveList->selectRow(row);
+            return;
+        }
     }
-    StepDialog::keyPressEvent(event);
 }
 
 void CSelectDlg::ChooseImage() {
@@ -242,8 +279,7 @@ bool CSelectDlg::AddImage(const QString& imagePath) {
 void CSelectDlg::SelectLetter(char16_t letter) {
     m_driveList->clearSelection();
     for (int row = 0; row < m_driveList->rowCount(); ++row)
-        if (char16_t(m_driveList->item(row, kLetterColumn)->data(Qt::UserRole).toInt()) == letter)
-            m_driveList->selectRow(row);
+        if (LetterOfRow(row) == letter) m_driveList->selectRow(row);
 }
 
 const platform::DriveEntry* CSelectDlg::SelectedDisk() const {
@@ -252,7 +288,7 @@ const platform::DriveEntry* CSelectDlg::SelectedDisk() const {
     const auto upper = std::min_element(selected.begin(), selected.end(),
                                         [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
     const platform::DriveEntry* drive =
-        platform::Drives().Find(char16_t(m_driveList->item(upper->row(), kLetterColumn)->data(Qt::UserRole).toInt()));
+        platform::Drives().Find(LetterOfRow(upper->row()));
     if (!drive || !IsPartition(*drive)) return drive;
     for (const platform::DriveEntry& disk : platform::Drives().Entries())
         if (BelongsTo(*drive, disk)) return &disk;
@@ -266,6 +302,7 @@ int CSelectDlg::SearchLostPartitions() {
         return 0;
     }
     const platform::DriveEntry disk = *selected;  // the table grows below
+    if (!ReadableOrAuthorised(disk.letter)) return 0;
     PartitionSearchDlg search(disk.path, disk.sectorSize, this);
     if (search.exec() != QDialog::Accepted) return 0;  // cancelled before it started
     if (!search.Succeeded()) {

@@ -37,9 +37,6 @@ public:
     // Returns how many were added.
     int SearchLostPartitions();
 
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
-
 private:
     void FillDriveList();
     int AppendDriveRow(char16_t letter);
@@ -47,6 +44,13 @@ private:
     const platform::DriveEntry* SelectedDisk() const;
     void ChooseImage();
     void OnDoubleClick(int row, int column);
+    // Ends the dialog with the row's drive, once it can be read.
+    void ChooseRow(int row);
+    char16_t LetterOfRow(int row) const;
+    // True when the drive can be read now, after the user authorised a
+    // disk the disk service opens; false after saying why not.
+    bool ReadableOrAuthorised(char16_t letter);
+    void SelectFirstReadable();
 
     char16_t& m_driveLetter;
     const CIniFile& m_settings;

@@ -4,6 +4,7 @@
 #include "toolkit/Pictures.h"
 #include "toolkit/StepLook.h"
 
+#include <QKeyEvent>
 #include <QPainter>
 
 namespace {
@@ -31,4 +32,12 @@ void StepDialog::paintEvent(QPaintEvent*) {
     StepLook::PaintBackground(painter, rect());
     if (!m_whitePanel.isNull()) painter.fillRect(m_whitePanel, Qt::white);
     StepLook::PaintCaption(painter, m_captionAt, m_caption);
+}
+
+void StepDialog::keyPressEvent(QKeyEvent* event) {
+    if (m_enterCommand && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+        m_enterCommand();
+        return;
+    }
+    ResizableDialog::keyPressEvent(event);
 }

@@ -6,6 +6,8 @@
 
 #include <QBrush>
 
+#include <functional>
+
 class MarkupButton;
 
 class StepDialog : public ResizableDialog {
@@ -20,6 +22,10 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    // What Enter does: the dialog's Next command, as its default button
+    // would (the markup buttons are not push buttons Qt could make default).
+    void SetEnterCommand(std::function<void()> command) { m_enterCommand = std::move(command); }
     // The progress dialog writes its texts on a white panel.
     void SetWhitePanel(QRect pixels) { m_whitePanel = pixels; }
 
@@ -27,6 +33,7 @@ private:
     QString m_caption;
     QPoint m_captionAt;
     QRect m_whitePanel;
+    std::function<void()> m_enterCommand;
 };
 
 // The step dialogs' title.

@@ -102,15 +102,31 @@ PYTHON
 find "$S" -type f -exec touch -d "$STAMP" {} +
 
 log "laying out the volume"
-order=flat.psd,report.txt.gz,app.ico,lines.txt.bz2,report.rtf,lines.txt.xz,bundle.tar,old.rar
-order=$order,contacts.sqlite,camera.cr3,new.rar,camera.raf,layers.psd,two-members.gz,camera.orf
-order=$order,pointer.cur,notes.rtf,camera.rw2
 # Their headers alone tell where they end (raw PSD data, icons, databases,
-# RAF): a truncated copy is told only by the next file's signature, which
-# follows it at once.
-header_sized=flat.psd,app.ico,pointer.cur,contacts.sqlite,camera.raf
+# RAF): they are "sized", and a truncated copy is told only by the next
+# file's signature, which follows it at once (see carving-layout.py).
+cat > "$WORK/order.txt" <<'ORDER'
+flat.psd sized
+report.txt.gz
+app.ico sized
+lines.txt.bz2
+report.rtf
+lines.txt.xz
+bundle.tar
+old.rar
+contacts.sqlite sized
+camera.cr3
+new.rar
+camera.raf sized
+layers.psd
+two-members.gz
+camera.orf
+pointer.cur sized
+notes.rtf
+camera.rw2
+ORDER
 python3 "$VOLUMES_DIR/carving-layout.py" "$S" "$WORK/carving-archives.img" "$OUT/carving-archives.manifest.tsv" \
-  "$order" "$header_sized" 2
+  "$WORK/order.txt"
 xz -9e -T1 -c "$WORK/carving-archives.img" > "$OUT/carving-archives.img.xz.tmp"
 mv "$OUT/carving-archives.img.xz.tmp" "$OUT/carving-archives.img.xz"
 log "carving-archives.img.xz: $(stat -c %s "$OUT/carving-archives.img.xz") bytes"

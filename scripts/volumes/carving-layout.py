@@ -1,26 +1,32 @@
 #!/usr/bin/env python3
-"""carving-layout.py SAMPLES IMAGE MANIFEST [ORDER HEADER_SIZED COPIES]: lays
-the sample files of a carving volume at sector starts, with random slack,
-back to back and followed by a truncated copy of each (see
-tests/data/README.md), and writes the image and its manifest. ORDER and
-HEADER_SIZED are comma-separated file names (the files in the order laid,
-and those whose end only their header tells), COPIES how often each whole
-file is laid; without them, those of carving-mixed and one copy."""
+"""carving-layout.py SAMPLES IMAGE MANIFEST [ORDER]: lays the sample files of
+a carving volume at sector starts, with random slack, back to back and
+followed by a truncated copy of each (see tests/data/README.md), and writes
+the image and its manifest. ORDER names the files in the order they are laid,
+one a line, a line "NAME sized" for a kind whose end only its header tells;
+without it the files of carving-mixed are laid."""
 import hashlib
 import os
 import random
 import sys
 
 src, image, manifest = sys.argv[1:4]
+order_file = sys.argv[4] if len(sys.argv) > 4 else None
 SECTOR = 512
 rng = random.Random(20240601)
 # Lead bytes of the signatures a carver looks for: random sectors never start
 # with one, so that random slack is never taken for a file of its own.
-LEADS = set(b"\xff\x50\x42\x49\x4d\x89\x47\x25\xd0\x37\x38\x7b\x1f\xfd\x52\x53\x46")
+LEADS = set(b"\xff\x50\x42\x49\x4d\x89\x47\x25\xd0\x37")
+if order_file:
+    # and those of the audio and video kinds (M2TS packets carry their sync
+    # at 4) and of the pictures, documents, archives and databases besides.
+    LEADS |= set(b"\x52\x66\x4f\x1a\x30\x38\x7b\x1f\xfd\x53\x46")
 
 def random_bytes(n):
     data = bytearray(rng.getrandbits(8) for _ in range(n))
     if n >= 8 and data[4:8] == b"ftyp":
+        data[4] = 0
+    if order_file and n >= 8 and data[4] == 0x47:
         data[4] = 0
     return data
 
@@ -30,19 +36,17 @@ def random_sector():
         data[0] = rng.getrandbits(8)
     return data
 
-HEADER_SIZED = {"bitmap.bmp", "faststart.mp4", "phone.heic"}
-COPIES = 1
-if len(sys.argv) > 5:
-    HEADER_SIZED = set(sys.argv[5].split(","))
-    COPIES = int(sys.argv[6])
 order = ["photo.jpg", "report.docx", "screenshot.png", "sheet.xlsx", "animation.gif", "slides.pptx",
          "report.pdf", "report.odt", "clip.mp4", "sheet.ods", "scan.tif", "slides.odp", "report.doc",
          "archive.7z", "sheet.xls", "descriptors.zip", "slides.ppt", "clip.mov", "streamed.zip",
          "progressive.jpg", "clip.3gp", "book.epub", "tone.m4a", "app.jar", "phone.heic", "app.apk",
          "camera.nef", "icon.png", "camera.arw", "old.gif", "camera.dng", "motorola.tif", "bitmap.bmp",
          "faststart.mp4", "sized.zip"]
-if len(sys.argv) > 4:
-    order = sys.argv[4].split(",")
+HEADER_SIZED = {"bitmap.bmp", "faststart.mp4", "phone.heic"}
+if order_file:
+    lines = [line.split() for line in open(order_file, encoding="utf-8") if line.strip()]
+    order = [words[0] for words in lines]
+    HEADER_SIZED = {words[0] for words in lines if words[1:] == ["sized"]}
 files = {name: open(os.path.join(src, name), "rb").read() for name in order}
 image_bytes = bytearray(16 * SECTOR)  # unit 0 and what follows it stay empty
 rows = []
@@ -55,10 +59,12 @@ def place(name, data, state):
 # Whole files. What follows each one cycles through: random bytes in the rest
 # of its last sector and a random sector; the next file right behind it
 # (back to back, the rest of the sector random); zeros and two zero sectors.
-# A later copy goes under "copyN-" and, as the styles cycle over all copies,
-# mostly meets other neighbours.
-laid = [(("" if copy == 0 else f"copy{copy + 1}-") + name, name) for copy in range(COPIES) for name in order]
-for i, (label, name) in enumerate(laid):
+# With ORDER each file is laid twice, "again-" before the second copy's name,
+# so that each meets two of the endings below.
+whole = [(name, name) for name in order]
+if order_file:
+    whole += [(name, "again-" + name) for name in order]
+for i, (name, label) in enumerate(whole):
     data = files[name]
     place(label, data, "free")
     rest = (-len(data)) % SECTOR

@@ -1,5 +1,6 @@
 #include "carving/WholeFileCheck.h"
 #include "tests/carving/CarvingTestSupport.h"
+#include "tests/carving/VolumeCarving.h"
 
 #include <gtest/gtest.h>
 
@@ -77,6 +78,22 @@ TEST(WholeFileCheck, PassesOnlyFilesThatReachTheirTypesEnd) {
             if (c.bytes.size() > 1000000 && piece == 1000) continue;
             EXPECT_EQ(Check(c.type, c.bytes, piece), c.whole) << c.what << ", fed " << piece << " bytes at a time";
         }
+    }
+}
+
+TEST(WholeFileCheck, SoundAndVideoFilesPassWholeAndFailCut) {
+    struct MediaCase {
+        const char* path;
+        CheckedType type;
+    };
+    for (MediaCase c : {MediaCase{"/song.mp3", CheckedType::Mp3}, {"/music.flac", CheckedType::Flac},
+                        {"/voice.opus", CheckedType::Ogg}, {"/clip.avi", CheckedType::Riff},
+                        {"/clip.webm", CheckedType::Matroska}, {"/clip.wmv", CheckedType::Asf}}) {
+        const std::vector<uint8_t> file = LaidFile("carving-media", c.path);
+        if (file.empty()) GTEST_SKIP() << "carving-media not committed";
+        EXPECT_TRUE(Check(c.type, file, 4096)) << c.path;
+        EXPECT_FALSE(Check(c.type, Overwritten(file, file.size() / 2, 0), 4096)) << c.path << " with zeros behind its middle";
+        EXPECT_FALSE(Check(c.type, MakePdf(2000), 4096)) << c.path << " started by another file";
     }
 }
 

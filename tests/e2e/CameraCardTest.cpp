@@ -23,6 +23,7 @@ namespace {
 using testing_support::ManifestEntry;
 
 const std::string kDeletedFolder = "Z盘恢复的文件/删除的文件/";
+const std::string kCarvedFolder = "Z盘恢复的文件/按类型分类的文件/";
 const std::string kFirstRootEntry = "/MISC";
 const std::string kBurstFolder = "/DCIM/101CANON";
 const std::string kRefilledFolder = "/DCIM/100CANON";
@@ -151,9 +152,19 @@ protected:
         if (!testing_support::VolumeExists(GetParam().volume)) GTEST_SKIP() << GetParam().volume << " is not committed";
     }
 
-    // The ruvex-cli recovery of this card in this mode, run once.
-    static const Tree& Recovered(const Card& card) {
-        static std::map<std::string, Tree> runs;
+    struct Recovery {
+        Tree deleted;
+        std::set<std::string> carved;
+    };
+
+    // The ruvex-cli recovery of this card in this mode, run once: the
+    // deleted files' tree.
+    static const Tree& Recovered(const Card& card) { return RecoveryOf(card).deleted; }
+    // The carved files' contents of that recovery.
+    static const std::set<std::string>& Carved(const Card& card) { return RecoveryOf(card).carved; }
+
+    static const Recovery& RecoveryOf(const Card& card) {
+        static std::map<std::string, Recovery> runs;
         const std::string key = card.volume + "/" + card.mode;
         if (auto it = runs.find(key); it != runs.end()) return it->second;
         const std::string image = testing_support::VolumePath(card.volume);
@@ -165,7 +176,10 @@ protected:
         for (const auto& [path, sha] : HashTree(destination))
             EXPECT_EQ(path.rfind("Z盘恢复的文件/", 0), 0u) << "written outside the base folder: " << path;
         EXPECT_EQ(testing_support::FileSha256(image), before) << "the source changed";
-        return runs[key] = TreeBelow(destination, kDeletedFolder);
+        Recovery& recovery = runs[key];
+        recovery.deleted = TreeBelow(destination, kDeletedFolder);
+        for (const auto& [path, sha] : TreeBelow(destination, kCarvedFolder)) recovery.carved.insert(sha);
+        return recovery;
     }
 
     // Checks every deleted file of the manifest that `select` picks; returns
@@ -202,6 +216,19 @@ TEST_P(CameraCard, EveryPhotoOfTheDeletedFolderSpanningManyClustersComesBack) {
 TEST_P(CameraCard, PhotosWrittenInPiecesAroundKeptPhotosComeBack) {
     // Six photos cut around the kept ones, and a shot left at 0 bytes.
     EXPECT_EQ(ExpectRecovered([](const std::string& path) { return Below(path, kRefilledFolder); }), 7u);
+}
+
+TEST_P(CameraCard, TheFullScanAlsoCarvesEveryDeletedPhotoWholeAcrossTheKeptOnes) {
+    const Card& card = GetParam();
+    if (card.mode != "full") GTEST_SKIP() << "only the full scan carves";
+    const std::set<std::string>& carved = Carved(card);
+    size_t photos = 0;
+    for (const Expected& expected : ManifestFiles(card.volume, "deleted")) {
+        if (expected.entry.size == 0 || !expected.entry.path.ends_with(".JPG")) continue;
+        ++photos;
+        EXPECT_TRUE(carved.contains(expected.entry.sha256)) << expected.entry.path << " was not carved whole";
+    }
+    EXPECT_EQ(photos, 306u);
 }
 
 TEST_P(CameraCard, LiveAndOverwrittenFilesAreNotAmongTheDeleted) {

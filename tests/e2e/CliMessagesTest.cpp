@@ -2,6 +2,7 @@
 // written, command-line mistakes named, diagnostics only with --verbose, a
 // line when nothing was found, and the exit code of each case.
 #include "tests/e2e/CliRunner.h"
+#include "tests/support/ScratchMount.h"
 #include "tests/support/TestVolumes.h"
 
 #include <gtest/gtest.h>
@@ -73,6 +74,26 @@ TEST(CliMessages, DestinationsAreJudgedBeforeAnythingIsWritten) {
     CliResult fresh = RunCli({"recover", "--image", image, "--to", folder + "/new", "--only", "*.txt"});
     EXPECT_EQ(fresh.exitCode, 0) << fresh.err;
     EXPECT_TRUE(fs::exists(folder + "/new/Z盘恢复的文件"));
+}
+
+TEST(CliMessages, ADestinationTooSmallOrFillingUpIsSaidOnce) {
+    std::string image = Image("ntfs-small");
+    if (image.empty()) GTEST_SKIP();
+    testing_support::ScratchMount small("size=1m");
+    if (!small.WhyNot().empty()) GTEST_SKIP() << small.WhyNot();
+    CliResult refused = RunCli({"recover", "--image", image, "--to", small.Path()});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(Count(refused.err, "not enough space on the destination"), 1u) << refused.err;
+    EXPECT_NE(refused.err.find("1048576 bytes free"), std::string::npos) << refused.err;
+    EXPECT_TRUE(fs::is_empty(small.Path())) << "nothing was written";
+
+    // Room for the bytes, not for the files: one line for what was not written.
+    testing_support::ScratchMount few("size=16m,nr_inodes=7");
+    CliResult full = RunCli({"recover", "--image", image, "--to", few.Path()});
+    EXPECT_EQ(full.exitCode, 1);
+    EXPECT_EQ(Count(full.err, "the destination is full"), 1u) << full.err;
+    EXPECT_EQ(Count(full.out + full.err, "No space left on device"), 0u) << "no line per file";
+    EXPECT_NE(full.out.find("not written (the destination is full)"), std::string::npos) << full.out;
 }
 
 TEST(CliMessages, EachWrongCommandLineSaysWhatIsWrong) {

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 namespace {
 
 // A small baseline JPEG: SOI, a quantisation segment, SOS, scan data and EOI
@@ -57,25 +59,80 @@ TEST(FreeSpaceScanner, ReadsRunsOfFortyThousandSectorsAndCarvesAcrossThem) {
     EXPECT_TRUE(host.Of("message").empty());
 }
 
-TEST(FreeSpaceScanner, AUnitInUseEndsTheCandidateAndAnUnreadableUnitCostsOnlyItself) {
+// Lays `bytes` into the free clusters from `cluster` on, skipping those in
+// use, as a file system writes a file into the holes between kept ones.
+void PutAroundUnitsInUse(MemoryDevice& device, uint64_t cluster, const std::vector<uint8_t>& bytes) {
+    const size_t clusterSize = device.GetUnitSize();
+    for (size_t offset = 0; offset < bytes.size(); offset += clusterSize, ++cluster) {
+        while (device.inUse.contains(cluster)) ++cluster;
+        const auto from = bytes.begin() + static_cast<std::ptrdiff_t>(offset);
+        device.Put(cluster * 8, std::vector<uint8_t>(from, from + static_cast<std::ptrdiff_t>(
+                                                                  std::min(clusterSize, bytes.size() - offset))));
+    }
+}
+
+std::vector<uint8_t> SavedBytes(CBaseFile& file) {
+    const std::string path = ::testing::TempDir() + "/carved-joined.bin";
+    EXPECT_TRUE(file.SaveToFile(std::u16string(path.begin(), path.end())).ok);
+    std::vector<uint8_t> bytes;
+    if (FILE* saved = std::fopen(path.c_str(), "rb")) {
+        for (int c; (c = std::fgetc(saved)) != EOF;) bytes.push_back(static_cast<uint8_t>(c));
+        std::fclose(saved);
+    }
+    std::remove(path.c_str());
+    return bytes;
+}
+
+TEST(FreeSpaceScanner, AJpegWrittenAroundUnitsInUseIsCarvedWholeAndAnUnreadableUnitCostsOnlyItself) {
     MemoryDevice device(512, 8, 64);  // 4096-byte clusters
-    device.Put(8 * 10, Jpeg(2 * 4096));  // clusters 10 to 12, but 11 is in use
-    device.Put(8 * 20, Jpeg(100));       // a whole file in cluster 20
-    device.Put(8 * 31, Jpeg(100));       // in the one cluster that cannot be read
-    device.Put(8 * 40, Jpeg(100));       // behind it, in the same run
-    device.inUse = {11, 30};
+    device.inUse = {11, 12, 30};
+    const std::vector<uint8_t> joined = Jpeg(2 * 4096);  // clusters 10, 13 and 14
+    PutAroundUnitsInUse(device, 10, joined);
+    device.Put(8 * 11, std::vector<uint8_t>(2 * 4096, 0xFF));  // a kept file: no JPEG scan data
+    device.Put(8 * 20, Jpeg(100));  // a whole file in cluster 20
+    device.Put(8 * 31, Jpeg(100));  // in the one cluster that cannot be read
+    device.Put(8 * 40, Jpeg(100));  // behind it, in the same run
     device.failingReads = {31};
     ScanContext context;
     RecordingHost host;
     context.catalog.UseDevice(device);
     CFreeSpaceScanner scanner(context, device);
     scanner.Run(host);
-    ASSERT_EQ(context.deletedFiles.size(), 2u);
-    EXPECT_EQ(context.deletedFiles[0].name, u"pic160.jpg") << "named by device sector";
-    EXPECT_EQ(context.deletedFiles[1].name, u"pic320.jpg") << "the run is read again around the bad cluster";
+    ASSERT_EQ(context.deletedFiles.size(), 3u);
+    EXPECT_EQ(context.deletedFiles[0].name, u"pic80.jpg") << "named by device sector";
+    EXPECT_EQ(context.deletedFiles[0].size, joined.size());
+    EXPECT_EQ(SavedBytes(*context.carvedFiles[0]), joined) << "read around the clusters in use";
+    EXPECT_EQ(context.deletedFiles[1].name, u"pic160.jpg");
+    EXPECT_EQ(context.deletedFiles[2].name, u"pic320.jpg") << "the run is read again around the bad cluster";
     EXPECT_EQ(scanner.UnreadableUnits(), 1u);
     EXPECT_EQ(scanner.FirstUnreadableUnit(), 31u);
-    EXPECT_EQ(scanner.ReadUnitCount(), 64u - 1 - 2 - 1) << "all free units but the bad one";
+    EXPECT_EQ(scanner.ReadUnitCount(), 64u - 1 - 3 - 1) << "all free units but the bad one";
+}
+
+TEST(FreeSpaceScanner, ACandidateEndsAtUnitsInUseWhenWhatFollowsIsNotItsOwn) {
+    MemoryDevice device(512, 8, 64);
+    device.inUse = {11, 21};
+    // A JPEG cut by cluster 11; cluster 12 holds text with a bad marker code.
+    const std::vector<uint8_t> cut = Jpeg(8000);
+    device.Put(8 * 10, std::vector<uint8_t>(cut.begin(), cut.begin() + 4096));
+    std::vector<uint8_t> text(4096, 'a');
+    text[100] = 0xFF;
+    text[101] = 0x01;
+    device.Put(8 * 12, text);
+    device.Put(8 * 13, Jpeg(100));  // the next file still starts where it starts
+    // A PDF cut by cluster 21 does not cross it: it ends where its last %%EOF stands.
+    const std::string pdf = "%PDF-1.4\n1 0 obj <<>> endobj\ntrailer <<>>\n%%EOF\n";
+    std::vector<uint8_t> pdfBytes(pdf.begin(), pdf.end());
+    pdfBytes.resize(4096, ' ');
+    device.Put(8 * 20, pdfBytes);
+    device.Put(8 * 22, std::vector<uint8_t>(4096, 'x'));
+    ScanContext context;
+    RecordingHost host;
+    Scan(context, device, host);
+    ASSERT_EQ(context.deletedFiles.size(), 2u);
+    EXPECT_EQ(context.deletedFiles[0].name, u"pic104.jpg");
+    EXPECT_EQ(context.deletedFiles[1].name, u"pdf160.pdf");
+    EXPECT_EQ(context.deletedFiles[1].size, pdf.size());
 }
 
 TEST(FreeSpaceScanner, DirectoryClustersBecomeLostFoldersOnceAndAreNeverCarved) {

@@ -1,11 +1,10 @@
 #include "platform/DriveTable.h"
 #include "platform/RawSource.h"
 #include "platform/VolumeInfo.h"
-#include "tests/support/TestVolumes.h"
+#include "tests/support/CountingImage.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <vector>
 
 namespace {
@@ -14,15 +13,8 @@ using platform::Geometry;
 using platform::RawSource;
 using platform::SourceWindow;
 
-// A 64 KiB image whose every byte tells its own offset (offset mod 251).
 std::string CountingImage() {
-    static const std::string path = [] {
-        std::string file = testing_support::MakeTempFolder("window") + "/counting.img";
-        std::vector<char> bytes(64 * 1024);
-        for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i % 251);
-        std::ofstream(file, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        return file;
-    }();
+    static const std::string path = testing_support::MakeCountingImage("window", 64 * 1024);
     return path;
 }
 

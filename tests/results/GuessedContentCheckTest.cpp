@@ -53,6 +53,9 @@ TEST(GuessedContentCheck, TypesAreToldByTheNamesExtension) {
         {u"pack.zip", CheckedType::Zip},     {u"manual.pdf", CheckedType::Pdf}, {u"notes.txt", std::nullopt},
         {u"logs.tar.GZ", CheckedType::Gzip}, {u"a.bz2", CheckedType::Bzip2},   {u"letter.rtf", CheckedType::Rtf},
         {u"jpg", std::nullopt},              {u"movie.mp4", std::nullopt},     {u"archive.jpg.bak", std::nullopt},
+        {u"Song.MP3", CheckedType::Mp3},     {u"take.flac", CheckedType::Flac}, {u"talk.opus", CheckedType::Ogg},
+        {u"memo.wav", CheckedType::Riff},    {u"film.mkv", CheckedType::Matroska}, {u"clip.wmv", CheckedType::Asf},
+        {u"camera.mts", std::nullopt},
     };
     for (const auto& [name, type] : cases) EXPECT_EQ(CheckedTypeOfName(name), type) << platform::ToUtf8(name);
 }
@@ -112,6 +115,20 @@ TEST_F(GuessedRecovery, FilesReadAlongTheirChainAndUnknownTypesAreNotChecked) {
     EXPECT_TRUE(report.damagedFiles.empty());
     EXPECT_TRUE(report.Succeeded());
     EXPECT_EQ(RecoverySummary(report), u"恢复完成");
+}
+
+TEST_F(GuessedRecovery, ASingleSavedFileIsJudgedByTheNameItIsListedUnder) {
+    std::vector<uint8_t> cut = MakeJpeg(20000);
+    cut.resize(12000);
+    Add(u"cut.jpg", "free-clusters", cut);
+    Add(u"whole.jpg", "free-clusters", MakeJpeg(20000));
+    for (DeletedFileItem& item : m_context.deletedFiles) {
+        // Saved under a name of the user's choosing, with no type in it.
+        const std::u16string path = platform::FromUtf8(m_destination) + u"/saved-" + item.name + u".bin";
+        ASSERT_TRUE(item.reader->SaveToFile(path).ok);
+        const std::u16string damage = DamageOfSavedFile(item.reader, &item, item.name, path);
+        EXPECT_EQ(damage.empty(), item.name == u"whole.jpg") << platform::ToUtf8(item.name);
+    }
 }
 
 }  // namespace

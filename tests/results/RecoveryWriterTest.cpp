@@ -7,7 +7,10 @@
 #include "ntfs/NTFSVolume.h"
 #include "platform/TextConvert.h"
 #include "tests/engine/RecordingHost.h"
+#include "tests/support/ScratchMount.h"
 #include "tests/support/TestVolumes.h"
+#include "results/RecoverySummary.h"
+#include "results/ResultList.h"
 #include "results/ResultsModel.h"
 #include "results/SafeFileName.h"
 
@@ -36,9 +39,16 @@ protected:
     }
 
     std::string Base() const { return m_destination + "/D盘恢复的文件/删除的文件"; }
-    RecoveryReport Recover(ResultsModel& model) {
+    RecoveryReport Recover(ResultsModel& model) { return RecoverTo(model, m_destination); }
+    RecoveryReport RecoverTo(ResultsModel& model, const std::string& destination) {
         RecoveryWriter writer(m_context);
-        return writer.RecoverAll(model.Root(), platform::FromUtf8(m_destination), u'D');
+        return writer.RecoverAll(model.Root(), platform::FromUtf8(destination), u'D');
+    }
+    // Everything found, into `destination`.
+    RecoveryReport RecoverEverythingTo(const std::string& destination) {
+        ResultsModel model(m_context, u'D');
+        model.ClickNodeCheckBox(model.Root());
+        return RecoverTo(model, destination);
     }
 
     ScanContext m_context;
@@ -72,6 +82,42 @@ TEST_F(RecoveryWriterTest, TickedFoldersWithoutTickedFilesAndMissingParents) {
     EXPECT_EQ(report.filesWritten, 0u);
     EXPECT_TRUE(fs::is_directory(Base() + "/Photos/2024/trip"));
     EXPECT_TRUE(fs::is_empty(Base() + "/Photos/2024/trip"));
+}
+
+TEST_F(RecoveryWriterTest, ADestinationWithTooLittleRoomIsRefusedBeforeAnythingIsWritten) {
+    testing_support::ScratchMount small("size=1m");
+    if (!small.WhyNot().empty()) GTEST_SKIP() << small.WhyNot();
+    const RecoveryReport report = RecoverEverythingTo(small.Path());
+    EXPECT_TRUE(report.refusedForSpace);
+    EXPECT_FALSE(report.Succeeded());
+    EXPECT_EQ(report.bytesAvailable, 1024u * 1024);
+    EXPECT_GT(report.bytesNeeded, 3u * 1024 * 1024) << "big-3MiB.txt alone needs 3 MiB";
+    EXPECT_EQ(report.filesWritten, 0u);
+    EXPECT_TRUE(fs::is_empty(small.Path())) << "not even the base folder";
+    const std::u16string text = RecoverySummary(report);
+    EXPECT_NE(text.find(SizeText(report.bytesNeeded)), std::u16string::npos);
+    EXPECT_NE(text.find(u"只有" + SizeText(report.bytesAvailable) + u"可用"), std::u16string::npos)
+        << platform::ToUtf8(text);
+}
+
+TEST_F(RecoveryWriterTest, ADestinationThatFillsUpStopsAtTheFirstFileWithNoRoom) {
+    // Room enough for the bytes, but inodes for only a few files and
+    // folders: creating a file then fails with "no space left on device".
+    testing_support::ScratchMount few("size=16m,nr_inodes=7");
+    if (!few.WhyNot().empty()) GTEST_SKIP() << few.WhyNot();
+    const RecoveryReport report = RecoverEverythingTo(few.Path());
+    EXPECT_FALSE(report.refusedForSpace);
+    ASSERT_TRUE(report.destinationFull);
+    EXPECT_GT(report.filesWritten, 0u);
+    EXPECT_LT(report.filesWritten, report.filesPlanned);
+    EXPECT_EQ(report.filesWritten + report.notWritten.size(), report.filesPlanned);
+    EXPECT_TRUE(report.failures.empty()) << "one report for the full destination, not one failure per file";
+    for (const std::string& path : report.notWritten) EXPECT_FALSE(fs::exists(path)) << path;
+    const std::u16string text = RecoverySummary(report);
+    EXPECT_EQ(text.rfind(u"目标盘已满", 0), 0u) << platform::ToUtf8(text);
+    EXPECT_NE(text.find(u"已恢复" + platform::FromUtf8(std::to_string(report.filesWritten)) + u"个文件"),
+              std::u16string::npos);
+    EXPECT_NE(text.find(platform::FromUtf8(report.notWritten.front())), std::u16string::npos);
 }
 
 TEST_F(RecoveryWriterTest, SameNamesAreKeptAndHostileNamesStayInside) {

@@ -197,7 +197,9 @@ TEST(ResultList, IconsForEveryCarvedAndListedType) {
     } cases[] = {{u"archive.tar", kIconArchive}, {u"backup.7Z", kIconArchive},  {u"log.tar.gz", kIconArchive},
                  {u"scan.jpeg", kIconJpeg},      {u"IMG_0001.PNG", kIconJpeg},  {u"anim.gif", kIconJpeg},
                  {u"PAGE.TIF", kIconJpeg},       {u"page.Tiff", kIconJpeg},     {u"paint.BMP", kIconBitmap},
-                 {u"report.pdf", kIconFile},     {u"movie.mp4", kIconFile},     {u"notes.targz", kIconFile},
+                 {u"report.pdf", kIconFile},     {u"movie.mp4", kIconVideo},    {u"notes.targz", kIconFile},
+                 {u"audio31.mp3", kIconAudio},   {u"SONG.FLAC", kIconAudio},    {u"video40.webm", kIconVideo},
+                 {u"video41.ts", kIconVideo},    {u"pic45.webp", kIconJpeg},    {u"x.mp3s", kIconFile},
                  {u"archive2048.bz2", kIconArchive}, {u"archive7.XZ", kIconArchive}, {u"pic9.psd", kIconJpeg},
                  {u"pic9.ico", kIconJpeg},       {u"pic9.cur", kIconJpeg},      {u"db4.sqlite", kIconFile},
                  {u"x.jpegs", kIconFile},        {u"png.txt", kIconFile}};

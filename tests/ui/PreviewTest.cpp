@@ -123,6 +123,21 @@ TEST(Preview, PngGifAndDamagedPictures) {
     }
 }
 
+TEST(Preview, WebpOnThePicturePageSoundAndVideoOnTheHexPage) {
+    QImage green(30, 20, QImage::Format_RGB32);
+    green.fill(Qt::green);
+    const std::vector<uint8_t> webp = Encoded(green, "WEBP");
+    if (webp.empty()) GTEST_SKIP() << "Qt's image format plugins (qt6-image-formats-plugins) are not installed";
+    PreviewContent picture = PreviewFromBytes(u"pic45.webp", webp);
+    ASSERT_EQ(picture.page, PreviewPage::Picture);
+    ASSERT_EQ(picture.picture.size(), QSize(400, 300));
+    EXPECT_TRUE(CarriesText(picture.picture, u"原图大小30×20像素"));
+
+    for (const char16_t* name : {u"audio31.mp3", u"video38.mkv"}) {
+        EXPECT_EQ(PreviewFromBytes(name, {0xFF, 0xFB, 0x90, 0x00}).page, PreviewPage::Hex);
+    }
+}
+
 TEST(Preview, HugePictureHeadersAreDecodedSmall) {
     // A BMP header claiming 30000 by 30000 pixels of 24 bits with its data
     // cut short: the preview does not try to allocate gigabytes for it.

@@ -188,14 +188,24 @@ TEST(ProgressDlgTest, ADriveThatCannotBeOpenedShowsTheReasonAndEndsAsFailed) {
     EXPECT_FALSE(messages.texts[0].contains(QStringLiteral("sudo")));
 }
 
-TEST(ProgressDlgTest, ADiskWithoutPermissionTellsHowToStartWithAdministratorRights) {
+TEST(ProgressDlgTest, ADiskWithoutPermissionSuggestsWhatGivesTheRightsOnThisMachine) {
     const std::u16string reason = u"permission denied: run as root to read /dev/sdb";
-    const QString text = ScanFailureText(u'E', reason, true);
-    EXPECT_TRUE(text.contains(QStringLiteral("permission denied: run as root to read /dev/sdb")));
-    EXPECT_TRUE(text.contains(QStringLiteral("管理员权限")));
-    EXPECT_TRUE(text.contains(QStringLiteral("sudo ruvex")));
-    EXPECT_TRUE(text.contains(QStringLiteral("pkexec ruvex")));
-    EXPECT_FALSE(ScanFailureText(u'E', reason, false).contains(QStringLiteral("sudo")));
+    const QString service = ScanFailureText(u'E', reason, true, AdminRoute::DiskService);
+    EXPECT_TRUE(service.contains(QStringLiteral("permission denied: run as root to read /dev/sdb")));
+    EXPECT_TRUE(service.contains(QStringLiteral("管理员密码")));
+    EXPECT_FALSE(service.contains(QStringLiteral("sudo")));
+    EXPECT_TRUE(ScanFailureText(u'E', u"not authorised: dismissed", true, AdminRoute::DiskService)
+                    .contains(QStringLiteral("管理员密码")));
+
+    const QString pkexec = ScanFailureText(u'E', reason, true, AdminRoute::Pkexec);
+    EXPECT_TRUE(pkexec.contains(QStringLiteral("pkexec ruvex")));
+    EXPECT_FALSE(pkexec.contains(QStringLiteral("sudo")));
+    // Without Ruvex's polkit action pkexec would drop the display: not suggested.
+    const QString sudo = ScanFailureText(u'E', reason, true, AdminRoute::Sudo);
+    EXPECT_TRUE(sudo.contains(QStringLiteral("sudo ruvex")));
+    EXPECT_FALSE(sudo.contains(QStringLiteral("pkexec")));
+
+    EXPECT_FALSE(ScanFailureText(u'E', reason, false, AdminRoute::Sudo).contains(QStringLiteral("sudo")));
 }
 
 TEST(ProgressDlgTest, KeepsTheLayoutOfItsTexts) {

@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QStyleOptionViewItem>
 #include <QTabBar>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -44,8 +45,17 @@ TEST(ResultsWindow, OpensMaximisedWithTheDeletedFilesListed) {
     EXPECT_EQ(recover->CaptionText(), "开始恢复");
     EXPECT_EQ(find->CaptionText(), "查找文件");
     EXPECT_EQ(recover->CaptionColor(), QColor("#749719"));
-    for (int column = 0; column < 3; ++column)
-        EXPECT_EQ(open->list->columnWidth(column), (std::array{320, 80, 120})[column]);
+    EXPECT_EQ(open->list->columnWidth(0), 320);
+    EXPECT_EQ(open->list->columnWidth(1), 80);
+    // The time column is as wide as its texts need ("2024-06-01  12:00"), and no narrower than 120.
+    EXPECT_GE(open->list->columnWidth(2), 120);
+    QStyleOptionViewItem option;
+    option.initFrom(open->list);
+    for (int row = 0; row < open->list->model()->rowCount(); ++row) {
+        const QModelIndex time = open->list->model()->index(row, 2);
+        EXPECT_GE(open->list->columnWidth(2), open->list->itemDelegate()->sizeHint(option, time).width())
+            << "the time text would be cut: " << time.data().toString().toStdString();
+    }
 
     // Every control is reached with Tab, in reading order.
     window.activateWindow();

@@ -2,7 +2,9 @@
 #include "tests/ui/StepTestSupport.h"
 #include "ui/RuvexApp.h"
 
+#include <QCoreApplication>
 #include <QDialog>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -34,6 +36,16 @@ ModalScript::Action Drive(char16_t letter) {
 TEST(RuvexAppTest, SettingsLiveInTheDocumentsFolder) {
     EXPECT_EQ(CRuvexApp::Current()->m_iniFile.GetPath(), std::string(getenv("RUVEX_HOME")) + "/ruvex/config.ini");
     EXPECT_EQ(CRuvexApp::Current()->m_driveLetter, 0);
+}
+
+TEST(RuvexAppTest, QtsOwnDialogsSpeakChinese) {
+    ASSERT_TRUE(CRuvexApp::Current()->HasQtTranslations()) << "qtbase_zh_CN.qm (package qt6-translations-l10n)";
+    for (const char* english : {"Look in:", "Find Directory", "&Choose"}) {
+        const QString text = QCoreApplication::translate("QFileDialog", english);
+        EXPECT_NE(text, QString::fromUtf8(english));
+        EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("[\\x{4e00}-\\x{9fff}]")))) << text.toStdString();
+    }
+    EXPECT_NE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Cancel"));
 }
 
 TEST(RuvexAppTest, EscapeOnTheModeDialogEndsTheProgram) {

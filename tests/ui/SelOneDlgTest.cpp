@@ -78,6 +78,20 @@ TEST(SelOneDlgTest, NextWithoutAModeAsksForOneAndStays) {
     EXPECT_EQ(messages.texts.size(), 1);
 }
 
+TEST(SelOneDlgTest, EnterGoesOnWithTheChosenModeAsNextDoes) {
+    MessageRecorder messages;
+    ModeDialog mode;
+    QTest::keyClick(&mode.dialog, Qt::Key_Return);
+    EXPECT_EQ(messages.texts, QStringList{QStringLiteral("请先选择最适合的恢复模式")});
+    EXPECT_TRUE(mode.dialog.isVisible());
+    mode.Click(mode.ItemPoint(1));
+    QTest::keyClick(&mode.list, Qt::Key_Enter);
+    EXPECT_EQ(mode.dialog.result(), QDialog::Accepted);
+    EXPECT_FALSE(mode.dialog.isVisible());
+    EXPECT_EQ(mode.context.recoveryMode, 2);
+    EXPECT_EQ(messages.texts.size(), 1);
+}
+
 TEST(SelOneDlgTest, DoubleClickOnEmptySpaceGoesOnWithNoMode) {
     ModeDialog mode;
     mode.DoubleClick(mode.BelowItems());

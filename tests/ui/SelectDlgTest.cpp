@@ -90,6 +90,7 @@ TEST(SelectDlgTest, OkTakesTheUpperOfTwoSelectedRowsAndAsksWhenNoneIs) {
     MessageRecorder messages;
     DriveDialog drives({{u'D', VolumePath("ntfs-small")}, {u'E', VolumePath("raw-small")},
                         {u'F', VolumePath("fat32-small")}});
+    drives.list->clearSelection();
     drives.dialog->NextButton().click();
     EXPECT_EQ(messages.texts, QStringList{QStringLiteral("请先选择要扫描的分区!")});
     EXPECT_TRUE(drives.dialog->isVisible());
@@ -101,6 +102,27 @@ TEST(SelectDlgTest, OkTakesTheUpperOfTwoSelectedRowsAndAsksWhenNoneIs) {
     QTest::keyClick(drives.dialog.get(), Qt::Key_Return);
     EXPECT_EQ(drives.dialog->result(), QDialog::Accepted);
     EXPECT_EQ(drives.letter, u'E');
+}
+
+TEST(SelectDlgTest, StartsWithTheFirstReadableDriveSelectedSoEnterScansIt) {
+    DriveDialog drives({{u'E', "/nonexistent/card-reader.img"}, {u'F', VolumePath("fat32-small")},
+                        {u'G', VolumePath("ntfs-small")}});
+    const QModelIndexList selected = drives.list->selectionModel()->selectedRows();
+    ASSERT_EQ(selected.size(), 1);
+    EXPECT_EQ(selected.front().row(), 1);
+    EXPECT_EQ(drives.list->currentRow(), 1) << "the arrow keys go on from the selected row";
+    QTest::keyClick(drives.dialog.get(), Qt::Key_Return);
+    EXPECT_EQ(drives.dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(drives.letter, u'F');
+}
+
+TEST(SelectDlgTest, WithNoReadableDriveNothingIsSelected) {
+    MessageRecorder messages;
+    DriveDialog drives({{u'E', "/nonexistent/card-reader.img"}});
+    EXPECT_TRUE(drives.list->selectionModel()->selectedRows().isEmpty());
+    QTest::keyClick(drives.dialog.get(), Qt::Key_Enter);
+    EXPECT_EQ(messages.texts, QStringList{QStringLiteral("请先选择要扫描的分区!")});
+    EXPECT_TRUE(drives.dialog->isVisible());
 }
 
 TEST(SelectDlgTest, EscapeCancelsWithoutChoosing) {
@@ -205,6 +227,7 @@ TEST(SelectDlgTest, TheSearchListsLostVolumesAtTheirTrueOffsetsAndOneCanBeChosen
     MessageRecorder messages;
     DriveDialog drives({{u'D', image}}, true);
     ASSERT_EQ(drives.list->rowCount(), 1) << "nothing left in the table";
+    drives.list->clearSelection();
     EXPECT_EQ(drives.dialog->SearchLostPartitions(), 0);
     EXPECT_EQ(messages.texts, QStringList{QStringLiteral("请先选择要搜索的磁盘!")});
 

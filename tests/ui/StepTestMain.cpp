@@ -18,6 +18,9 @@ extern "C" const char* __tsan_default_suppressions() {
            "race:libQt6Core.so.6\n"
            "race:libQt6Gui.so.6\n"
            "race:libQt6Widgets.so.6\n"
+           // The disk service is asked over D-Bus, on Qt's own bus thread.
+           "called_from_lib:libQt6DBus.so.6\n"
+           "race:libQt6DBus.so.6\n"
            // Qt's event loop runs on GLib, which is not instrumented either.
            "called_from_lib:libglib-2.0.so.0\n"
            "race:libglib-2.0.so.0\n";

@@ -2,6 +2,7 @@
 
 #include "platform/DriveTable.h"
 #include "tests/e2e/CliRunner.h"
+#include "tests/support/ScratchMount.h"
 #include "tests/support/TestVolumes.h"
 #include "tests/ui/OpenWindow.h"
 #include "tests/ui/UiTestSupport.h"
@@ -99,6 +100,26 @@ TEST(ResultsWindow, TickedRowsAreRecoveredWithTheirFolders) {
     EXPECT_EQ(written[0].second, Manifest("ntfs-small").at("/Photos/2024/trip/beach.jpg"));
 }
 
+
+TEST(ResultsWindow, ADestinationTooSmallIsRefusedAndTheFolderIsChosenAgain) {
+    auto open = Open("ntfs-small", 1);
+    if (!open) GTEST_SKIP();
+    testing_support::ScratchMount small("size=1m");
+    if (!small.WhyNot().empty()) GTEST_SKIP() << small.WhyNot();
+    open->TickNode({});
+    const std::string roomy = testing_support::MakeTempFolder("roomy");
+    {
+        ScriptedUser user({QString::fromStdString(small.Path()), QString::fromStdString(roomy)});
+        open->window->OnStartRecovery();
+        ASSERT_EQ(user.proposals.size(), 2) << "the chooser opens again after the refusal";
+        ASSERT_EQ(user.messages.size(), 2);
+        EXPECT_TRUE(user.messages[0].startsWith("目标盘空间不足:恢复需要3M,目标盘只有1024KB可用"))
+            << user.messages[0].toStdString();
+        EXPECT_EQ(user.messages[1], "恢复完成");
+    }
+    EXPECT_TRUE(fs::is_empty(small.Path()));
+    EXPECT_FALSE(HashTree(roomy).empty());
+}
 
 TEST(ResultsWindow, NothingIsWrittenToTheScannedDevice) {
     auto open = Open("ntfs-small", 1);

@@ -30,14 +30,16 @@ inline QModelIndex NodeAt(const QAbstractItemModel& model, const QStringList& pa
     return index;
 }
 
-// Records every message box and answers every chooser with `answer` while it lives.
+// Records every message box and answers every chooser with `answer` while it
+// lives; or answers the choosers in turn from `answers`, and cancels the rest.
 class ScriptedUser {
 public:
-    explicit ScriptedUser(std::optional<QString> answer) {
+    explicit ScriptedUser(std::optional<QString> answer) : ScriptedUser(QList<std::optional<QString>>{}, answer) {}
+    explicit ScriptedUser(QList<std::optional<QString>> answers, std::optional<QString> afterThem = std::nullopt) {
         SetMessageHandler([this](const QString& text) { messages << text; });
-        SetChooserHandler([this, answer](const QString& proposal) {
+        SetChooserHandler([this, answers, afterThem](const QString& proposal) {
             proposals << proposal;
-            return answer;
+            return proposals.size() <= answers.size() ? answers[proposals.size() - 1] : afterThem;
         });
     }
     ~ScriptedUser() {

@@ -1,6 +1,6 @@
 // The step dialogs as the screenshot tool renders them: the mode choice, the
 // drive list, the lost-partition search before and during a search, and the
-// progress dialog in the middle of a scan.
+// progress dialog in the middle of a scan, and Qt's folder chooser.
 #include "engine/ScanContext.h"
 #include "partitions/PartitionDrives.h"
 #include "platform/DriveTable.h"
@@ -13,13 +13,16 @@
 #include "toolkit/MarkupButton.h"
 #include "ui/PartitionSearchDlg.h"
 #include "ui/ProgressDlg.h"
+#include "ui/QtTranslations.h"
 #include "ui/SelOneDlg.h"
 #include "ui/SelectDlg.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QPushButton>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QTableWidget>
 #include <QTest>
 
@@ -99,6 +102,20 @@ QImage ProgressDialog() {
     return image;
 }
 
+// Qt's folder chooser as "开始恢复" opens it, in the program's language.
+QImage FolderChooser() {
+    InstallQtTranslations();
+    const QString folder = QString::fromStdString(testing_support::MakeTempFolder("screenshot-chooser"));
+    QDir(folder).mkpath(QStringLiteral("照片"));
+    QDir(folder).mkpath(QStringLiteral("Documents"));
+    QFileDialog dialog(nullptr, QString(), folder);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    dialog.resize(640, 400);
+    return Shot(dialog);
+}
+
 }  // namespace
 
 std::vector<Scene> AllScenes() {
@@ -106,5 +123,6 @@ std::vector<Scene> AllScenes() {
             {QStringLiteral("step2-drives.png"), DriveDialog},
             {QStringLiteral("step2-search-ready.png"), PartitionSearchReady},
             {QStringLiteral("step2-search-running.png"), PartitionSearchRunning},
-            {QStringLiteral("step3-progress.png"), ProgressDialog}};
+            {QStringLiteral("step3-progress.png"), ProgressDialog},
+            {QStringLiteral("folder-chooser.png"), FolderChooser}};
 }
