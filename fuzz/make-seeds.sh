@@ -100,12 +100,12 @@ put("carving", "fat32-small-data-area", b"\x03" + fat[data_start:data_start + 16
 
 # Every kind of file on the carving volumes, whole where it is small (with the
 # sector behind it), in reads of 2 and 8 sectors; the second copies of the
-# media volume are left out.
-for volume in ("carving-mixed", "carving-media"):
+# media and archive volumes are left out.
+for volume in ("carving-mixed", "carving-media", "carving-archives"):
     laid = image(volume)
     for line in open(os.path.join(DATA, volume + ".manifest.tsv"), encoding="utf-8").readlines()[1:]:
         kind, path, size, sha, state, sector = line.rstrip("\n").split("\t")
-        if path.startswith("/again-"):
+        if path.startswith("/again-") or path.startswith("/copy"):
             continue
         start, length = int(sector) * 512, min(int(size) + 512, 64 * 1024)
         lead = b"\x01" if state == "truncated" else b"\x07"

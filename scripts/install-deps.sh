@@ -4,7 +4,7 @@ set -euo pipefail
 export DEBIAN_FRONTEND=noninteractive
 apt-get update
 apt-get install -y --no-install-recommends \
-  build-essential cmake pkg-config git ca-certificates xz-utils ccache \
+  build-essential cmake pkg-config git ca-certificates xz-utils bzip2 ccache zlib1g-dev \
   libblkid-dev libgtest-dev libgmock-dev libbenchmark-dev \
   clang libclang-rt-14-dev \
   sleuthkit testdisk dosfstools mtools \
