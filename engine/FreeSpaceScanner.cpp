@@ -116,6 +116,7 @@ void CFreeSpaceScanner::CarveAroundUnreadableUnits(uint64_t first, uint64_t last
 void CFreeSpaceScanner::CarveBuffer(uint64_t first, uint64_t last, std::span<const uint8_t> buffer) {
     const uint64_t units = last - first + 1;
     m_readUnits += units;
+    if (m_runObserver) m_runObserver(first, buffer);
     // A candidate continues from one read into the next only when the
     // previous run was cut by the read size, not by a unit in use.
     if (first - m_prevRunEnd != 1) m_carveState.DiscardCurrent();

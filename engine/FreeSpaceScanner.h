@@ -42,6 +42,11 @@ public:
     // directories in another form). True means: a directory, never carved.
     using LostFolderTest = std::function<bool(uint64_t unit, std::span<const uint8_t> data)>;
     void SetLostFolderCheck(LostFolderTest test) { m_lostFolderTest = std::move(test); }
+    // Shown every run of free units as it was read (its first unit and its
+    // bytes), before it is carved: a file system looks there for what its
+    // own structures left, in the same pass.
+    using RunObserver = std::function<void(uint64_t firstUnit, std::span<const uint8_t> data)>;
+    void SetRunObserver(RunObserver observer) { m_runObserver = std::move(observer); }
 
 private:
     uint64_t FindRunEnd(uint64_t unit);
@@ -74,4 +79,5 @@ private:
     uint64_t m_readUnits = 0;
     CCarveState m_carveState;
     LostFolderTest m_lostFolderTest;
+    RunObserver m_runObserver;
 };

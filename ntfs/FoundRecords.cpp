@@ -1,0 +1,97 @@
+#include "ntfs/FoundRecords.h"
+
+#include "ntfs/RecordLayout.h"
+#include "ntfs/UpdateSequence.h"
+#include "platform/LittleEndian.h"
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+// Header fields read only here: the update sequence length, the log
+// sequence number, the used and allocated sizes, and the record's own
+// number, which NTFS 3.1 keeps ahead of a sequence array at 0x30.
+constexpr uint64_t kUpdateSequenceLengthOffset = 0x06;
+constexpr uint64_t kLogSequenceOffset = 0x08;
+constexpr uint64_t kBytesInUseOffset = 0x18;
+constexpr uint64_t kBytesAllocatedOffset = 0x1C;
+constexpr uint64_t kRecordNumberOffset = 0x2C;
+constexpr uint64_t kLeastSequenceOffset = kRecordNumberOffset + sizeof(uint32_t);
+// The most a record is ever made of; a larger size is no record.
+constexpr uint32_t kLargestRecord = 65536;
+
+bool HeaderFits(const platform::LeBytes& header, uint32_t recordSize, uint32_t sectorSize) {
+    const uint64_t arrayOffset = header.U16(mft_record::kUpdateSequenceOffset);
+    const uint64_t arrayWords = header.U16(kUpdateSequenceLengthOffset);
+    const uint64_t firstAttribute = header.U16(mft_record::kFirstAttributeOffset);
+    const uint64_t inUse = header.U32(kBytesInUseOffset);
+    return arrayOffset >= kLeastSequenceOffset && arrayOffset % 2 == 0 &&
+           arrayWords == recordSize / sectorSize + 1 && arrayOffset + 2 * arrayWords <= firstAttribute &&
+           firstAttribute % 8 == 0 && firstAttribute < inUse && inUse <= recordSize &&
+           header.U32(kBytesAllocatedOffset) == recordSize;
+}
+
+}  // namespace
+
+std::optional<uint64_t> FoundRecordNumber(std::span<const uint8_t> record, uint32_t sectorSize) {
+    const auto recordSize = static_cast<uint32_t>(std::min<size_t>(record.size(), kLargestRecord + 1));
+    if (sectorSize < 2 || recordSize > kLargestRecord || recordSize < sectorSize || recordSize % sectorSize != 0)
+        return std::nullopt;
+    const platform::LeBytes header(record);
+    if (header.U32(mft_record::kSignatureOffset) != mft_record::kSignature ||
+        !HeaderFits(header, recordSize, sectorSize))
+        return std::nullopt;
+    // The check repairs what it reads, so it works on a copy.
+    std::array<uint8_t, kLargestRecord> copy;
+    std::ranges::copy(record, copy.begin());
+    if (!ApplyUpdateSequence(std::span(copy).first(recordSize), sectorSize)) return std::nullopt;
+    return header.U32(kRecordNumberOffset);
+}
+
+bool CFoundRecords::Offer(std::span<const uint8_t> record) {
+    const std::optional<uint64_t> number = FoundRecordNumber(record, m_sectorSize);
+    if (!number) return false;
+    auto [slot, added] = m_slots.try_emplace(*number, m_bytes.size());
+    if (added) {
+        m_bytes.insert(m_bytes.end(), record.begin(), record.end());
+        return true;
+    }
+    const auto kept = std::span(m_bytes).subspan(slot->second, m_recordSize);
+    if (platform::LeBytes(record).U64(kLogSequenceOffset) <= platform::LeBytes(kept).U64(kLogSequenceOffset))
+        return false;
+    std::ranges::copy(record, kept.begin());
+    return true;
+}
+
+uint32_t CFoundRecords::Search(std::span<const uint8_t> stretch) {
+    if (m_sectorSize < 2 || m_recordSize < m_sectorSize || m_recordSize % m_sectorSize != 0) return 0;
+    uint32_t kept = 0;
+    size_t offset = 0;
+    while (offset < stretch.size() && stretch.size() - offset >= m_recordSize) {
+        // The signature alone rules out nearly every sector at the cost of one load.
+        const auto candidate = stretch.subspan(offset, m_recordSize);
+        if (platform::LeBytes(candidate).U32(mft_record::kSignatureOffset) == mft_record::kSignature &&
+            Offer(candidate)) {
+            ++kept;
+            offset += m_recordSize;
+        } else {
+            offset += m_sectorSize;
+        }
+    }
+    return kept;
+}
+
+bool CFoundRecords::Copy(uint64_t number, std::span<uint8_t> destination) const {
+    const auto slot = m_slots.find(number);
+    if (slot == m_slots.end() || destination.size() < m_recordSize) return false;
+    std::ranges::copy(std::span(m_bytes).subspan(slot->second, m_recordSize), destination.begin());
+    return true;
+}
+
+std::vector<uint64_t> CFoundRecords::Numbers() const {
+    std::vector<uint64_t> numbers;
+    numbers.reserve(m_slots.size());
+    for (const auto& [number, slot] : m_slots) numbers.push_back(number);
+    return numbers;
+}
