@@ -16,6 +16,7 @@ constexpr uint64_t kFirstUserRecord = 16;
 constexpr uint64_t kExtendRecord = 11;
 
 ClusterKeptTest KeptWhereFree(std::vector<uint8_t> clustersInUse) {
+    if (clustersInUse.empty()) return {};
     auto bitmap = std::make_shared<const std::vector<uint8_t>>(std::move(clustersInUse));
     return [bitmap](uint64_t cluster) {
         // A cluster the bitmap does not cover lies past the new volume's end.

@@ -18,7 +18,7 @@ inline constexpr char16_t kFormerVolumeFolderName[] = u"格式化前的文件";
 // is read with `current`'s geometry and source; a cluster marked in
 // `clustersInUse` (the new volume's bitmap, one bit per cluster) now holds
 // the new volume's data, so a file's bytes there are saved as zeros and the
-// file reported partial. Records below 16 (the old system files) and those
+// file reported partial; an empty bitmap: no volume took any cluster. Records below 16 (the old system files) and those
 // in the old $Extend are left out. Returns the files listed.
 uint64_t ListFormerVolume(ScanContext& context, const CNTFSVolume& current,
                           std::shared_ptr<const CFoundRecords> records, std::vector<uint8_t> clustersInUse);

@@ -90,7 +90,9 @@ public:
     // quick format the old table lies there whole.
     CFreeSpaceScanner::RunObserver FreeRunObserver() override {
         m_found = std::make_shared<CFoundRecords>(m_volume.m_fileRecordSize, m_volume.m_sectorSize);
-        return [found = m_found](uint64_t, std::span<const uint8_t> data) { found->Search(data); };
+        return [found = m_found, clusterSize = m_volume.m_clusterSize](uint64_t first, std::span<const uint8_t> data) {
+            found->Search(data, first * clusterSize);
+        };
     }
 
     void ListAfterCarving(ScanRun& run) override {

@@ -49,22 +49,23 @@ std::optional<uint64_t> FoundRecordNumber(std::span<const uint8_t> record, uint3
     return header.U32(kRecordNumberOffset);
 }
 
-bool CFoundRecords::Offer(std::span<const uint8_t> record) {
+bool CFoundRecords::Offer(std::span<const uint8_t> record, uint64_t offset) {
     const std::optional<uint64_t> number = FoundRecordNumber(record, m_sectorSize);
     if (!number) return false;
-    auto [slot, added] = m_slots.try_emplace(*number, m_bytes.size());
+    auto [slot, added] = m_slots.try_emplace(*number, Slot{m_bytes.size(), offset});
     if (added) {
         m_bytes.insert(m_bytes.end(), record.begin(), record.end());
         return true;
     }
-    const auto kept = std::span(m_bytes).subspan(slot->second, m_recordSize);
+    const auto kept = std::span(m_bytes).subspan(slot->second.index, m_recordSize);
     if (platform::LeBytes(record).U64(kLogSequenceOffset) <= platform::LeBytes(kept).U64(kLogSequenceOffset))
         return false;
     std::ranges::copy(record, kept.begin());
+    slot->second.offset = offset;
     return true;
 }
 
-uint32_t CFoundRecords::Search(std::span<const uint8_t> stretch) {
+uint32_t CFoundRecords::Search(std::span<const uint8_t> stretch, uint64_t stretchOffset) {
     if (m_sectorSize < 2 || m_recordSize < m_sectorSize || m_recordSize % m_sectorSize != 0) return 0;
     uint32_t kept = 0;
     size_t offset = 0;
@@ -72,7 +73,7 @@ uint32_t CFoundRecords::Search(std::span<const uint8_t> stretch) {
         // The signature alone rules out nearly every sector at the cost of one load.
         const auto candidate = stretch.subspan(offset, m_recordSize);
         if (platform::LeBytes(candidate).U32(mft_record::kSignatureOffset) == mft_record::kSignature &&
-            Offer(candidate)) {
+            Offer(candidate, stretchOffset + offset)) {
             ++kept;
             offset += m_recordSize;
         } else {
@@ -85,8 +86,14 @@ uint32_t CFoundRecords::Search(std::span<const uint8_t> stretch) {
 bool CFoundRecords::Copy(uint64_t number, std::span<uint8_t> destination) const {
     const auto slot = m_slots.find(number);
     if (slot == m_slots.end() || destination.size() < m_recordSize) return false;
-    std::ranges::copy(std::span(m_bytes).subspan(slot->second, m_recordSize), destination.begin());
+    std::ranges::copy(std::span(m_bytes).subspan(slot->second.index, m_recordSize), destination.begin());
     return true;
+}
+
+std::optional<uint64_t> CFoundRecords::OffsetOf(uint64_t number) const {
+    const auto slot = m_slots.find(number);
+    if (slot == m_slots.end()) return std::nullopt;
+    return slot->second.offset;
 }
 
 std::vector<uint64_t> CFoundRecords::Numbers() const {

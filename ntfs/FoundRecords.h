@@ -22,10 +22,11 @@ public:
     CFoundRecords(uint32_t recordSize, uint32_t sectorSize) : m_recordSize(recordSize), m_sectorSize(sectorSize) {}
 
     // Looks at every sector start of `stretch` (volume bytes read in one
-    // piece) for a record that lies whole inside it, and keeps those that
-    // pass FoundRecordNumber. Two records of one number: the one logged
-    // later (larger log sequence number) is kept. Returns how many were kept.
-    uint32_t Search(std::span<const uint8_t> stretch);
+    // piece, from byte `offset` of the volume) for a record that lies whole
+    // inside it, and keeps those that pass FoundRecordNumber. Two records of
+    // one number: the one logged later (larger log sequence number) is
+    // kept. Returns how many were kept.
+    uint32_t Search(std::span<const uint8_t> stretch, uint64_t offset = 0);
 
     // Copies record `number` as found (not yet repaired) into `destination`,
     // which holds RecordSize() bytes; false when no such record was found.
@@ -34,16 +35,22 @@ public:
     size_t Count() const { return m_slots.size(); }
     // The numbers found, in ascending order.
     std::vector<uint64_t> Numbers() const;
+    // The volume byte offset record `number` was kept from; empty when it was not found.
+    std::optional<uint64_t> OffsetOf(uint64_t number) const;
     // One past the highest number found; 0 when none was found.
     uint64_t EndNumber() const { return m_slots.empty() ? 0 : m_slots.rbegin()->first + 1; }
     uint32_t RecordSize() const { return m_recordSize; }
     uint32_t SectorSize() const { return m_sectorSize; }
 
 private:
-    bool Offer(std::span<const uint8_t> record);
+    bool Offer(std::span<const uint8_t> record, uint64_t offset);
 
+    struct Slot {
+        size_t index;     // of the record's bytes in m_bytes
+        uint64_t offset;  // where on the volume they were found
+    };
     uint32_t m_recordSize;
     uint32_t m_sectorSize;
-    std::map<uint64_t, size_t> m_slots;  // record number -> its index in m_bytes
-    std::vector<uint8_t> m_bytes;        // the records, m_recordSize each
+    std::map<uint64_t, Slot> m_slots;  // by record number
+    std::vector<uint8_t> m_bytes;      // the records, m_recordSize each
 };
