@@ -1,7 +1,9 @@
 // The search for MFT records outside the table: which bytes pass for a
 // record, where in a stretch they are looked for, which of two copies is
-// kept, and the volume that loads them by number.
+// kept, the volume that loads them by number, and the cluster size told
+// from them when no boot sector survives.
 #include "ntfs/FileRecord.h"
+#include "ntfs/FoundGeometry.h"
 #include "ntfs/FoundRecords.h"
 #include "ntfs/NTFSVolume.h"
 #include "tests/ntfs/RecordBuilder.h"
@@ -15,12 +17,21 @@ namespace {
 using namespace ntfs_test;
 
 // A record as it lies on disk, numbered in its header as NTFS 3.1 does.
-std::vector<uint8_t> Numbered(uint32_t number, uint64_t logSequence = 1, uint16_t flags = 0x0001) {
-    std::vector<uint8_t> record = RecordBuilder().Flags(flags).Plain();
+std::vector<uint8_t> Numbered(RecordBuilder builder, uint32_t number, uint64_t logSequence = 1) {
+    std::vector<uint8_t> record = builder.Plain();
     PutU32(record, 0x2C, number);
     PutU64(record, 0x08, logSequence);
     ProtectRecord(record, 512, 0x0003);
     return record;
+}
+
+std::vector<uint8_t> Numbered(uint32_t number, uint64_t logSequence = 1, uint16_t flags = 0x0001) {
+    return Numbered(RecordBuilder().Flags(flags), number, logSequence);
+}
+
+// A file whose data starts at cluster `lcn` (one run of one cluster).
+std::vector<uint8_t> FileAt(uint32_t number, uint8_t lcn) {
+    return Numbered(RecordBuilder().NonResident(0x80, {0x11, 0x01, lcn, 0x00}, 0, 100), number);
 }
 
 // Copies as much of `record` as fits from `offset` on.
@@ -94,6 +105,39 @@ TEST(FoundRecords, VolumeOverFoundRecordsLoadsThemByNumber) {
     EXPECT_TRUE(record.LoadRecord(300));
     EXPECT_FALSE(record.LoadRecord(18)) << "never found";
     EXPECT_FALSE(record.LoadRecord(0)) << "the records below 16 come from the found ones too";
+}
+
+TEST(FoundRecords, ClusterSizeFromTheMftRecordAndWhereTheOthersLie) {
+    // The table starts at cluster 4 of 8192 bytes: byte 32768.
+    CFoundRecords found(1024, 512);
+    const uint64_t table = 4 * 8192;
+    std::vector<uint8_t> stretch(table + 8 * 1024, 0);
+    Place(stretch, table, FileAt(0, 4));
+    for (uint32_t n = 1; n < 8; ++n) Place(stretch, table + n * 1024, Numbered(n));
+    found.Search(stretch);
+    EXPECT_EQ(ClusterSizeFromMftRecord(found), 8192u);
+
+    // Most records elsewhere (a second copy of the table): no answer.
+    CFoundRecords scattered(1024, 512);
+    std::vector<uint8_t> other(64 * 1024, 0);
+    Place(other, table, FileAt(0, 4));
+    for (uint32_t n = 1; n < 8; ++n) Place(other, 1024 * (40 + n), Numbered(n));
+    scattered.Search(other);
+    EXPECT_FALSE(ClusterSizeFromMftRecord(scattered));
+}
+
+TEST(FoundRecords, ClusterSizeFromRunsThatAgreeWithCarvedStarts) {
+    CFoundRecords found(1024, 512);
+    std::vector<uint8_t> stretch(4096, 0);
+    Place(stretch, 0, FileAt(70, 10));
+    Place(stretch, 1024, FileAt(71, 20));
+    Place(stretch, 2048, FileAt(72, 30));
+    Place(stretch, 3072, Numbered(RecordBuilder().Flags(0x0003), 73));  // a folder has no runs
+    found.Search(stretch);
+    const std::set<uint64_t> starts = {10 * 2048, 20 * 2048, 30 * 2048, 5 * 4096};
+    EXPECT_EQ(ClusterSizeFromCarvedStarts(found, starts), 2048u);
+    EXPECT_FALSE(ClusterSizeFromCarvedStarts(found, {10 * 2048, 20 * 2048})) << "two files are not enough";
+    EXPECT_FALSE(ClusterSizeFromCarvedStarts(found, {}));
 }
 
 }  // namespace
