@@ -19,7 +19,7 @@ std::optional<uint64_t> FoundRecordNumber(std::span<const uint8_t> record, uint3
 
 class CFoundRecords {
 public:
-    CFoundRecords(uint32_t recordSize, uint32_t sectorSize) : m_recordSize(recordSize), m_sectorSize(sectorSize) {}
+    CFoundRecords(uint32_t recordSize, uint32_t sectorSize);
 
     // Looks at every sector start of `stretch` (volume bytes read in one
     // piece, from byte `offset` of the volume) for a record that lies whole
@@ -44,13 +44,20 @@ public:
 
 private:
     bool Offer(std::span<const uint8_t> record, uint64_t offset);
+    std::span<uint8_t> Stored(size_t index);
+    std::span<const uint8_t> Stored(size_t index) const;
 
     struct Slot {
-        size_t index;     // of the record's bytes in m_bytes
-        uint64_t offset;  // where on the volume they were found
+        size_t index;     // of the record among the stored ones
+        uint64_t offset;  // where on the volume it was found
     };
+    // Records are kept in blocks that never move: the set grows during the
+    // scan's pass, and a growing array would copy all of it again and again.
+    static constexpr size_t kBlockBytes = 1 << 20;
     uint32_t m_recordSize;
     uint32_t m_sectorSize;
+    size_t m_recordsPerBlock;
     std::map<uint64_t, Slot> m_slots;  // by record number
-    std::vector<uint8_t> m_bytes;      // the records, m_recordSize each
+    std::vector<std::vector<uint8_t>> m_blocks;
+    size_t m_stored = 0;
 };
