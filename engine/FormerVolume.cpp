@@ -1,12 +1,14 @@
 #include "engine/FormerVolume.h"
 
 #include "catalog/MftDelFile.h"
+#include "ntfs/AttrNonResident.h"
 #include "engine/MftSweep.h"
 #include "engine/ScanContext.h"
 #include "ntfs/FileRecord.h"
 #include "ntfs/FoundRecords.h"
 #include "ntfs/NTFSVolume.h"
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -25,7 +27,45 @@ ClusterKeptTest KeptWhereFree(std::vector<uint8_t> clustersInUse) {
     };
 }
 
+bool InUse(const std::vector<uint8_t>& bitmap, uint64_t cluster) {
+    const uint64_t byte = cluster / 8;
+    return byte < bitmap.size() && ((bitmap[byte] >> (cluster % 8)) & 1) != 0;
+}
+
+// The volume clusters the runs of `data` map, as [first, end) pieces.
+std::vector<std::pair<uint64_t, uint64_t>> ClustersOf(const CAttrBase* data) {
+    std::vector<std::pair<uint64_t, uint64_t>> pieces;
+    const auto* extent = dynamic_cast<const CAttrNonResident*>(data);
+    if (!extent) return pieces;
+    for (const auto& run : extent->Runs().Elements())
+        if (!run->IsSparse() && run->clusters <= ~0ULL - run->lcn) pieces.emplace_back(run->lcn, run->lcn + run->clusters);
+    return pieces;
+}
+
+constexpr uint64_t kMftRecord = 0;
+
 }  // namespace
+
+uint32_t SearchFormerTableInUse(const CNTFSVolume& current, const std::vector<uint8_t>& clustersInUse,
+                                const std::shared_ptr<CFoundRecords>& records) {
+    if (!records || current.m_clusterSize == 0) return 0;
+    std::unique_ptr<CNTFSVolume> former = CNTFSVolume::OverFoundRecords(current, records);
+    CFileRecord table(*former);
+    table.m_attrMask = CFileRecord::kMaskData;
+    if (!table.LoadRecord(kMftRecord) || !table.ParseAttributes()) return 0;
+    const auto newTable = ClustersOf(current.m_mftData);
+    const auto inNewTable = [&newTable](uint64_t cluster) {
+        return std::ranges::any_of(newTable, [cluster](const auto& piece) { return cluster >= piece.first && cluster < piece.second; });
+    };
+    uint32_t kept = 0;
+    std::vector<uint8_t> cluster(current.m_clusterSize);
+    const uint64_t clusters = current.TotalClusters();
+    for (const auto& [first, end] : ClustersOf(table.DefaultDataStream()))
+        for (uint64_t c = first; c < std::min(end, clusters); ++c)
+            if (InUse(clustersInUse, c) && !inNewTable(c) && current.ReadVolume(c * current.m_clusterSize, cluster))
+                kept += records->Search(cluster, c * current.m_clusterSize);
+    return kept;
+}
 
 uint64_t ListFormerVolume(ScanContext& context, const CNTFSVolume& current,
                           std::shared_ptr<const CFoundRecords> records, std::vector<uint8_t> clustersInUse) {

@@ -20,5 +20,12 @@ inline constexpr char16_t kFormerVolumeFolderName[] = u"格式化前的文件";
 // the new volume's data, so a file's bytes there are saved as zeros and the
 // file reported partial; an empty bitmap: no volume took any cluster. Records below 16 (the old system files) and those
 // in the old $Extend are left out. Returns the files listed.
+// The old $MFT record, when it was found, maps the old table: its clusters
+// that the new volume took (so the free-space pass skipped them) and that do
+// not hold the new table are searched as well, as a new volume may allocate
+// clusters it has not written yet. Returns the records kept from them.
+uint32_t SearchFormerTableInUse(const CNTFSVolume& current, const std::vector<uint8_t>& clustersInUse,
+                                const std::shared_ptr<CFoundRecords>& records);
+
 uint64_t ListFormerVolume(ScanContext& context, const CNTFSVolume& current,
                           std::shared_ptr<const CFoundRecords> records, std::vector<uint8_t> clustersInUse);

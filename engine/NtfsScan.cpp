@@ -102,7 +102,9 @@ public:
         std::vector<uint8_t> bitmap;
         if (m_device) bitmap = m_device->ReleaseBitmap();
         SweepMft(run.context, run.host, m_volume);
-        if (m_found) ListFormerVolume(run.context, m_volume, std::move(m_found), std::move(bitmap));
+        if (!m_found) return;
+        SearchFormerTableInUse(m_volume, bitmap, m_found);
+        ListFormerVolume(run.context, m_volume, std::move(m_found), std::move(bitmap));
     }
 
 private:

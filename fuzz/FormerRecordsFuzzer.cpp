@@ -1,5 +1,6 @@
 // Arbitrary clusters searched for MFT records as the full scan searches free
-// space, then the volume before a format listed out of what was found, with
+// space, the old table's clusters the new volume took searched as its $MFT
+// record maps them, then the volume before a format listed out of what was found, with
 // every file's head read as the preview reads it: the records' data runs
 // point into the input itself, and the clusters the first byte marks as the
 // new volume's are refused. The first byte also picks the geometry.
@@ -29,6 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     auto current = CNTFSVolume::WithGeometry(source, sectorSize, 4096 / sectorSize, recordSize, 1 << 16);
     // One cluster in use in every eight, shifted by the first byte.
     std::vector<uint8_t> inUse(1 << 10, static_cast<uint8_t>(1u << (pick >> 5)));
+    SearchFormerTableInUse(*current, inUse, found);
     ScanContext context;
     ListFormerVolume(context, *current, found, std::move(inUse));
     for (const DeletedFileItem& item : context.deletedFiles) {

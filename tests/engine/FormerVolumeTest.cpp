@@ -50,6 +50,7 @@ protected:
             std::ofstream out(image, std::ios::binary);
             for (uint64_t c = 0; c < kClusters; ++c) out << std::string(kCluster, static_cast<char>(ClusterByte(c)));
         }
+        m_image = image;
         std::string reason;
         m_current = CNTFSVolume::WithGeometry(platform::RawSource::Open(image, 512, reason), 512, 8, 1024,
                                               kClusters * 8);
@@ -71,7 +72,15 @@ protected:
         return {std::istreambuf_iterator<char>(in), {}};
     }
 
+    // Writes a record into the image at byte `offset`.
+    void Write(uint64_t offset, const std::vector<uint8_t>& record) {
+        std::fstream image(m_image, std::ios::in | std::ios::out | std::ios::binary);
+        image.seekp(static_cast<std::streamoff>(offset));
+        image.write(reinterpret_cast<const char*>(record.data()), static_cast<std::streamsize>(record.size()));
+    }
+
     std::string m_folder;
+    std::string m_image;
     std::unique_ptr<CNTFSVolume> m_current;
     std::shared_ptr<CFoundRecords> m_records;
     std::vector<uint8_t> m_bitmap;
@@ -137,6 +146,25 @@ TEST_F(FormerVolume, BytesOnClustersTheNewVolumeTookAreSavedAsZerosAndReported) 
     EXPECT_EQ(whole.size(), 2 * kCluster);
     EXPECT_EQ(whole.front(), ClusterByte(10));
     EXPECT_EQ(whole.back(), ClusterByte(11));
+}
+
+TEST_F(FormerVolume, TheOldTablesClustersTheNewVolumeTookAreSearchedToo) {
+    // The old $MFT maps clusters 30 and 31; the new volume took both, so
+    // the free-space pass never read them, yet they still hold records.
+    Find(Numbered(RecordBuilder().NonResident(0x80, {0x11, 0x02, 0x1E, 0x00}, 1, 8 * 1024), 0));
+    Write(30 * kCluster, Numbered(Named(0x0001, 5, u"kept.txt", 2).Resident(0x80, {'o', 'k'}), 90));
+    Write(31 * kCluster + 1024, Numbered(Named(0x0001, 5, u"also.txt", 1).Resident(0x80, {'!'}), 91));
+    m_bitmap[30 / 8] |= 1 << (30 % 8);
+    m_bitmap[31 / 8] |= 1 << (31 % 8);
+    EXPECT_EQ(SearchFormerTableInUse(*m_current, m_bitmap, m_records), 2u);
+    EXPECT_EQ(List(), 2u);
+    ASSERT_NE(File(u"kept.txt"), nullptr);
+    ASSERT_NE(File(u"also.txt"), nullptr);
+
+    // Free clusters were searched by the pass already: not again.
+    auto again = std::make_shared<CFoundRecords>(1024, 512);
+    ASSERT_EQ(again->Search(Numbered(RecordBuilder().NonResident(0x80, {0x11, 0x02, 0x1E, 0x00}, 1, 8 * 1024), 0)), 1u);
+    EXPECT_EQ(SearchFormerTableInUse(*m_current, std::vector<uint8_t>(kClusters / 8, 0), again), 0u);
 }
 
 }  // namespace
