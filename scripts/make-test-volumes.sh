@@ -63,6 +63,8 @@ mkdir -p "$OUT"
 start_work ruvex-volumes
 # shellcheck source=scripts/volumes/shared-samples.sh
 source "$VOLUMES_DIR/shared-samples.sh"
+# shellcheck source=scripts/volumes/formatted-tree.sh
+source "$VOLUMES_DIR/formatted-tree.sh"
 for v in "${ALL_VOLUMES[@]}"; do
   # shellcheck source=/dev/null
   source "$VOLUMES_DIR/$v.sh"
