@@ -168,8 +168,11 @@ mb = size / 1e6
 rows.append(())
 rows.append((f"Full scan of {os.path.basename(raw)}: {mb:,.1f} MB, {placed:,} files placed",
              "seconds", "MB/s", "of read rate", "files found"))
+def rate_row(label, seconds, megabytes, limit_seconds, found=""):
+    """A timed pass over `megabytes`, with its share of the plain read's rate."""
+    rows.append((label, f"{seconds:.3f}", f"{megabytes / seconds:,.0f}", f"{limit_seconds / seconds * 100:.0f}%", found))
 def scan_row(label, seconds, found=""):
-    rows.append((label, f"{seconds:.3f}", f"{mb / seconds:,.0f}", f"{read_seconds / seconds * 100:.0f}%", found))
+    rate_row(label, seconds, mb, read_seconds, found)
 scan_row("cat image > /dev/null (the limit)", read_seconds)
 scan_row("ruvex (bench_full_scan)", scan_seconds, f"{scan['carved_files']:,.0f}")
 scan_row("  its reads alone, 40000-sector runs", read20)
@@ -188,7 +191,7 @@ rows.append(())
 rows.append((f"Full scan of {os.path.basename(formatted)}: {formatted_mb:,.1f} MB, quick-formatted",
              "seconds", "MB/s", "of dd rate", "old files"))
 def formatted_row(label, seconds, found=""):
-    rows.append((label, f"{seconds:.3f}", f"{formatted_mb / seconds:,.0f}", f"{dd_seconds / seconds * 100:.0f}%", found))
+    rate_row(label, seconds, formatted_mb, dd_seconds, found)
 formatted_row("dd if=IMAGE of=/dev/null bs=20M (the limit)", dd_seconds)
 formatted_row("ruvex, with the record search", with_search, f"{searched['former_files']:,.0f}")
 formatted_row("ruvex, without it", without_search)
