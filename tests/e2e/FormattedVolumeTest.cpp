@@ -111,7 +111,20 @@ std::string ExpectOldTreeBack(const std::string& volume, const std::string& imag
 TEST(FormattedVolume, NtfsQuickFormattedOverGivesBackItsOldTree) {
     const std::string volume = "ntfs-formatted";
     if (!testing_support::VolumeExists(volume)) GTEST_SKIP() << volume << " is not committed";
-    ExpectOldTreeBack(volume, testing_support::VolumePath(volume));
+    const std::string image = testing_support::VolumePath(volume);
+    ExpectOldTreeBack(volume, image);
+
+    // The listing says which files are the old volume's, and which of them
+    // were deleted before the format.
+    const CliResult scan = RunCli({"scan", "--image", image, "--mode", "full", "--json"}, 300);
+    ASSERT_EQ(scan.exitCode, 0) << scan.err;
+    size_t before = 0, deleted = 0, deletedInManifest = 0;
+    for (size_t at = 0; (at = scan.out.find("\"beforeFormat\":true", at)) != std::string::npos; ++at) ++before;
+    for (size_t at = 0; (at = scan.out.find("\"deletedBeforeFormat\":true", at)) != std::string::npos; ++at) ++deleted;
+    for (const ManifestEntry& entry : testing_support::LoadManifest(volume))
+        deletedInManifest += entry.kind == "file" && entry.state == "deleted";
+    EXPECT_EQ(before, 319u);
+    EXPECT_EQ(deleted, deletedInManifest);
 }
 
 TEST(FormattedVolume, NtfsRawDriveIsReadWithTheBootSectorCopyOrTheClusterSizeItsRecordsGive) {
