@@ -7,5 +7,5 @@ apt-get install -y --no-install-recommends \
   build-essential cmake pkg-config git ca-certificates xz-utils ccache \
   libblkid-dev libgtest-dev libgmock-dev libbenchmark-dev \
   clang libclang-rt-14-dev \
-  sleuthkit testdisk dosfstools mtools \
+  sleuthkit testdisk dosfstools mtools exfatprogs \
   qt6-base-dev fonts-noto-cjk fonts-dejavu-core
