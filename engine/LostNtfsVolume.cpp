@@ -81,7 +81,8 @@ void ListLostNtfsVolume(ScanRun& run, std::shared_ptr<const CFoundRecords> recor
     const uint64_t sourceBytes = run.source->QueryGeometry(sourceGeometry) ? sourceGeometry.byteSize : 0;
     const std::optional<Geometry> geometry = ChooseGeometry(run, found, sourceBytes);
     const std::string count = std::to_string(found.Count());
-    if (!geometry) {
+    // A cluster is whole sectors.
+    if (!geometry || geometry->clusterSize < found.SectorSize() || geometry->clusterSize % found.SectorSize() != 0) {
         run.AddNote(platform::FromUtf8(count + " NTFS file records were found, but the volume's cluster size "
                                                 "could not be told from them; their files are not listed"));
         return;

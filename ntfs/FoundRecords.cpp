@@ -80,7 +80,10 @@ bool CFoundRecords::Offer(std::span<const uint8_t> record, uint64_t offset) {
 }
 
 uint32_t CFoundRecords::Search(std::span<const uint8_t> stretch, uint64_t stretchOffset) {
-    if (m_sectorSize < 2 || m_recordSize < m_sectorSize || m_recordSize % m_sectorSize != 0) return 0;
+    // No record is smaller than its header.
+    if (m_sectorSize < 2 || m_recordSize < kLeastSequenceOffset || m_recordSize < m_sectorSize ||
+        m_recordSize % m_sectorSize != 0)
+        return 0;
     uint32_t kept = 0;
     const uint8_t* const data = stretch.data();
     size_t offset = 0;
