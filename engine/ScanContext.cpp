@@ -1,6 +1,7 @@
 #include "engine/ScanContext.h"
 
 #include "carving/BaseFile.h"
+#include "catalog/DelFile.h"
 #include "catalog/FolderEntry.h"
 #include "exfat/ExFatCatalog.h"
 #include "ntfs/FileRecord.h"
@@ -18,6 +19,8 @@ void ScanContext::Reset() {
     carvedFiles.clear();
     fatRootFolder.reset();
     exfatCatalog.reset();
+    formerFiles.clear();
+    formerRecordReader.reset();
     catalog.Reset();
     recordReader.reset();
     scanDevice.reset();

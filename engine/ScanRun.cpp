@@ -22,10 +22,12 @@ std::array<uint8_t, 512> FirstSector(const platform::RawSource& source) {
     return sector;
 }
 
-void ScanFreeSpace(ScanRun& run, CVolumeAccess& device, CFreeSpaceScanner::LostFolderTest lostFolderTest) {
+void ScanFreeSpace(ScanRun& run, CVolumeAccess& device, CFreeSpaceScanner::LostFolderTest lostFolderTest,
+                   CFreeSpaceScanner::RunObserver runObserver) {
     run.context.catalog.UseDevice(device);
     CFreeSpaceScanner scanner(run.context, device);
     if (lostFolderTest) scanner.SetLostFolderCheck(std::move(lostFolderTest));
+    if (runObserver) scanner.SetRunObserver(std::move(runObserver));
     if (!scanner.IsUsable()) {
         run.failure = u"not a volume Ruvex can read: it reports no usable sector and unit sizes";
         return;

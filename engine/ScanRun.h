@@ -32,5 +32,7 @@ struct ScanRun {
 std::array<uint8_t, 512> FirstSector(const platform::RawSource& source);
 
 // Runs the carving driver over the device and notes what it could not read.
-// `lostFolderTest` replaces the FAT directory test of free units.
-void ScanFreeSpace(ScanRun& run, CVolumeAccess& device, CFreeSpaceScanner::LostFolderTest lostFolderTest = {});
+// `lostFolderTest` replaces the FAT directory test of free units;
+// `runObserver` sees every run of free units read.
+void ScanFreeSpace(ScanRun& run, CVolumeAccess& device, CFreeSpaceScanner::LostFolderTest lostFolderTest = {},
+                   CFreeSpaceScanner::RunObserver runObserver = {});

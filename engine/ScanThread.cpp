@@ -45,7 +45,8 @@ void ScanFileSystem(ScanRun& run, const FileSystemEntry& entry, FileSystemScan& 
     scan.ListBeforeCarving(run);
     const bool carves = run.context.recoveryMode == 2 || entry.carvesInDeletedMode;
     if (carves && !run.host.StopRequested())
-        if (CVolumeAccess* device = scan.FreeSpaceDevice(run)) ScanFreeSpace(run, *device, scan.LostFolderTest());
+        if (CVolumeAccess* device = scan.FreeSpaceDevice(run))
+            ScanFreeSpace(run, *device, scan.LostFolderTest(), scan.FreeRunObserver());
     scan.ListAfterCarving(run);
 }
 

@@ -87,6 +87,17 @@ if os.path.exists(os.path.join(DATA, "exfat-small.img.xz")):
             struct.pack_into("<I", cleared, table + 4 * c, 0)
     put("exfat_volume", "exfat-small-packed-chains-cleared", bytes(cleared))
 
+# Former MFT records: stretches of ntfs-formatted's free space that hold the
+# old table's records (behind the new table, which took its first clusters),
+# one of them cut inside a record, behind a first byte that picks 512-byte
+# sectors and 1024-byte records.
+if os.path.exists(os.path.join(DATA, "ntfs-formatted.img.xz")):
+    formatted = image("ntfs-formatted")
+    old_mft = struct.unpack_from("<Q", formatted, 0x30)[0] * 4096
+    put("former_records", "ntfs-formatted-records-64-95", b"\x00" + formatted[old_mft + 64 * 1024:old_mft + 96 * 1024])
+    put("former_records", "ntfs-formatted-records-300-cut",
+        b"\x00" + formatted[old_mft + 300 * 1024:old_mft + 316 * 1024 + 700])
+
 # Carving: sectors from each signature on, in reads of 8 sectors.
 raw = image("raw-small")
 signatures = [b"\xff\xd8\xff", b"PK\x03\x04", b"BM", b"II*\x00", b"MM\x00*"]

@@ -10,7 +10,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 targets=(mft_record data_runs attr_list lznt1 ntfs_volume fat_directory exfat_volume carving settings ddrescue_map markup partitions
-         zip_listing zip_records scan)
+         zip_listing zip_records scan former_records)
 mode=timed
 if [[ "${1:-}" == "--smoke" ]]; then
   mode=smoke

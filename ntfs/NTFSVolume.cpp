@@ -2,6 +2,7 @@
 
 #include "ntfs/AttrVolInfo.h"
 #include "ntfs/FileRecord.h"
+#include "ntfs/FoundRecords.h"
 #include "ntfs/MftExtentMap.h"
 #include "ntfs/NtfsBootSector.h"
 #include "ntfs/RecordLayout.h"
@@ -51,6 +52,16 @@ std::unique_ptr<CNTFSVolume> CNTFSVolume::WithGeometry(std::shared_ptr<const pla
     volume->m_clusterSize = uint32_t(sectorSize) * sectorsPerCluster;
     volume->m_fileRecordSize = fileRecordSize;
     volume->m_totalSectors = totalSectors;
+    return volume;
+}
+
+std::unique_ptr<CNTFSVolume> CNTFSVolume::OverFoundRecords(const CNTFSVolume& current,
+                                                           std::shared_ptr<const CFoundRecords> records) {
+    std::unique_ptr<CNTFSVolume> volume =
+        WithGeometry(current.m_source, current.m_sectorSize, current.m_sectorsPerCluster,
+                     records ? records->RecordSize() : 0, current.m_totalSectors);
+    volume->m_sourceBytes = current.m_sourceBytes;
+    volume->m_foundRecords = std::move(records);
     return volume;
 }
 
@@ -130,6 +141,7 @@ uint64_t CNTFSVolume::TotalClusters() const {
 }
 
 uint64_t CNTFSVolume::RecordCount() const {
+    if (m_foundRecords) return m_foundRecords->EndNumber();
     if (!m_mftData || m_fileRecordSize == 0) return 0;
     // The MFT cannot be larger than the volume that holds it.
     const uint64_t volumeBytes = TotalClusters() * m_clusterSize;
