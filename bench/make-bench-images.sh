@@ -8,6 +8,10 @@
 #                   stretches, text and thousands of copies of small JPEG, BMP
 #                   and ZIP files and of every other kind the full scan
 #                   carves (from tests/data/carving-mixed), each at a sector start
+#   ntfs-formatted-1g.img  1 GiB NTFS filled through ntfs-3g with 20,480 small
+#                   files in 64 folders and 160 files of 1 MiB, then
+#                   quick-formatted over with mkntfs -Q: an old MFT of about
+#                   20,700 records in the new volume's free space
 # raw-mixed.layout.tsv lists where every sample copy lies (kind, first sector,
 # bytes). An image is rebuilt only when it is missing or this script changed.
 #
@@ -89,6 +93,38 @@ PY
   mv "$image.part" "$image"
   mark_current ntfs-100k.img
   log "ntfs-100k.img: done in $((SECONDS - started)) s"
+}
+
+# ---------------------------------------------------------------- formatted NTFS
+
+make_formatted() {
+  local image=$OUT/ntfs-formatted-1g.img started=$SECONDS
+  log "ntfs-formatted-1g.img: mkntfs, then 20,480 small and 160 large files through ntfs-3g"
+  rm -f "$image" "$image.stamp"
+  truncate -s 1G "$image.part"
+  mkntfs -F -Q -q -c 4096 -s 512 -L ruvex-old "$image.part" 2>/dev/null
+  fuse_mount "$image.part" noatime ntfs-3g >/dev/null 2>&1 || die "ntfs-3g could not mount the image"
+  python3 - "$MNT" <<'PY'
+import os, random, sys
+
+root = sys.argv[1]
+rng = random.Random(20240602)
+for folder in range(64):
+    path = os.path.join(root, f"folder{folder:02d}", f"sub{folder % 8}")
+    os.makedirs(path)
+    for number in range(320):
+        with open(os.path.join(path, f"note{number:03d}.txt"), "wb") as handle:
+            handle.write(f"{folder:02d}/{number:03d} {rng.getrandbits(64):016x}\n".encode() * rng.randint(2, 90))
+    if folder % 8 == 0:
+        for number in range(20):
+            with open(os.path.join(path, f"large{number:02d}.bin"), "wb") as handle:
+                handle.write(rng.randbytes(1 << 20))
+PY
+  fuse_umount
+  mkntfs -F -Q -q -c 4096 -s 512 -L ruvex-new "$image.part" 2>/dev/null
+  mv "$image.part" "$image"
+  mark_current ntfs-formatted-1g.img
+  log "ntfs-formatted-1g.img: done in $((SECONDS - started)) s"
 }
 
 # ---------------------------------------------------------------- raw
@@ -202,4 +238,5 @@ PY
 
 if is_current ntfs-100k.img; then log "ntfs-100k.img: cached"; else make_ntfs; fi
 if is_current raw-mixed.img; then log "raw-mixed.img: cached"; else make_raw; fi
+if is_current ntfs-formatted-1g.img; then log "ntfs-formatted-1g.img: cached"; else make_formatted; fi
 log "images in $OUT"

@@ -7,7 +7,10 @@
 #     processes on that image, timed with the peers in the same hyperfine run;
 #   - the full scan in MB/s, next to the plain read rate (`dd` of the image
 #     to /dev/null in reads of the scan's size) and PhotoRec carving the
-#     same kinds of files from the whole image.
+#     same kinds of files from the whole image;
+#   - the full scan of a quick-formatted 1 GiB NTFS volume with and without
+#     the search of its free clusters for the old MFT's records, next to
+#     `dd`'s read rate of the same file.
 # Prints one table; raw figures stay in build-bench/results/.
 #
 # Usage: bench/run-benchmarks.sh [IMAGE_FOLDER]   (run as root)
@@ -45,19 +48,20 @@ fi
 log "building into $BUILD"
 cmake -S "$REPO" -B "$BUILD" -DRUVEX_BUILD_BENCH=ON -DRUVEX_BUILD_TESTS=OFF \
   -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$BUILD" --target bench_mft_sweep bench_full_scan bench_saved_scan ruvex-cli -j"$(nproc)" >/dev/null
+cmake --build "$BUILD" --target bench_mft_sweep bench_full_scan bench_saved_scan bench_formatted_scan ruvex-cli -j"$(nproc)" >/dev/null
 CLI=$BUILD/cli/ruvex-cli
 
 bash "$HERE/make-bench-images.sh" "$IMAGES"
 NTFS=$(cd "$IMAGES" && pwd)/ntfs-100k.img
 RAW=$(cd "$IMAGES" && pwd)/raw-mixed.img
 LAYOUT=$(cd "$IMAGES" && pwd)/raw-mixed.layout.tsv
+FORMATTED=$(cd "$IMAGES" && pwd)/ntfs-formatted-1g.img
 
 rm -rf "$RESULTS"
 mkdir -p "$RESULTS"
 LOAD=$(cut -d' ' -f1-3 /proc/loadavg)
 log "load average $LOAD (on $(nproc) cores); warming the page cache"
-cat "$NTFS" "$RAW" >/dev/null
+cat "$NTFS" "$RAW" "$FORMATTED" >/dev/null
 
 gbench() { # PROGRAM IMAGE NAME
   # One iteration per repetition, so that the fastest single pass can be
@@ -106,10 +110,16 @@ hyperfine --style basic --warmup 1 --runs "$(((RUNS + 1) / 2))" --export-json "$
 find "$PHOTOREC/out" -type f -name 'f*' | wc -l >"$RESULTS/photorec.count"
 rm -rf "$PHOTOREC/out"
 
-python3 - "$RESULTS" "$NTFS" "$RAW" "$LAYOUT" "$LOAD" <<'PY'
+log "formatted NTFS: dd"
+hyperfine --style basic --warmup 1 --runs "$((RUNS * 4))" --export-json "$RESULTS/formatted_read.json" \
+  -n "dd bs=20M" "dd if='$FORMATTED' of=/dev/null bs=20M status=none" >"$RESULTS/formatted_read.txt"
+log "formatted NTFS: ruvex with and without the record search"
+gbench bench_formatted_scan "$FORMATTED" formatted_scan
+
+python3 - "$RESULTS" "$NTFS" "$RAW" "$LAYOUT" "$LOAD" "$FORMATTED" <<'PY'
 import json, os, sys
 
-results, ntfs, raw, layout, load = sys.argv[1:6]
+results, ntfs, raw, layout, load, formatted = sys.argv[1:7]
 
 def gbench(name, prefix):
     runs = [b for b in json.load(open(os.path.join(results, name + ".json")))["benchmarks"]
@@ -161,8 +171,11 @@ mb = size / 1e6
 rows.append(())
 rows.append((f"Full scan of {os.path.basename(raw)}: {mb:,.1f} MB, {placed:,} files placed",
              "seconds", "MB/s", "of read rate", "files found"))
+def rate_row(label, seconds, megabytes, limit_seconds, found=""):
+    """A timed pass over `megabytes`, with its share of the plain read's rate."""
+    rows.append((label, f"{seconds:.3f}", f"{megabytes / seconds:,.0f}", f"{limit_seconds / seconds * 100:.0f}%", found))
 def scan_row(label, seconds, found=""):
-    rows.append((label, f"{seconds:.3f}", f"{mb / seconds:,.0f}", f"{read_seconds / seconds * 100:.0f}%", found))
+    rate_row(label, seconds, mb, read_seconds, found)
 scan_row("dd bs=20M of the image (the limit)", read_seconds)
 scan_row("ruvex (bench_full_scan)", scan_seconds, f"{scan['carved_files']:,.0f}")
 scan_row("  its reads alone, 40000-sector runs", read20)
@@ -171,6 +184,24 @@ scan_row("photorec (same kinds; whole image)", photorec_seconds, f"{photorec_fou
 scan_ok = read_seconds / scan_seconds >= 0.90
 scan_verdict = (f"full scan: {read_seconds / scan_seconds * 100:.0f}% of dd's read rate (target >= 90%): "
                 + ("met" if scan_ok else "NOT met"))
+
+# Full scan of the formatted volume, with and without the record search
+formatted_mb = os.path.getsize(formatted) / 1e6
+dd_seconds = hyperfine("formatted_read")["dd bs=20M"]
+with_search, searched = gbench("formatted_scan", "FullScanFormatted/record_search:1")
+without_search, _ = gbench("formatted_scan", "FullScanFormatted/record_search:0")
+rows.append(())
+rows.append((f"Full scan of {os.path.basename(formatted)}: {formatted_mb:,.1f} MB, quick-formatted",
+             "seconds", "MB/s", "of dd rate", "old files"))
+def formatted_row(label, seconds, found=""):
+    rate_row(label, seconds, formatted_mb, dd_seconds, found)
+formatted_row("dd if=IMAGE of=/dev/null bs=20M (the limit)", dd_seconds)
+formatted_row("ruvex, with the record search", with_search, f"{searched['former_files']:,.0f}")
+formatted_row("ruvex, without it", without_search)
+search_cost = with_search / without_search - 1
+search_ok = search_cost <= 0.10
+search_verdict = (f"record search: {search_cost * 100:+.0f}% on the formatted volume's full scan "
+                  "(target: within 10%): " + ("met" if search_ok else "NOT met"))
 
 widths = [max(len(r[i]) for r in rows if len(r) > i) for i in range(5)]
 print()
@@ -184,6 +215,7 @@ print()
 print(sweep_verdict)
 print(end_verdict)
 print(scan_verdict)
+print(search_verdict)
 print(f"(fastest of the repeated runs; MB = 10^6 bytes; load average at the start: {load}; "
       f"raw figures in {results})")
 PY

@@ -2,9 +2,13 @@
 
 #include "carving/AsfFile.h"
 #include "carving/BmpFile.h"
+#include "carving/Bzip2File.h"
 #include "carving/CompoundFile.h"
 #include "carving/FlacFile.h"
+#include "carving/FujiRawFile.h"
 #include "carving/GifFile.h"
+#include "carving/GzipFile.h"
+#include "carving/IconFile.h"
 #include "carving/IsoMediaFile.h"
 #include "carving/JPGFile.h"
 #include "carving/MatroskaFile.h"
@@ -12,10 +16,16 @@
 #include "carving/OggFile.h"
 #include "carving/PdfFile.h"
 #include "carving/PngFile.h"
+#include "carving/PsdFile.h"
+#include "carving/RarFile.h"
 #include "carving/RiffFile.h"
+#include "carving/RtfFile.h"
 #include "carving/SevenZipFile.h"
+#include "carving/SqliteFile.h"
+#include "carving/TarFile.h"
 #include "carving/TiffFile.h"
 #include "carving/TransportStreamFile.h"
+#include "carving/XzFile.h"
 #include "carving/ZipFile.h"
 
 #include <algorithm>
@@ -25,19 +35,24 @@
 namespace {
 
 // First two bytes of the signatures: FF D8 (JPEG), PK (ZIP), BM (BMP), II
-// and MM (TIFF), 89 P (PNG), GI (GIF), %P (PDF), D0 CF (compound file), 7z,
-// then ID (an MP3's ID3 tag), RI (RIFF), fL (FLAC), Og (Ogg), 1A 45 (EBML),
-// 0& (ASF), the MPEG audio frame syncs and the transport stream sync 47.
-// Almost every sector of free space fails this one bit look-up; ISO base
-// media files start with a box size and are told by "ftyp" at 4 instead, and
-// M2TS packets by the sync 47 behind their 4-byte time stamp.
+// and MM (TIFF, ORF, RW2), 89 P (PNG), GI (GIF), %P (PDF), D0 CF (compound
+// file), 7z, then ID (an MP3's ID3 tag), RI (RIFF), fL (FLAC), Og (Ogg),
+// 1A 45 (EBML), 0& (ASF), the MPEG audio frame syncs and the transport stream
+// sync 47, then 8B (PSD), {\ (RTF), 1F 8B (gzip), BZ (bzip2), FD 7 (xz), Ra
+// (RAR), SQ (SQLite), FU (RAF). Almost every sector of free space fails this
+// one bit look-up; ISO base media files start with a box size and are told
+// by "ftyp" at 4 instead, M2TS packets by the sync 47 behind their 4-byte
+// time stamp, tar by "ustar" at 257, and icons and cursors, whose 00 00
+// leads every zeroed sector, by their whole 4-byte header.
 class SignatureLeads {
 public:
     constexpr SignatureLeads() {
-        constexpr std::array<std::array<uint8_t, 2>, 16> kLeads = {{
+        constexpr std::array<std::array<uint8_t, 2>, 24> kLeads = {{
             {0xFF, 0xD8}, {'P', 'K'}, {'B', 'M'}, {'I', 'I'}, {'M', 'M'},
             {0x89, 'P'}, {'G', 'I'}, {'%', 'P'}, {0xD0, 0xCF}, {'7', 'z'},
             {'I', 'D'}, {'R', 'I'}, {'f', 'L'}, {'O', 'g'}, {0x1A, 0x45}, {'0', '&'},
+            {'8', 'B'}, {'{', '\\'}, {0x1F, 0x8B}, {'B', 'Z'}, {0xFD, '7'},
+            {'R', 'a'}, {'S', 'Q'}, {'F', 'U'},
         }};
         for (const auto& lead : kLeads) Add(lead[0], lead[1]);
         // FF then 111VVLLx with a version other than 01 and a layer other than 00.
@@ -61,10 +76,19 @@ private:
     std::array<uint64_t, 1024> m_bits{};
 };
 constexpr SignatureLeads kSignatureLeads;
+constexpr size_t kTarNameProbe = 47;
 
 bool MayStartFile(std::span<const uint8_t> data) {
-    return (data.size() >= 2 && kSignatureLeads.Has(data[0], data[1])) ||
-           (data.size() >= 8 && (std::memcmp(data.data() + 4, "ftyp", 4) == 0 || data[4] == 0x47));
+    if (data.size() < 8) return data.size() >= 2 && kSignatureLeads.Has(data[0], data[1]);
+    if (kSignatureLeads.Has(data[0], data[1]) || std::memcmp(data.data() + 4, "ftyp", 4) == 0 || data[4] == 0x47)
+        return true;
+    // Zeroed sectors stop at the icon test. A tar header starts with its
+    // first member's name, padded with NULs to 100 bytes; only a sector with
+    // a NUL at byte 47, a name shorter than that, is read further, where the
+    // magic stands. Looking further into every sector would slow the whole
+    // scan more than archives whose first name is longer are worth.
+    if (data[0] == 0) return data[1] == 0 && (data[2] == 1 || data[2] == 2) && data[3] == 0;
+    return data[kTarNameProbe] == 0 && data.size() >= 262 && std::memcmp(data.data() + 257, "ustar", 5) == 0;
 }
 
 }  // namespace
@@ -136,7 +160,17 @@ std::unique_ptr<CBaseFile> TryStart(std::span<const uint8_t> data, uint64_t sect
     if (auto file = COggFile::Recognise(bytes, sector, sectorSize, device)) return file;
     if (auto file = CMatroskaFile::Recognise(bytes, sector, sectorSize, device)) return file;
     if (auto file = CTransportStreamFile::Recognise(bytes, sector, sectorSize, device)) return file;
-    return CAsfFile::Recognise(bytes, sector, sectorSize, device);
+    if (auto file = CAsfFile::Recognise(bytes, sector, sectorSize, device)) return file;
+    if (auto file = CPsdFile::Recognise(bytes, sector, sectorSize, device)) return file;
+    if (auto file = CIconFile::Recognise(bytes, sector, sectorSize, device)) return file;
+    if (auto file = CRtfFile::Recognise(bytes, sector, sectorSize, device)) return file;
+    if (auto file = CGzipFile::Recognise(bytes, sector, sectorSize, device)) return file;
+    if (auto file = CBzip2File::Recognise(bytes, sector, sectorSize, device)) return file;
+    if (auto file = CXzFile::Recognise(bytes, sector, sectorSize, device)) return file;
+    if (auto file = CTarFile::Recognise(bytes, sector, sectorSize, device)) return file;
+    if (auto file = CRarFile::Recognise(bytes, sector, sectorSize, device)) return file;
+    if (auto file = RecogniseSqlite(bytes, sector, sectorSize, device)) return file;
+    return RecogniseFujiRaw(bytes, sector, sectorSize, device);
 }
 
 bool FeedSector(CCarveState& state, std::span<const uint8_t> data, uint64_t sector) {

@@ -71,7 +71,8 @@ private:
 
 // The start tests in their fixed order (JPEG, ZIP, BMP, TIFF, then PNG,
 // GIF, PDF, ISO base media, compound file, 7z, then MP3, RIFF, FLAC, Ogg,
-// Matroska, transport stream, ASF) on a sector
+// Matroska, transport stream, ASF, then PSD, ICO, RTF, gzip, bzip2, xz, tar,
+// RAR, SQLite, RAF) on a sector
 // that begins `data`; a new candidate starting at `sector`, or null.
 std::unique_ptr<CBaseFile> TryStart(std::span<const uint8_t> data, uint64_t sector, uint32_t sectorSize,
                                     const CVolumeAccess* device);

@@ -60,6 +60,20 @@ constexpr std::array<TypeNames, kCarvedLastType + 1> kTypeNames{{
     {u"WMV", u"video", u".wmv"},
     {u"WMA", u"audio", u".wma"},
     {u"WebP", u"pic", u".webp"},
+    {u"PSD", u"pic", u".psd"},
+    {u"ICO", u"pic", u".ico"},
+    {u"CUR", u"pic", u".cur"},
+    {u"RTF", u"doc", u".rtf"},
+    {u"gz", u"archive", u".gz"},
+    {u"bz2", u"archive", u".bz2"},
+    {u"xz", u"archive", u".xz"},
+    {u"tar", u"archive", u".tar"},
+    {u"RAR", u"archive", u".rar"},
+    {u"SQLite", u"db", u".sqlite"},
+    {u"CR3", u"raw", u".cr3"},
+    {u"RAF", u"raw", u".raf"},
+    {u"ORF", u"raw", u".orf"},
+    {u"RW2", u"raw", u".rw2"},
 }};
 
 }  // namespace

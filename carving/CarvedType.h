@@ -50,7 +50,21 @@ enum CarvedTypeCode : uint32_t {
     kCarvedWmv = 43,
     kCarvedWma = 44,
     kCarvedWebp = 45,
-    kCarvedLastType = kCarvedWebp,
+    kCarvedPsd = 46,
+    kCarvedIcon = 47,
+    kCarvedCursor = 48,
+    kCarvedRtf = 49,
+    kCarvedGzip = 50,
+    kCarvedBzip2 = 51,
+    kCarvedXz = 52,
+    kCarvedTar = 53,
+    kCarvedRar = 54,
+    kCarvedSqlite = 55,
+    kCarvedCanonRaw3 = 56,
+    kCarvedFujiRaw = 57,
+    kCarvedOlympusRaw = 58,
+    kCarvedPanasonicRaw = 59,
+    kCarvedLastType = kCarvedPanasonicRaw,
 };
 
 // True for the codes that a finished candidate can carry.

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <span>
 
+class CSectorWindow;
+
 class CCrc32 {
 public:
     void Add(std::span<const uint8_t> bytes);
@@ -11,3 +13,7 @@ public:
 private:
     uint32_t m_state = 0xFFFFFFFF;
 };
+
+// The CRC-32 of [offset, offset + length) of a candidate's visible bytes,
+// which may straddle two reads (ask Has first).
+uint32_t Crc32Of(const CSectorWindow& data, uint64_t offset, uint64_t length);

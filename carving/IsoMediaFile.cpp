@@ -22,7 +22,7 @@ struct BrandType {
 constexpr BrandType kBrands[] = {
     {"qt  ", kCarvedQuickTime}, {"3g", kCarved3gp},   {"M4A ", kCarvedM4a}, {"M4B ", kCarvedM4a},
     {"heic", kCarvedHeic},      {"heix", kCarvedHeic}, {"hevc", kCarvedHeic}, {"heim", kCarvedHeic},
-    {"heis", kCarvedHeic},      {"mif1", kCarvedHeic}, {"msf1", kCarvedHeic},
+    {"heis", kCarvedHeic},      {"mif1", kCarvedHeic}, {"msf1", kCarvedHeic}, {"crx ", kCarvedCanonRaw3},
 };
 
 constexpr uint64_t kMaxFtypSize = 1024;

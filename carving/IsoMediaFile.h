@@ -1,8 +1,8 @@
 #pragma once
-// An ISO base media candidate (MP4, QuickTime MOV, 3GP, M4A, HEIC): an
-// "ftyp" box at the start, whose major brand decides the type, then the
-// top-level boxes (moov, mdat, free, meta, …) walked by their 32- or 64-bit
-// sizes. The file ends after the last box: where the next bytes are not a
+// An ISO base media candidate (MP4, QuickTime MOV, 3GP, M4A, HEIC, Canon's
+// CR3 raw files): an "ftyp" box at the start, whose major brand decides the
+// type, then the top-level boxes (moov, mdat, free, meta, …) walked by
+// their 32- or 64-bit sizes. The file ends after the last box: where the next bytes are not a
 // top-level box, or where the walk is interrupted right at a box's end.
 #include "carving/BaseFile.h"
 

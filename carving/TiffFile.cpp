@@ -28,13 +28,27 @@ CTiffFile::CTiffFile(const CVolumeAccess* device, uint32_t sectorSize, uint64_t 
 std::unique_ptr<CBaseFile> CTiffFile::Recognise(const platform::LeBytes& sector, uint64_t sectorNumber,
                                                 uint32_t sectorSize, const CVolumeAccess* device) {
     if (!sector.Has(0, kHeaderSize)) return nullptr;
+    // Olympus (ORF) and Panasonic (RW2) raw files are TIFF with magic numbers of their own.
+    struct Magic {
+        std::string_view bytes;
+        bool bigEndian;
+        uint32_t type;  // 0: told by the first directory
+    };
+    static constexpr Magic kMagics[] = {
+        {std::string_view("II*\0", 4), false, 0},
+        {std::string_view("MM\0*", 4), true, 0},
+        {"IIRO", false, kCarvedOlympusRaw},
+        {"IIRS", false, kCarvedOlympusRaw},
+        {"MMOR", true, kCarvedOlympusRaw},
+        {std::string_view("IIU\0", 4), false, kCarvedPanasonicRaw},
+    };
     std::unique_ptr<CTiffFile> file;
-    if (BytesAre(sector, 0, std::string_view("II*\0", 4))) {
-        file = std::make_unique<CTiffFile>(device, sectorSize, sectorNumber, false, sector.U32(4));
-    } else if (BytesAre(sector, 0, std::string_view("MM\0*", 4))) {
-        uint32_t firstIfd = uint32_t(sector.U8(4)) << 24 | uint32_t(sector.U8(5)) << 16 |
-                            uint32_t(sector.U8(6)) << 8 | sector.U8(7);
-        file = std::make_unique<CTiffFile>(device, sectorSize, sectorNumber, true, firstIfd);
+    for (const Magic& magic : kMagics) {
+        if (!BytesAre(sector, 0, magic.bytes)) continue;
+        const uint32_t firstIfd = magic.bigEndian ? uint32_t(sector.BigU16(4)) << 16 | sector.BigU16(6) : sector.U32(4);
+        file = std::make_unique<CTiffFile>(device, sectorSize, sectorNumber, magic.bigEndian, firstIfd);
+        file->m_magicType = magic.type;
+        break;
     }
     if (!file || file->m_nextIfd < kHeaderSize) return nullptr;
     file->m_isCanonRaw = BytesAre(sector, 8, "CR");
@@ -58,7 +72,7 @@ int CTiffFile::ProcessSector(uint64_t sector, const CSectorWindow& data) {
             if (first) return kNotThisType;  // not a TIFF, or one cut off before its directory
             continue;
         }
-        if (first) m_rawType = RawTypeOfMake(directory.make, directory.dngVersion, m_isCanonRaw);
+        if (first) m_rawType = m_magicType != 0 ? m_magicType : RawTypeOfMake(directory.make, directory.dngVersion, m_isCanonRaw);
         m_furthestByte = std::max(m_furthestByte, directory.furthestByte);
         for (uint64_t next : directory.directories) {
             if (m_directoriesSeen + m_pendingDirectories.size() < kMaxDirectories) m_pendingDirectories.push_back(next);

@@ -1,6 +1,6 @@
 #pragma once
 // A TIFF candidate, also the camera raw files built on TIFF (CR2, NEF, ARW,
-// DNG). Its image file directories are walked (the chain, sub-directories,
+// DNG, and ORF and RW2 with their own magic numbers). Its image file directories are walked (the chain, sub-directories,
 // the Exif and GPS directories) as their bytes come into view; the file ends
 // at the furthest byte of any directory, of any value a directory points to,
 // and of any strip, tile or thumbnail. The first directory's Make (or its
@@ -22,7 +22,8 @@ public:
               uint32_t firstIfd);
 
     // A new candidate when the sector starts "II*\0" (little-endian) or
-    // "MM\0*" (big-endian) and names a first directory; null otherwise.
+    // "MM\0*" (big-endian), or an ORF or RW2 magic, and names a first
+    // directory; null otherwise.
     static std::unique_ptr<CBaseFile> Recognise(const platform::LeBytes& sector, uint64_t sectorNumber,
                                                 uint32_t sectorSize, const CVolumeAccess* device);
 
@@ -37,4 +38,5 @@ private:
     uint64_t m_furthestByte = 8;                 // one past the furthest byte known to belong to the file
     uint32_t m_rawType = 0;                      // set by the first directory
     bool m_isCanonRaw = false;                   // "CR" after the header, as CR2 files carry
+    uint32_t m_magicType = 0;                    // the raw type a magic number of its own names
 };

@@ -1,15 +1,21 @@
 #include "carving/WholeFileCheck.h"
 
 #include "carving/AsfFile.h"
+#include "carving/Bzip2File.h"
 #include "carving/FlacFile.h"
+#include "carving/GzipFile.h"
 #include "carving/JPGFile.h"
 #include "carving/MatroskaFile.h"
 #include "carving/Mp3File.h"
 #include "carving/OggFile.h"
 #include "carving/PdfFile.h"
 #include "carving/PngFile.h"
+#include "carving/PsdFile.h"
+#include "carving/RarFile.h"
 #include "carving/RiffFile.h"
+#include "carving/RtfFile.h"
 #include "carving/SectorWindow.h"
+#include "carving/XzFile.h"
 #include "carving/ZipFile.h"
 
 #include <algorithm>
@@ -46,6 +52,12 @@ StartTest StartTestOf(CheckedType type) {
         case CheckedType::Riff: return &CRiffFile::Recognise;
         case CheckedType::Matroska: return &CMatroskaFile::Recognise;
         case CheckedType::Asf: return &CAsfFile::Recognise;
+        case CheckedType::Psd: return &CPsdFile::Recognise;
+        case CheckedType::Rtf: return &CRtfFile::Recognise;
+        case CheckedType::Gzip: return &CGzipFile::Recognise;
+        case CheckedType::Bzip2: return &CBzip2File::Recognise;
+        case CheckedType::Xz: return &CXzFile::Recognise;
+        case CheckedType::Rar: return &CRarFile::Recognise;
         default: return nullptr;
     }
 }

@@ -2,7 +2,9 @@
 // Whether a file's bytes reach the end its type marks: a JPEG's end-of-image
 // marker, a PNG's IEND chunk, a ZIP's end of central directory, a PDF's
 // "%%EOF", an MP3's last frame, a FLAC's last sample, an Ogg's last page, a
-// RIFF's, Matroska segment's or ASF file's size. The walk is the one the carving readers use to find where a
+// RIFF's, Matroska segment's or ASF file's size, a PSD's image data, an RTF's
+// closing brace, the end of a gzip, bzip2 or xz file's last stream, a RAR's
+// end block. The walk is the one the carving readers use to find where a
 // carved file ends, fed the file's bytes in order instead of a volume's
 // sectors; a file that stops short of its end, or holds bytes no file of its
 // type holds where they lie, does not pass.
@@ -13,7 +15,9 @@
 
 class CBaseFile;
 
-enum class CheckedType : uint8_t { Jpeg, Png, Zip, Pdf, Mp3, Flac, Ogg, Riff, Matroska, Asf };
+enum class CheckedType : uint8_t {
+    Jpeg, Png, Zip, Pdf, Mp3, Flac, Ogg, Riff, Matroska, Asf, Psd, Rtf, Gzip, Bzip2, Xz, Rar
+};
 
 class CWholeFileCheck {
 public:

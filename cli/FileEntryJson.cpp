@@ -62,6 +62,9 @@ void FileEntryWriter::Write(JsonWriter& json, const FileFields& file) {
     out.Raw(",\"modifiedIso\":");
     out.Raw(iso);
     out.Raw(file.encrypted ? ",\"encrypted\":true" : ",\"encrypted\":false");
+    if (file.beforeFormat)
+        out.Raw(file.deletedBeforeFormat ? ",\"beforeFormat\":true,\"deletedBeforeFormat\":true"
+                                         : ",\"beforeFormat\":true,\"deletedBeforeFormat\":false");
     if (!file.contentSource.empty()) {
         out.Raw(",\"content\":");
         out.String(file.contentSource);

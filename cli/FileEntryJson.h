@@ -21,6 +21,10 @@ struct FileFields {
     uint64_t parentRef;
     std::string_view contentSource;  // exFAT and FAT32: how the content is found
     bool encrypted = false;          // NTFS only: the data cannot be decrypted
+    // NTFS: a file of the volume before its format, and whether it was
+    // already deleted then.
+    bool beforeFormat = false;
+    bool deletedBeforeFormat = false;
 };
 
 class FileEntryWriter {

@@ -173,7 +173,7 @@ void WriteStoreFiles(JsonWriter& json, const std::vector<DeletedFileItem>& items
         const DeletedFileItem& item = items[i];
         entries.Write(json, {KindOf(item, listedBy), item.name, &found.FolderPathOf(item), item.size, times.Display(item.modified),
                              times.Iso(item.modified), item.recordNumber, item.parentRef, item.contentSource,
-                             item.encrypted});
+                             item.encrypted, item.formerVolume, item.formerVolume && !item.inUseBeforeFormat});
     }
 }
 

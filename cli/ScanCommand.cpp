@@ -1,5 +1,6 @@
 #include "cli/Commands.h"
 
+#include "cli/BadRangeReport.h"
 #include "cli/FoundFiles.h"
 #include "cli/Json.h"
 #include "cli/ResultPrinter.h"
@@ -65,6 +66,7 @@ int RunScanCommand(Arguments arguments) {
     FoundFiles found(*session->model);
     if (options.json) {
         json.Field("foundFiles", static_cast<uint64_t>(found.Count()));
+        WriteBadRangesJson(json, context);
         WriteFilesAndTreeJson(json, *session->model, found);
         json.EndObject();
         json.Flush();

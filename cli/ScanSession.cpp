@@ -1,5 +1,6 @@
 #include "cli/ScanSession.h"
 
+#include "cli/BadRangeReport.h"
 #include "cli/CliScanHost.h"
 #include "cli/PartitionChoice.h"
 #include "engine/ScanThread.h"
@@ -27,7 +28,17 @@ constexpr const char* kCarvedTypes = "JPEG, BMP, ZIP, DOCX, XLSX or PPTX";
 
 }  // namespace
 
+void ParseRetryBad(CommandLine& commandLine, uint32_t& passes) {
+    auto retry = commandLine.Option("--retry-bad", "a number of passes");
+    if (!retry) return;
+    const char* end = retry->data() + retry->size();
+    auto parsed = std::from_chars(retry->data(), end, passes);
+    if (parsed.ec != std::errc() || parsed.ptr != end)
+        commandLine.Fail("--retry-bad takes a number of passes (0 leaves the edges of bad areas unread)");
+}
+
 void ParseSourceOptions(CommandLine& commandLine, SourceOptions& options) {
+    ParseRetryBad(commandLine, options.retryBad);
     auto image = commandLine.Option("--image", "the path of a disk image");
     auto letter = commandLine.Option("--letter", "a drive letter A to Z");
     auto drive = commandLine.Option("--drive", "a drive letter A to Z");
@@ -71,6 +82,7 @@ void RegisterImage(const SourceOptions& options) {
 }
 
 bool OpenSource(const SourceOptions& options) {
+    platform::SetRetryBadPasses(options.retryBad);
     RegisterImage(options);
     if (!ChoosePartition(options.letter, options.partition)) return false;
     std::string reason;
@@ -90,6 +102,7 @@ std::unique_ptr<ScanSession> RunScan(const SourceOptions& options) {
         host.SetTitle(u"正在扫描" + std::u16string(1, options.letter) + u"盘......");
         session->outcome = RunScanThread(session->context, host, options.letter);
     }
+    PrintBadRanges(session->context);
     // The host has said why; there is nothing to show.
     if (session->outcome.end == ScanEnd::Failed) return nullptr;
     session->stopped = session->outcome.end == ScanEnd::Stopped;

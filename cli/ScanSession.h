@@ -16,15 +16,19 @@ struct SourceOptions {
     char16_t letter = 0;    // --letter or --drive
     int mode = 1;           // --mode deleted (1) or full (2)
     uint32_t partition = 0; // --partition N of a whole disk, 0 for none
+    uint32_t retryBad = 1;  // --retry-bad N: passes back over the edges of bad areas
     bool json = false;
     std::string sessionPath;  // --session: a saved scan instead of a new one
     bool sourceGiven = false; // --image or --drive was given
 };
 
-// Takes --image, --letter, --drive, --partition, --mode, --session and
-// --json; what is wrong with them is recorded in `commandLine`. With
-// --session the source is optional: --image or --drive name one that moved.
+// Takes --image, --letter, --drive, --partition, --mode, --retry-bad,
+// --session and --json; what is wrong with them is recorded in
+// `commandLine`. With --session the source is optional: --image or --drive
+// name one that moved.
 void ParseSourceOptions(CommandLine& commandLine, SourceOptions& options);
+// Takes --retry-bad N alone, for commands without the scan's options.
+void ParseRetryBad(CommandLine& commandLine, uint32_t& passes);
 
 // Puts --image into the drive table under its letter.
 void RegisterImage(const SourceOptions& options);

@@ -26,6 +26,11 @@ void PrintUsage(FILE* out) {
                  "                              scan a drive and copy found files to another drive\n"
                  "  recover --session FILE [--image PATH | --drive L] (--to DIR ... | --file ... --out FILE)\n"
                  "                              copy found files of a saved scan from its drive\n"
+                 "  image   (--image SRC | --drive L) [--partition N] --to COPY --map MAP\n"
+                 "                              copy a drive to an image file around its bad sectors,\n"
+                 "                              with a GNU ddrescue map; run again to go on\n"
+                 "  --retry-bad N               with scan, recover and image: passes back over the\n"
+                 "                              edges of bad areas (default 1, 0 for none)\n"
                  "  --verbose                   also print the engine's diagnostic lines\n"
                  "exit codes: 0 done (also when nothing was found), 1 failed, 2 wrong command line,\n"
                  "            3 scan stopped by Ctrl+C\n");
@@ -56,6 +61,7 @@ int main(int argc, char** argv) {
     if (command == "scan") return RunScanCommand(arguments);
     if (command == "recover") return RunRecoverCommand(arguments);
     if (command == "partitions") return RunPartitionsCommand(arguments);
+    if (command == "image") return RunImageCommand(arguments);
     std::fprintf(stderr, "ruvex-cli: unknown command '%s'\n", command.c_str());
     PrintUsage(stderr);
     return kExitUsage;

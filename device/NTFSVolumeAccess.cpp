@@ -4,6 +4,8 @@
 #include "device/UnitRange.h"
 #include "platform/RawSource.h"
 
+#include <utility>
+
 CNTFSVolumeAccess::CNTFSVolumeAccess(std::shared_ptr<const platform::RawSource> source, uint32_t sectorSize,
                                      uint64_t clusterCount, uint32_t clusterSize, uint32_t sectorsPerCluster,
                                      std::vector<uint8_t> bitmap)
@@ -32,7 +34,4 @@ bool CNTFSVolumeAccess::ReadUnits(uint64_t first, uint64_t last, std::span<uint8
     return ReadSectors(UnitToSector(first), lastSector, buffer);
 }
 
-void CNTFSVolumeAccess::ReleaseBitmap() {
-    m_bitmap.clear();
-    m_bitmap.shrink_to_fit();
-}
+std::vector<uint8_t> CNTFSVolumeAccess::ReleaseBitmap() { return std::exchange(m_bitmap, {}); }

@@ -30,9 +30,9 @@ public:
     bool ReadSectors(uint64_t first, uint64_t last, std::span<uint8_t> buffer) const override;
     bool ReadUnits(uint64_t first, uint64_t last, std::span<uint8_t> buffer) const override;
 
-    // Frees the bitmap once the free-space scan is over; every cluster then
-    // counts as in use. Sector reads keep working.
-    void ReleaseBitmap();
+    // Hands the bitmap over once the free-space scan is over; every cluster
+    // then counts as in use. Sector reads keep working.
+    std::vector<uint8_t> ReleaseBitmap();
 
 private:
     std::shared_ptr<const platform::RawSource> m_hVolume;

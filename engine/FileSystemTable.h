@@ -33,6 +33,8 @@ public:
     virtual CVolumeAccess* FreeSpaceDevice(ScanRun& run) = 0;
     // Tells directory units met in free space from data; empty: the FAT test.
     virtual CFreeSpaceScanner::LostFolderTest LostFolderTest() { return {}; }
+    // Sees each run of free units the carving reads; empty: none.
+    virtual CFreeSpaceScanner::RunObserver FreeRunObserver() { return {}; }
     virtual void ListAfterCarving(ScanRun&) {}
     // In place of ListBeforeCarving when a saved scan is opened again: the
     // found files it read back are connected to the open volume (the

@@ -173,6 +173,7 @@ void CFreeSpaceScanner::CarveAroundUnreadableUnits(uint64_t first, uint64_t last
 void CFreeSpaceScanner::CarveBuffer(uint64_t first, uint64_t last, std::span<const uint8_t> buffer) {
     const uint64_t units = last - first + 1;
     m_readUnits += units;
+    const uint64_t unitsPerPiece = std::max<uint64_t>(1, kObservedBytes / m_unitSize);
     // A run cut by units in use is joined to the next one only by a
     // candidate whose type can tell a wrong continuation.
     if (first - m_prevRunEnd != 1) m_carveState.PassOverUnitsInUse();
@@ -180,6 +181,11 @@ void CFreeSpaceScanner::CarveBuffer(uint64_t first, uint64_t last, std::span<con
 
     const uint64_t firstSector = m_device.UnitToSector(first);
     for (uint64_t i = 0; i < units; ++i) {
+        if (m_runObserver && i % unitsPerPiece == 0) {
+            const uint64_t offset = i * m_unitSize;
+            m_runObserver(first + i, buffer.subspan(offset, std::min<uint64_t>(buffer.size() - offset,
+                                                                               unitsPerPiece * m_unitSize + kObservedOverlap)));
+        }
         std::span<const uint8_t> unitData(buffer.data() + i * m_unitSize, m_unitSize);
         if (LostFolderCheck(first + i, unitData)) {
             m_carveState.DiscardCurrent();

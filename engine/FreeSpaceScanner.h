@@ -53,6 +53,16 @@ public:
     // directories in another form). True means: a directory, never carved.
     using LostFolderTest = std::function<bool(uint64_t unit, std::span<const uint8_t> data)>;
     void SetLostFolderCheck(LostFolderTest test) { m_lostFolderTest = std::move(test); }
+    // Shown the free units as they are read, before they are carved: a file
+    // system looks there for what its own structures left, in the same pass.
+    // A piece is about kObservedBytes from its first unit on, shown while it
+    // is about to be carved (still in the cache), and reaches up to
+    // kObservedOverlap bytes further into the same read, so that a structure
+    // that starts in a piece and is no larger lies whole in it.
+    using RunObserver = std::function<void(uint64_t firstUnit, std::span<const uint8_t> data)>;
+    static constexpr uint64_t kObservedBytes = 1 << 20;
+    static constexpr uint64_t kObservedOverlap = 64 * 1024;
+    void SetRunObserver(RunObserver observer) { m_runObserver = std::move(observer); }
 
 private:
     // Free units `first` to `last`, read in one piece.
@@ -101,4 +111,5 @@ private:
     uint64_t m_skipSectorsBefore = 0;  // a resumed scan's first unit is carved from its stop sector
     uint64_t m_nextUncarvedUnit = 0;
     uint64_t m_followedUnit = 0;       // where the candidate being followed started
+    RunObserver m_runObserver;
 };

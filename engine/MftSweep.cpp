@@ -87,15 +87,7 @@ void SweepRecord(ScanContext& context, CFileRecord& record, uint64_t number, std
                                                record.ParentReference(), std::move(name), 0};
         return;
     }
-    DeletedFileItem item;
-    item.recordNumber = number;
-    item.modified = record.ModifiedTimeLocal();
-    item.parentRef = record.ParentReference();
-    item.name = std::move(name);
-    item.size = record.NameFileSize();
-    if (item.size == 0 && data) item.size = data->DataSize();
-    item.encrypted = record.IsEncrypted();
-    context.deletedFiles.push_back(std::move(item));
+    context.deletedFiles.push_back(FileItemOf(record, number, std::move(name)));
 }
 
 // Lists the nameless files: under the name and folder left in a cleared
@@ -116,6 +108,19 @@ void ListNamelessFiles(ScanContext& context, const CNTFSVolume& volume, std::vec
 }
 
 }  // namespace
+
+DeletedFileItem FileItemOf(const CFileRecord& record, uint64_t number, std::u16string name) {
+    DeletedFileItem item;
+    item.recordNumber = number;
+    item.modified = record.ModifiedTimeLocal();
+    item.parentRef = record.ParentReference();
+    item.name = std::move(name);
+    item.size = record.NameFileSize();
+    const CAttrBase* data = record.DefaultDataStream();
+    if (item.size == 0 && data) item.size = data->DataSize();
+    item.encrypted = record.IsEncrypted();
+    return item;
+}
 
 void SweepMft(ScanContext& context, ScanHost& host, CNTFSVolume& volume) {
     const uint64_t count = volume.RecordCount();
@@ -151,23 +156,26 @@ void SweepMft(ScanContext& context, ScanHost& host, CNTFSVolume& volume) {
     std::erase_if(context.folderMap, [](const auto& entry) { return entry.second.used == 0; });
 }
 
-void MarkFolderChain(ScanContext& context, uint64_t reference) {
+void MarkFolderChain(ScanContext& context, uint64_t reference, bool formerVolume) {
     // Walked as a loop, not by recursion: a chain may be as long as the
     // volume has records. A folder already marked ends the walk, which also
     // ends the loops a damaged volume can make of its parent references.
+    const uint64_t rootKey = formerVolume ? kFormerRootKey : kRootFolderKey;
+    uint64_t key = formerVolume ? FormerVolumeKey(reference) : FolderKeyOfReference(reference);
     while (true) {
-        uint64_t key = FolderKeyOfReference(reference);
-        if (key == kRootFolderKey) return;
+        if (key == rootKey) return;
         auto found = context.folderMap.find(key);
         if (found == context.folderMap.end()) {
             ++context.lostFolderCounter;
+            // A lost folder of the former volume stays among its folders.
             context.folderMap[key] =
-                FolderItem{0, 0, u"dir" + platform::FromUtf8(std::to_string(context.lostFolderCounter)), 1};
+                FolderItem{0, formerVolume ? kRootFolderKey : 0,
+                           u"dir" + platform::FromUtf8(std::to_string(context.lostFolderCounter)), 1, formerVolume};
             return;
         }
         FolderItem& folder = found->second;
         if (folder.used == 1) return;
         folder.used = 1;
-        reference = folder.parentRef;
+        key = ParentKeyOf(folder);
     }
 }

@@ -2,8 +2,12 @@
 // The deleted-file sweep of an NTFS master file table: keeps every deleted
 // file and every folder, then rebuilds each file's chain of folders, with a
 // numbered placeholder ("dir1", "dir2", ...) where a parent is lost.
-#include <cstdint>
+#include "engine/ScanContext.h"
 
+#include <cstdint>
+#include <string>
+
+class CFileRecord;
 class CNTFSVolume;
 class ScanContext;
 class ScanHost;
@@ -14,5 +18,11 @@ class ScanHost;
 void SweepMft(ScanContext& context, ScanHost& host, CNTFSVolume& volume);
 
 // Marks the folders from `reference` up to the root as used, creating a
-// placeholder for the first one that is missing.
-void MarkFolderChain(ScanContext& context, uint64_t reference);
+// placeholder for the first one that is missing. `formerVolume`: the
+// reference is one of the volume before its format, whose root is the
+// folder "格式化前的文件" and whose placeholders lie in it.
+void MarkFolderChain(ScanContext& context, uint64_t reference, bool formerVolume = false);
+
+// The result-store file of a loaded, parsed file record under `name`: its
+// parent, time, size (the file name's, else the data's) and encryption.
+DeletedFileItem FileItemOf(const CFileRecord& record, uint64_t number, std::u16string name);

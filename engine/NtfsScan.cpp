@@ -1,8 +1,10 @@
 // NTFS in a scan: the volume opened by its boot sector and $Volume record,
-// the clusters its allocation bitmap marks free for the full scan, then the
-// sweep of the master file table.
+// the clusters its allocation bitmap marks free for the full scan, with the
+// search of those clusters for the records of an MFT from before a format,
+// then the sweep of the master file table and the listing of the records found.
 #include "device/NTFSVolumeAccess.h"
 #include "engine/FileSystemTable.h"
+#include "engine/FormerVolume.h"
 #include "engine/MftSweep.h"
 #include "engine/NtfsSession.h"
 #include "engine/PhaseProgress.h"
@@ -12,6 +14,7 @@
 #include "engine/ScanRun.h"
 #include "ntfs/DataStream.h"
 #include "ntfs/FileRecord.h"
+#include "ntfs/FoundRecords.h"
 #include "ntfs/NtfsBootSector.h"
 #include "ntfs/NTFSVolume.h"
 #include "platform/RawSource.h"
@@ -84,10 +87,25 @@ public:
         return m_device;
     }
 
+    // Free clusters are searched for MFT records as they are read: after a
+    // quick format the old table lies there whole.
+    CFreeSpaceScanner::RunObserver FreeRunObserver() override {
+        m_found = std::make_shared<CFoundRecords>(m_volume.m_fileRecordSize, m_volume.m_sectorSize);
+        return [found = m_found, clusterSize = m_volume.m_clusterSize](uint64_t first, std::span<const uint8_t> data) {
+            found->Search(data, first * clusterSize);
+        };
+    }
+
     void ListAfterCarving(ScanRun& run) override {
-        // Nothing asks the device about free units after the scan.
-        if (m_device) m_device->ReleaseBitmap();
+        // Nothing asks the device about free units after the scan; the
+        // former volume's files learn from the bitmap which clusters the
+        // new volume has taken.
+        std::vector<uint8_t> bitmap;
+        if (m_device) bitmap = m_device->ReleaseBitmap();
         SweepMft(run.context, run.host, m_volume);
+        if (!m_found) return;
+        SearchFormerTableInUse(m_volume, bitmap, m_found);
+        ListFormerVolume(run.context, m_volume, std::move(m_found), std::move(bitmap));
     }
 
     void RestoreSession(ScanRun& run) override {
@@ -104,6 +122,7 @@ public:
 private:
     CNTFSVolume& m_volume;
     CNTFSVolumeAccess* m_device = nullptr;
+    std::shared_ptr<CFoundRecords> m_found;
 };
 
 bool ProbeNtfs(std::span<const uint8_t> bootSector) { return IsNtfsBootSector(bootSector); }

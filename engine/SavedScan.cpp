@@ -296,6 +296,14 @@ bool DecodeSavedScan(std::span<const uint8_t> bytes, ScanContext& context, Saved
 
 bool WriteSavedScan(const std::string& path, const ScanContext& context, const SavedScanInfo& info,
                     std::string& error) {
+    // The files of a volume before its format read through the MFT records
+    // found in its free space, which a saved scan does not hold: saving
+    // without them would lose them without a word.
+    if (!context.formerFiles.empty() || context.formerRecordReader) {
+        error = "it found files from before a format (格式化前的文件), which a saved scan cannot keep yet; "
+                "scan the drive again to recover them";
+        return false;
+    }
     return platform::WriteFileAtomically(path, EncodeSavedScan(context, info), error);
 }
 

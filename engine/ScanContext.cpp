@@ -1,10 +1,12 @@
 #include "engine/ScanContext.h"
 
 #include "carving/BaseFile.h"
+#include "catalog/DelFile.h"
 #include "catalog/FolderEntry.h"
 #include "exfat/ExFatCatalog.h"
 #include "ntfs/FileRecord.h"
 #include "ntfs/NTFSVolume.h"
+#include "platform/RawSource.h"
 
 ScanContext::ScanContext() = default;
 ScanContext::~ScanContext() { Reset(); }
@@ -17,10 +19,13 @@ void ScanContext::Reset() {
     carvedFiles.clear();
     fatRootFolder.reset();
     exfatCatalog.reset();
+    formerFiles.clear();
+    formerRecordReader.reset();
     catalog.Reset();
     recordReader.reset();
     scanDevice.reset();
     openVolumes.clear();
+    source.reset();
     resultKind = ResultKind::Ntfs;
     lostFolderCounter = 0;
     stop = {};

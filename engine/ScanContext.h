@@ -20,6 +20,9 @@
 #include <string>
 #include <vector>
 
+namespace platform {
+class RawSource;
+}
 class CBaseFile;
 class CDelFile;
 class CExFatCatalog;
@@ -42,6 +45,11 @@ struct DeletedFileItem {
     // How an exFAT file's content is found: "contiguous", "fat-chain" or
     // "contiguous-fallback"; empty for the other kinds.
     std::string contentSource;
+    // An NTFS file of the volume as it was before it was formatted (read
+    // through `reader`), and whether it was still in use then rather than
+    // deleted already.
+    bool formerVolume = false;
+    bool inUseBeforeFormat = false;
 };
 
 struct FolderItem {
@@ -49,6 +57,9 @@ struct FolderItem {
     uint64_t parentRef = 0;
     std::u16string name;
     uint8_t used = 0;
+    // A folder of the volume before its format: its parent reference
+    // counts among that volume's folders.
+    bool formerVolume = false;
 };
 
 // Folder keys. An NTFS folder's key is the low 32 bits of its record
@@ -59,12 +70,23 @@ inline constexpr uint64_t kRootFolderKey = 5;
 inline constexpr uint64_t kFirstExFatFolderKey = 16;
 inline constexpr uint64_t kCategoryKeyBase = 0x100000000ULL;
 inline constexpr uint64_t kCategoryParentRef = 0x00000000FFFFFFFFULL;
+// The folders of the volume before a format sit above the categories, one
+// key per old record; the old root's key is the folder "格式化前的文件",
+// which holds them all.
+inline constexpr uint64_t kFormerVolumeKeyBase = 0x200000000ULL;
 inline uint64_t FolderKeyOfReference(uint64_t reference) { return reference & 0xFFFFFFFFULL; }
+inline uint64_t FormerVolumeKey(uint64_t reference) { return kFormerVolumeKeyBase + FolderKeyOfReference(reference); }
+inline constexpr uint64_t kFormerRootKey = kFormerVolumeKeyBase + kRootFolderKey;
 inline uint64_t CategoryKey(uint32_t typeCode) { return kCategoryKeyBase + typeCode; }
-inline bool IsCategoryKey(uint64_t key) { return key > kCategoryKeyBase; }
+inline bool IsCategoryKey(uint64_t key) { return key > kCategoryKeyBase && key < kFormerVolumeKeyBase; }
 // The folder a found file lies in.
 inline uint64_t FolderKeyOf(const DeletedFileItem& item) {
-    return item.carvedType != 0 ? item.parentRef : FolderKeyOfReference(item.parentRef);
+    if (item.carvedType != 0) return item.parentRef;
+    return item.formerVolume ? FormerVolumeKey(item.parentRef) : FolderKeyOfReference(item.parentRef);
+}
+// The folder a result-store folder lies in.
+inline uint64_t ParentKeyOf(const FolderItem& folder) {
+    return folder.formerVolume ? FormerVolumeKey(folder.parentRef) : FolderKeyOfReference(folder.parentRef);
 }
 
 class ScanContext {
@@ -101,6 +123,12 @@ public:
     // The file system's own part of the saved scan this context was loaded
     // from, read again once its volume is open; empty after a scan.
     std::vector<uint8_t> savedFileSystemPart;
+    // The source the scan read; its bad-range map says what could not be read.
+    std::shared_ptr<const platform::RawSource> source;
+    // The NTFS volume before its format: the reader of its found records and
+    // the files of the result store that read through it.
+    std::unique_ptr<CFileRecord> formerRecordReader;
+    std::vector<std::unique_ptr<CDelFile>> formerFiles;
 
     // The carved object a found file stands for, or null for an NTFS file.
     CBaseFile* CarvedFileOf(const DeletedFileItem& item);

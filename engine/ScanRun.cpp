@@ -24,10 +24,11 @@ std::array<uint8_t, 512> FirstSector(const platform::RawSource& source) {
 }
 
 void ScanFreeSpace(ScanRun& run, CVolumeAccess& device, CFreeSpaceScanner::LostFolderTest lostFolderTest,
-                   const ScanStopPoint* resumeFrom) {
+                   CFreeSpaceScanner::RunObserver runObserver, const ScanStopPoint* resumeFrom) {
     run.context.catalog.UseDevice(device);
     CFreeSpaceScanner scanner(run.context, device);
     if (lostFolderTest) scanner.SetLostFolderCheck(std::move(lostFolderTest));
+    if (runObserver) scanner.SetRunObserver(std::move(runObserver));
     if (resumeFrom) scanner.ResumeAt(*resumeFrom);
     if (!scanner.IsUsable()) {
         run.failure = u"not a volume Ruvex can read: it reports no usable sector and unit sizes";
@@ -50,7 +51,7 @@ void CarveAndListAfter(ScanRun& run, const FileSystemEntry& entry, FileSystemSca
     const bool carves = run.context.recoveryMode == 2 || entry.carvesInDeletedMode;
     if (carves && !run.host.StopRequested())
         if (CVolumeAccess* device = scan.FreeSpaceDevice(run))
-            ScanFreeSpace(run, *device, scan.LostFolderTest(), resumeFrom);
+            ScanFreeSpace(run, *device, scan.LostFolderTest(), scan.FreeRunObserver(), resumeFrom);
     // Stopped before the carving noted where it stood (the listing before
     // it, or the free-space device): nothing of the carving counts.
     if (run.host.StopRequested() && run.context.stop.phase == ScanPhase::Finished)

@@ -35,10 +35,11 @@ struct ScanRun {
 std::array<uint8_t, 512> FirstSector(const platform::RawSource& source);
 
 // Runs the carving driver over the device and notes what it could not read.
-// `lostFolderTest` replaces the FAT directory test of free units; with
-// `resumeFrom` the carving goes on from where a stopped scan stopped.
+// `lostFolderTest` replaces the FAT directory test of free units;
+// `runObserver` sees every run of free units read; with `resumeFrom` the
+// carving goes on from where a stopped scan stopped.
 void ScanFreeSpace(ScanRun& run, CVolumeAccess& device, CFreeSpaceScanner::LostFolderTest lostFolderTest = {},
-                   const ScanStopPoint* resumeFrom = nullptr);
+                   CFreeSpaceScanner::RunObserver runObserver = {}, const ScanStopPoint* resumeFrom = nullptr);
 
 // The steps after the listing before the carving: the free space carved
 // when the mode asks for it (from `resumeFrom` on when given), then the

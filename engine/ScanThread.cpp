@@ -85,6 +85,7 @@ ScanOutcome EndScan(ScanRun& run) {
 ScanOutcome RunScan(ScanContext& context, ScanHost& host, std::shared_ptr<const platform::RawSource> source,
                     char16_t letter) {
     context.Reset();
+    context.source = source;
     ScanRun run{context, host, std::move(source), letter, {}, {}};
     if (!run.source) {
         run.failure = u"no volume to scan";

@@ -87,6 +87,17 @@ if os.path.exists(os.path.join(DATA, "exfat-small.img.xz")):
             struct.pack_into("<I", cleared, table + 4 * c, 0)
     put("exfat_volume", "exfat-small-packed-chains-cleared", bytes(cleared))
 
+# Former MFT records: stretches of ntfs-formatted's free space that hold the
+# old table's records (behind the new table, which took its first clusters),
+# one of them cut inside a record, behind a first byte that picks 512-byte
+# sectors and 1024-byte records.
+if os.path.exists(os.path.join(DATA, "ntfs-formatted.img.xz")):
+    formatted = image("ntfs-formatted")
+    old_mft = struct.unpack_from("<Q", formatted, 0x30)[0] * 4096
+    put("former_records", "ntfs-formatted-records-64-95", b"\x00" + formatted[old_mft + 64 * 1024:old_mft + 96 * 1024])
+    put("former_records", "ntfs-formatted-records-300-cut",
+        b"\x00" + formatted[old_mft + 300 * 1024:old_mft + 316 * 1024 + 700])
+
 # Carving: sectors from each signature on, in reads of 8 sectors.
 raw = image("raw-small")
 signatures = [b"\xff\xd8\xff", b"PK\x03\x04", b"BM", b"II*\x00", b"MM\x00*"]
@@ -100,12 +111,12 @@ put("carving", "fat32-small-data-area", b"\x03" + fat[data_start:data_start + 16
 
 # Every kind of file on the carving volumes, whole where it is small (with the
 # sector behind it), in reads of 2 and 8 sectors; the second copies of the
-# media volume are left out.
-for volume in ("carving-mixed", "carving-media"):
+# media and archive volumes are left out.
+for volume in ("carving-mixed", "carving-media", "carving-archives"):
     laid = image(volume)
     for line in open(os.path.join(DATA, volume + ".manifest.tsv"), encoding="utf-8").readlines()[1:]:
         kind, path, size, sha, state, sector = line.rstrip("\n").split("\t")
-        if path.startswith("/again-"):
+        if path.startswith("/again-") or path.startswith("/copy"):
             continue
         start, length = int(sector) * 512, min(int(size) + 512, 64 * 1024)
         lead = b"\x01" if state == "truncated" else b"\x07"
@@ -136,6 +147,22 @@ for line in open(os.path.join(DATA, "carving-mixed.manifest.tsv"), encoding="utf
     put("zip_records", name, struct.pack("<HQ", 0, 0) + mixed[start:start + length])
     put("zip_records", name + "-split", struct.pack("<HQ", 20, 1024 << 1) + mixed[start:start + length])
 
+# ddrescue maps: as ddrescue writes one after a first pass, with comments,
+# decimal and octal numbers, an old map without a pass, and a gap.
+put("ddrescue_map", "after-first-pass", b"""# Mapfile. Created by GNU ddrescue version 1.27
+# current_pos  current_status  current_pass
+0x00E20000     +               1
+#      pos        size  status
+0x00000000  0x00A14000  +
+0x00A14000  0x00000200  -
+0x00A14200  0x00001C00  /
+0x00A15E00  0x00000200  -
+0x00A16000  0x000DA000  *
+0x00AF0000  0x00510000  ?
+""")
+put("ddrescue_map", "numbers-and-comments", b"0 ? 2 # copying\n0 512 + # first sector\n512 01000 -\n1024\t0x10\t/\n")
+put("ddrescue_map", "old-without-pass", b"# old\n4096 *\n0 4096 +\n4096 4096 ?\n")
+put("ddrescue_map", "gap", b"0 + 1\n0 512 +\n1024 512 -\n")
 # Settings: profile texts and Base64 values as the program writes them.
 put("settings", "config", "[Settings]\r\nPath=/media/backup\r\nLast=QUJDRA==\r\n\r\n[最近]\r\n键 = \"值\"\r\n".encode())
 put("settings", "comments", b"; comment\n[a]\nk=v\n[A]\nK=w\n=novalue\nnoequals\n[unterminated\n")

@@ -9,8 +9,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-targets=(mft_record data_runs attr_list lznt1 ntfs_volume fat_directory exfat_volume carving settings markup partitions
-         zip_listing zip_records scan saved_scan)
+targets=(mft_record data_runs attr_list lznt1 ntfs_volume fat_directory exfat_volume carving settings ddrescue_map markup partitions
+         zip_listing zip_records scan former_records saved_scan)
 mode=timed
 if [[ "${1:-}" == "--smoke" ]]; then
   mode=smoke

@@ -3,6 +3,7 @@
 #include "ntfs/AttrFactory.h"
 #include "ntfs/AttrFileName.h"
 #include "ntfs/AttrStdInfo.h"
+#include "ntfs/FoundRecords.h"
 #include "ntfs/NTFSVolume.h"
 #include "ntfs/UpdateSequence.h"
 #include "platform/TimeConvert.h"
@@ -34,6 +35,7 @@ bool CFileRecord::FetchRecord(uint64_t recordNumber) {
     const uint32_t size = m_volume->m_fileRecordSize;
     if (size == 0) return false;
     m_recordBuffer.resize(size);
+    if (const CFoundRecords* found = m_volume->FoundRecords()) return found->Copy(recordNumber, m_recordBuffer);
     if (recordNumber >= CNTFSVolume::kMftFirstMappedRecord && m_volume->m_mftData)
         return m_volume->ReadMftRecord(recordNumber, m_recordBuffer);
     // Records 0 to 15 always lie at the start of the MFT, which also serves

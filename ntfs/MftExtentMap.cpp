@@ -23,6 +23,12 @@ MftExtentMap::MftExtentMap(const CAttrBase* data, uint64_t clusterSize, uint64_t
 }
 
 bool MftExtentMap::Read(const platform::RawSource& source, uint64_t start, std::span<uint8_t> out) const {
+    std::vector<Unreadable> unreadable;
+    return Read(source, start, out, unreadable) && unreadable.empty();
+}
+
+bool MftExtentMap::Read(const platform::RawSource& source, uint64_t start, std::span<uint8_t> out,
+                        std::vector<Unreadable>& unreadable) const {
     // Extents follow each other in the table's order; any gap fails the read.
     for (const Extent& extent : m_extents) {
         if (out.empty()) break;
@@ -30,10 +36,15 @@ bool MftExtentMap::Read(const platform::RawSource& source, uint64_t start, std::
         if (start - extent.start >= extent.length) continue;
         const uint64_t inExtent = start - extent.start;
         const size_t n = static_cast<size_t>(std::min<uint64_t>(out.size(), extent.length - inExtent));
-        if (extent.sparse)
+        if (extent.sparse) {
             std::fill_n(out.begin(), n, uint8_t{0});
-        else if (!source.ReadAt(extent.volumeOffset + inExtent, out.data(), n))
-            return false;
+        } else {
+            const uint64_t volumeOffset = extent.volumeOffset + inExtent;
+            if (volumeOffset > source.WindowLength() || n > source.WindowLength() - volumeOffset) return false;
+            if (source.ReadAround(volumeOffset, out.first(n)) != 0)
+                for (const platform::BadRange& bad : source.BadRanges().Overlapping(volumeOffset, volumeOffset + n))
+                    unreadable.push_back({start + (bad.start - volumeOffset), start + (bad.end - volumeOffset)});
+        }
         out = out.subspan(n);
         start += n;
     }

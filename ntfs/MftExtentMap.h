@@ -3,8 +3,11 @@
 // cluster map of the table's data attribute turned into stretches of volume
 // bytes. Reads through the attribute go by whole clusters, so one bad sector
 // there fails every record of its cluster; through this map a record is read
-// alone, and only a bad sector inside it fails it. A plain copy: the MFT
-// read-ahead's worker reads through its own.
+// alone, and only a bad sector inside it fails it. Reads go around bad
+// sectors as every read of the source does, and say which table bytes
+// could not be read, so that a failed window costs only the records its bad
+// sectors lie in. A plain copy: the MFT read-ahead's worker reads through
+// its own.
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -16,11 +19,11 @@ class CAttrBase;
 
 class MftExtentMap {
 public:
-    // Records read alone after a failed window: once this many in a row fail,
-    // the rest of the window is taken as unreadable too. A failing disk can
-    // take seconds over each bad read, and a dead stretch would otherwise
-    // cost one such read per record.
-    static constexpr uint32_t kFailedRecordsInRowToGiveUp = 16;
+    // Table bytes [start, end) that could not be read.
+    struct Unreadable {
+        uint64_t start;
+        uint64_t end;
+    };
 
     MftExtentMap() = default;
     // The map of `data`, the table's data attribute on a volume of
@@ -36,6 +39,10 @@ public:
     // runs as zeros. False when a byte is mapped nowhere or cannot be read;
     // `out` may then be partly overwritten.
     bool Read(const platform::RawSource& source, uint64_t start, std::span<uint8_t> out) const;
+    // As Read, and what was mapped but could not be read goes to
+    // `unreadable` (in order) instead of failing the whole read.
+    bool Read(const platform::RawSource& source, uint64_t start, std::span<uint8_t> out,
+              std::vector<Unreadable>& unreadable) const;
 
 private:
     // Table bytes [start, start + length) at volume byte `volumeOffset`, or

@@ -56,16 +56,16 @@ bool MftReadAhead::ReadWindow(uint64_t window, std::vector<uint8_t>& bytes, std:
     const uint64_t firstRecord = m_first + window * m_recordsPerWindow;
     const uint64_t records = std::min(m_recordsPerWindow, m_end - firstRecord);
     bytes.resize(static_cast<size_t>(records * m_recordSize));
-    if (m_map.Read(*m_source, firstRecord * m_recordSize, bytes)) return true;
-    // One bad sector fails the whole read; read alone, every other record
-    // of the window still comes back.
-    recordRead.assign(static_cast<size_t>(records), 0);
-    const auto recordSize = static_cast<size_t>(m_recordSize);
-    uint32_t failedInRow = 0;
-    for (size_t i = 0; i < recordRead.size() && failedInRow < MftExtentMap::kFailedRecordsInRowToGiveUp; ++i) {
-        const std::span<uint8_t> record = std::span(bytes).subspan(i * recordSize, recordSize);
-        recordRead[i] = m_map.Read(*m_source, (firstRecord + i) * m_recordSize, record) ? 1 : 0;
-        failedInRow = recordRead[i] ? 0 : failedInRow + 1;
+    std::vector<MftExtentMap::Unreadable> unreadable;
+    const bool mapped = m_map.Read(*m_source, firstRecord * m_recordSize, bytes, unreadable);
+    if (mapped && unreadable.empty()) return true;
+    // Only the records that the bad sectors lie in are lost; a window that
+    // runs off the map is read by the sweep itself, record by record.
+    recordRead.assign(static_cast<size_t>(records), mapped ? 1 : 0);
+    for (const auto& bad : unreadable) {
+        const uint64_t first = (bad.start - firstRecord * m_recordSize) / m_recordSize;
+        const uint64_t last = (bad.end - 1 - firstRecord * m_recordSize) / m_recordSize;
+        for (uint64_t i = first; i <= last && i < records; ++i) recordRead[static_cast<size_t>(i)] = 0;
     }
     return false;
 }

@@ -5,8 +5,8 @@
 // The worker reads through the source alone (positioned reads), with a copy
 // of the table's cluster map taken before it starts; it never touches the
 // volume or its records, which stay with the sweep's thread.
-// A window that fails to read (a bad sector in it) is read again record by
-// record, so that the sector costs only the record it lies in.
+// A window with bad sectors in it is read around them (see RescueRead), and
+// those sectors cost only the records they lie in.
 #include "ntfs/MftExtentMap.h"
 
 #include <condition_variable>

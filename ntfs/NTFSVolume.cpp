@@ -2,6 +2,7 @@
 
 #include "ntfs/AttrVolInfo.h"
 #include "ntfs/FileRecord.h"
+#include "ntfs/FoundRecords.h"
 #include "ntfs/MftExtentMap.h"
 #include "ntfs/NtfsBootSector.h"
 #include "ntfs/RecordLayout.h"
@@ -51,6 +52,16 @@ std::unique_ptr<CNTFSVolume> CNTFSVolume::WithGeometry(std::shared_ptr<const pla
     volume->m_clusterSize = uint32_t(sectorSize) * sectorsPerCluster;
     volume->m_fileRecordSize = fileRecordSize;
     volume->m_totalSectors = totalSectors;
+    return volume;
+}
+
+std::unique_ptr<CNTFSVolume> CNTFSVolume::OverFoundRecords(const CNTFSVolume& current,
+                                                           std::shared_ptr<const CFoundRecords> records) {
+    std::unique_ptr<CNTFSVolume> volume =
+        WithGeometry(current.m_source, current.m_sectorSize, current.m_sectorsPerCluster,
+                     records ? records->RecordSize() : 0, current.m_totalSectors);
+    volume->m_sourceBytes = current.m_sourceBytes;
+    volume->m_foundRecords = std::move(records);
     return volume;
 }
 
@@ -130,6 +141,7 @@ uint64_t CNTFSVolume::TotalClusters() const {
 }
 
 uint64_t CNTFSVolume::RecordCount() const {
+    if (m_foundRecords) return m_foundRecords->EndNumber();
     if (!m_mftData || m_fileRecordSize == 0) return 0;
     // The MFT cannot be larger than the volume that holds it.
     const uint64_t volumeBytes = TotalClusters() * m_clusterSize;
@@ -153,7 +165,6 @@ bool CNTFSVolume::FillMftWindow(uint64_t position) {
     if (!m_mftData->ReadBytes(position, std::span(m_mftWindow).first(length), got) || got != length) {
         m_unreadableStart = position;
         m_unreadableEnd = position + length;
-        m_failedAloneInRow = 0;
         return false;
     }
     m_mftWindowStart = position;
@@ -172,12 +183,11 @@ bool CNTFSVolume::ReadMftRecord(uint64_t recordNumber, std::span<uint8_t> destin
                           m_mftWindowFilled - (position - m_mftWindowStart) >= m_fileRecordSize;
     if (!inWindow) {
         const bool knownUnreadable = position >= m_unreadableStart && position < m_unreadableEnd;
-        if (knownUnreadable || !FillMftWindow(position)) {
-            if (m_failedAloneInRow >= MftExtentMap::kFailedRecordsInRowToGiveUp) return false;
-            const bool read = ReadMftRecordAlone(position, destination.first(m_fileRecordSize));
-            m_failedAloneInRow = read ? 0 : m_failedAloneInRow + 1;
-            return read;
-        }
+        // The failed window's bad sectors are in the source's bad-range map
+        // now: a record read alone costs a read of the disk only when none
+        // of them lies in it.
+        if (knownUnreadable || !FillMftWindow(position))
+            return ReadMftRecordAlone(position, destination.first(m_fileRecordSize));
     }
     const auto record = std::span(m_mftWindow).subspan(position - m_mftWindowStart, m_fileRecordSize);
     std::ranges::copy(record, destination.begin());

@@ -17,6 +17,7 @@ class RawSource;
 }
 class CFileRecord;
 class CAttrBase;
+class CFoundRecords;
 
 class CNTFSVolume {
 public:
@@ -47,6 +48,11 @@ public:
     static std::unique_ptr<CNTFSVolume> WithGeometry(std::shared_ptr<const platform::RawSource> source,
                                                      uint16_t sectorSize, uint32_t sectorsPerCluster,
                                                      uint32_t fileRecordSize, uint64_t totalSectors);
+    // The volume as it was before a format, read out of the records found in
+    // the new volume's free space: the geometry of `current`, its source for
+    // the data, and every record loaded from `records` by number. Never valid.
+    static std::unique_ptr<CNTFSVolume> OverFoundRecords(const CNTFSVolume& current,
+                                                         std::shared_ptr<const CFoundRecords> records);
     virtual ~CNTFSVolume();
     CNTFSVolume(const CNTFSVolume&) = delete;
     CNTFSVolume& operator=(const CNTFSVolume&) = delete;
@@ -61,7 +67,8 @@ public:
     // itself cannot be read.
     bool ReadMftRecord(uint64_t recordNumber, std::span<uint8_t> destination);
     // Records the sweep walks: the MFT data size over the record size, never
-    // more than the volume can hold; 0 when the MFT data is unknown.
+    // more than the volume can hold; 0 when the MFT data is unknown. Over
+    // found records: one past the highest number found.
     uint64_t RecordCount() const;
     // A positioned read of volume bytes; false without a source or when the
     // range cannot be read whole.
@@ -71,6 +78,8 @@ public:
     uint64_t TotalClusters() const;
     // Extension records no longer in use, noted as records are loaded.
     CExtensionIndex& Extensions() { return m_extensions; }
+    // The records a volume over found records loads from; null otherwise.
+    const CFoundRecords* FoundRecords() const { return m_foundRecords.get(); }
     const CExtensionIndex& Extensions() const { return m_extensions; }
 
     // Geometry, as the boot sector gives it.
@@ -108,6 +117,6 @@ private:
     // records are read alone, without trying the window again.
     uint64_t m_unreadableStart = 0;
     uint64_t m_unreadableEnd = 0;
-    uint32_t m_failedAloneInRow = 0;  // records of that range read alone that failed, in a row
     CExtensionIndex m_extensions;
+    std::shared_ptr<const CFoundRecords> m_foundRecords;
 };

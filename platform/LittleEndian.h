@@ -31,6 +31,9 @@ public:
     uint16_t BigU16(uint64_t offset) const {
         return Has(offset, 2) ? static_cast<uint16_t>(m_bytes[offset] << 8 | m_bytes[offset + 1]) : 0;
     }
+    uint32_t BigU32(uint64_t offset) const {
+        return Has(offset, 4) ? uint32_t(BigU16(offset)) << 16 | BigU16(offset + 2) : 0;
+    }
 
     // A sub-range, empty when it does not fit.
     LeBytes Sub(uint64_t offset, uint64_t length) const {

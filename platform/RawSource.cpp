@@ -92,7 +92,12 @@ std::unique_ptr<RawSource> RawSource::OpenDrive(char16_t letter, std::string& re
 
 RawSource::RawSource(int fd, std::string path, uint32_t sectorSize, bool isBlockDevice)
     : m_fd(fd), m_path(std::move(path)), m_configuredSectorSize(sectorSize),
-      m_isBlockDevice(isBlockDevice) {}
+      m_isBlockDevice(isBlockDevice), m_retryPasses(RetryBadPasses()) {
+    // Reads past the end must fail as such, never be taken for bad sectors.
+    if (uint64_t bytes = 0; m_fd >= 0 && QuerySourceSize(bytes)) m_window.length = bytes;
+    if (Geometry geometry; m_fd >= 0 && QueryGeometry(geometry) && geometry.sectorSize != 0)
+        m_sectorSize = geometry.sectorSize;
+}
 
 RawSource::~RawSource() { ::close(m_fd); }
 
@@ -101,27 +106,44 @@ bool RawSource::ReadAt(uint64_t offset, void* buffer, size_t length) const {
         SetLastError(EIO);  // as a short read at the end of the source
         return false;
     }
+    if (ReadAround(offset, std::span(static_cast<uint8_t*>(buffer), length)) == 0) return true;
+    // A range known bad fails without a read, so without an error of its own.
+    if (LastError() == 0) SetLastError(EIO);
+    return false;
+}
+
+uint64_t RawSource::ReadAround(uint64_t offset, std::span<uint8_t> buffer) const {
+    return Rescuer().ReadAround(offset, buffer, m_retryPasses);
+}
+
+RescueRead RawSource::Rescuer() const {
+    return RescueRead(
+        [this](uint64_t offset, std::span<uint8_t> buffer) { return ReadDevice(offset, buffer.data(), buffer.size()); },
+        *m_badRanges, m_sectorSize, m_window.length);
+}
+
+size_t RawSource::ReadDevice(uint64_t offset, void* buffer, size_t length) const {
     offset += m_window.start;
     auto* out = static_cast<uint8_t*>(buffer);
     size_t done = 0;
     while (done < length) {
         if (offset + done > static_cast<uint64_t>(INT64_MAX)) {
             SetLastError(EINVAL);
-            return false;
+            return done;
         }
         ssize_t got = ::pread(m_fd, out + done, length - done, static_cast<off_t>(offset + done));
         if (got < 0) {
             if (errno == EINTR) continue;
             SetLastError(errno);
-            return false;
+            return done;
         }
         if (got == 0) {  // end of the source
             SetLastError(EIO);
-            return false;
+            return done;
         }
         done += static_cast<size_t>(got);
     }
-    return true;
+    return done;
 }
 
 bool RawSource::QuerySourceSize(uint64_t& bytes) const {

@@ -4,9 +4,13 @@
 // so no file pointer is shared between readers and nothing can ever be
 // written through this object; offsets count from the window's start and a
 // read never leaves the window.
+#include "platform/BadRangeMap.h"
+#include "platform/RescueRead.h"
+
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 
 namespace platform {
@@ -52,9 +56,20 @@ public:
 
     // Reads exactly `length` bytes at `offset` of the window; false on a read
     // error or a short read (past the end of the window or the source).
-    // errno-style code in LastError(). Virtual so that tests can put a
-    // failing disk under the device layer.
-    virtual bool ReadAt(uint64_t offset, void* buffer, size_t length) const;
+    // errno-style code in LastError(). Reads around bad sectors as ReadAround.
+    bool ReadAt(uint64_t offset, void* buffer, size_t length) const;
+    // Reads what can be read of `buffer.size()` bytes at `offset` (see
+    // RescueRead), zeros where nothing could, and returns the bytes that
+    // could not be read. Ranges already known bad are not read again.
+    uint64_t ReadAround(uint64_t offset, std::span<uint8_t> buffer) const;
+    // The session's bad ranges of this source, for every reader of it.
+    BadRangeMap& BadRanges() const { return *m_badRanges; }
+    // The read strategy over this source, for a caller that runs its own
+    // passes (the imaging copy).
+    RescueRead Rescuer() const;
+    // Bytes per sector of the read strategy.
+    uint32_t SectorSize() const { return m_sectorSize; }
+    uint64_t WindowLength() const { return m_window.length; }
 
     // The geometry query: false when the kernel would not tell it.
     bool QueryGeometry(Geometry& geometry) const;
@@ -71,6 +86,10 @@ protected:
     // Takes over an open descriptor.
     RawSource(int fd, std::string path, uint32_t sectorSize, bool isBlockDevice);
     void SetLastError(int error) const { m_lastError.store(error, std::memory_order_relaxed); }
+    // One read of the device at `offset` of the window, in range: the bytes
+    // read before the first failure. Virtual so that tests can put a failing
+    // disk under every reader.
+    virtual size_t ReadDevice(uint64_t offset, void* buffer, size_t length) const;
 
 private:
     // Bytes of the whole device or image; false when the kernel would not tell.
@@ -81,6 +100,9 @@ private:
     uint32_t m_configuredSectorSize;
     bool m_isBlockDevice;
     SourceWindow m_window;  // length already cut to the source's end
+    uint32_t m_sectorSize = 512;
+    uint32_t m_retryPasses = 1;
+    std::shared_ptr<BadRangeMap> m_badRanges = std::make_shared<BadRangeMap>();
     // Reads may come from two threads at once (a read-ahead beside its user).
     mutable std::atomic<int> m_lastError = 0;
 };

@@ -30,6 +30,9 @@ constexpr std::array kCheckedExtensions = {
     NamedType{u"wav", CheckedType::Riff},  NamedType{u"avi", CheckedType::Riff},  NamedType{u"webp", CheckedType::Riff},
     NamedType{u"mkv", CheckedType::Matroska}, NamedType{u"webm", CheckedType::Matroska},
     NamedType{u"wmv", CheckedType::Asf},   NamedType{u"wma", CheckedType::Asf},   NamedType{u"asf", CheckedType::Asf},
+    NamedType{u"psd", CheckedType::Psd},   NamedType{u"rtf", CheckedType::Rtf},   NamedType{u"gz", CheckedType::Gzip},
+    NamedType{u"tgz", CheckedType::Gzip},  NamedType{u"bz2", CheckedType::Bzip2}, NamedType{u"xz", CheckedType::Xz},
+    NamedType{u"rar", CheckedType::Rar},
 };
 
 std::u16string_view TypeLabel(CheckedType type) {
@@ -44,6 +47,12 @@ std::u16string_view TypeLabel(CheckedType type) {
         case CheckedType::Riff: return u"RIFF";
         case CheckedType::Matroska: return u"Matroska";
         case CheckedType::Asf: return u"ASF";
+        case CheckedType::Psd: return u"PSD";
+        case CheckedType::Rtf: return u"RTF";
+        case CheckedType::Gzip: return u"gzip";
+        case CheckedType::Bzip2: return u"bzip2";
+        case CheckedType::Xz: return u"xz";
+        case CheckedType::Rar: return u"RAR";
     }
     return {};
 }

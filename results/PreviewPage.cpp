@@ -6,8 +6,8 @@
 
 PreviewPage PreviewPageForName(const std::u16string& name) {
     std::u16string ending = NameEnding(name);
-    // WebP too: Qt's image format plugins decode it.
-    for (const char16_t* picture : {u"jpg", u"png", u"bmp", u"gif", u"webp"})
+    // WebP, icons and cursors too: Qt's image format plugins decode them.
+    for (const char16_t* picture : {u"jpg", u"png", u"bmp", u"gif", u"webp", u"ico", u"cur"})
         if (ending == picture) return PreviewPage::Picture;
     if (ending == u"zip") return PreviewPage::ZipText;
     return PreviewPage::Hex;

@@ -5,8 +5,8 @@
 
 enum class PreviewPage { Picture, ZipText, Hex };
 
-// "jpg", "png", "bmp", "gif" show as a picture, "zip" as its entry list,
-// everything else (rar, docx, ...) as hex. ASCII case is ignored.
+// "jpg", "png", "bmp", "gif", "ico", "cur" show as a picture, "zip" as its
+// entry list, everything else (rar, docx, psd, ...) as hex. ASCII case is ignored.
 PreviewPage PreviewPageForName(const std::u16string& name);
 // The tab caption of a page after a preview.
 std::u16string PreviewCaption(PreviewPage page);

@@ -61,9 +61,9 @@ int IconForName(const std::u16string& name) {
     std::u16string ending = NameEnding(name);
     // Every archive and picture type the scans carve or list, not only the
     // rar/zip/jpg of old; the FAT 8.3 names arrive in capitals.
-    for (const char16_t* archive : {u"rar", u"zip", u"7z", u"gz", u"tar"})
+    for (const char16_t* archive : {u"rar", u"zip", u"7z", u"gz", u"tar", u"bz2", u"xz"})
         if (ending == archive) return kIconArchive;
-    for (const char16_t* picture : {u"jpg", u"jpeg", u"png", u"gif", u"tif", u"tiff", u"webp"})
+    for (const char16_t* picture : {u"jpg", u"jpeg", u"png", u"gif", u"tif", u"tiff", u"webp", u"psd", u"ico", u"cur"})
         if (ending == picture) return kIconJpeg;
     if (ending == u"bmp") return kIconBitmap;
     for (const char16_t* audio : {u"mp3", u"wav", u"flac", u"ogg", u"opus", u"oga", u"wma", u"m4a"})

@@ -28,7 +28,7 @@ using ChildIndex = std::map<uint64_t, std::vector<uint64_t>>;
 ChildIndex IndexFolderChildren(const std::map<uint64_t, FolderItem>& folders) {
     ChildIndex index;
     for (const auto& [key, folder] : folders)
-        if (!IsCategoryKey(key)) index[FolderKeyOfReference(folder.parentRef)].push_back(key);
+        if (!IsCategoryKey(key)) index[ParentKeyOf(folder)].push_back(key);
     return index;
 }
 
@@ -113,10 +113,11 @@ std::unique_ptr<TreeNode> BuildTree(const ScanContext& context, char16_t driveLe
 
     // Carved files must stay reachable whatever the mode: the type node is
     // shown whenever a type folder exists.
-    bool hasCategories = context.folderMap.upper_bound(kCategoryKeyBase) != context.folderMap.end();
-    if (fatCatalog || context.recoveryMode == 2 || hasCategories) {
+    const auto categories = context.folderMap.upper_bound(kCategoryKeyBase);
+    const auto categoriesEnd = context.folderMap.lower_bound(kFormerVolumeKeyBase);
+    if (fatCatalog || context.recoveryMode == 2 || categories != categoriesEnd) {
         TreeNode& byType = root->Append(MakeNode(u"按类型分类的文件", kAllOnesData, NodeKind::ByType));
-        for (auto it = context.folderMap.upper_bound(kCategoryKeyBase); it != context.folderMap.end(); ++it)
+        for (auto it = categories; it != categoriesEnd; ++it)
             byType.Append(MakeNode(it->second.name, static_cast<uint32_t>(it->first - kCategoryKeyBase),
                                    NodeKind::Category, it->first));
     }

@@ -18,18 +18,23 @@
 #                    a deleted folder of 300 photos, deleted photos written
 #                    into the holes of deleted clips
 #   exfat-camera     the same card as exFAT, made by mkfs.exfat and exfat-fuse
+#   ntfs-formatted   NTFS filled through ntfs-3g (hundreds of files three folders
+#                    deep), then quick-formatted over with mkntfs -Q; the same
+#                    volume with its boot sector and MFT start zeroed is ntfs-raw
+#   fat32-formatted  FAT32 filled with mtools (the same kinds of tree), then
+#                    formatted over with mkfs.fat
 # Each volume gets <name>.img.xz and <name>.manifest.tsv.
 #
 # Run as root (the volumes are FUSE-mounted). Every run rebuilds the named
 # volumes (all of them without arguments) from scratch in a temporary folder
 # and then replaces their files in tests/data/:
-#   scripts/make-test-volumes.sh [ntfs-small|fat32-small|raw-small|demo|ntfs-large|ntfs-compressed|ntfs-orphan|ntfs-encrypted|fat32-tree|exfat-small|fat32-camera|exfat-camera]...
+#   scripts/make-test-volumes.sh [ntfs-small|fat32-small|raw-small|demo|ntfs-large|ntfs-compressed|ntfs-orphan|ntfs-encrypted|fat32-tree|exfat-small|fat32-camera|exfat-camera|ntfs-formatted|fat32-formatted]...
 set -euo pipefail
 
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 # The order the volumes are built in, whatever the order of the arguments.
 ALL_VOLUMES=(ntfs-small fat32-small raw-small demo ntfs-large ntfs-compressed ntfs-orphan ntfs-encrypted fat32-tree
-  exfat-small fat32-camera exfat-camera)
+  exfat-small fat32-camera exfat-camera ntfs-formatted fat32-formatted)
 # Checked with fls and icat at the end. Left out: raw-small (no file system),
 # ntfs-orphan and exfat-small (fls lists a file of each only as an orphan),
 # fat32-camera (fls reads only the first cluster of a deleted folder and lists
@@ -58,6 +63,8 @@ mkdir -p "$OUT"
 start_work ruvex-volumes
 # shellcheck source=scripts/volumes/shared-samples.sh
 source "$VOLUMES_DIR/shared-samples.sh"
+# shellcheck source=scripts/volumes/formatted-tree.sh
+source "$VOLUMES_DIR/formatted-tree.sh"
 for v in "${ALL_VOLUMES[@]}"; do
   # shellcheck source=/dev/null
   source "$VOLUMES_DIR/$v.sh"

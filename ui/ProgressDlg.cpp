@@ -5,6 +5,7 @@
 #include "toolkit/MarkupButton.h"
 #include "toolkit/QtText.h"
 #include "toolkit/StepLook.h"
+#include "ui/BadAreasText.h"
 #include "ui/MessageBox.h"
 #include "ui/ScanFailureText.h"
 
@@ -177,13 +178,18 @@ void CProgressDlg::OnScanEnded(const ScanOutcome& outcome) {
     m_timesTimer.stop();
     UpdateTimes();
     switch (outcome.end) {
-    case ScanEnd::Finished:
+    case ScanEnd::Finished: {
         // What the scan could not read is said before the results show without it.
-        if (!outcome.reason.empty())
-            ::ShowMessage(this, QStringLiteral("扫描已完成,但有些地方无法读取: %1").arg(ToQString(outcome.reason)),
-                          MessageIcon::Exclamation);
+        const QString badAreas = BadAreasText(m_context);
+        if (!outcome.reason.empty() || !badAreas.isEmpty()) {
+            QString note = QStringLiteral("扫描已完成,但有些地方无法读取");
+            if (!outcome.reason.empty()) note += QStringLiteral(": %1").arg(ToQString(outcome.reason));
+            if (!badAreas.isEmpty()) note += QStringLiteral("\n") + badAreas;
+            ::ShowMessage(this, note, MessageIcon::Exclamation);
+        }
         accept();
         break;
+    }
     case ScanEnd::Failed:
         ::ShowMessage(this, ScanFailureText(m_driveLetter, outcome.reason, IsBlockDeviceDrive(m_driveLetter)),
                       MessageIcon::Exclamation);

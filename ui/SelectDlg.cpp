@@ -11,6 +11,7 @@
 #include "toolkit/QtText.h"
 #include "toolkit/StepLook.h"
 #include "ui/DriveAccess.h"
+#include "ui/ImageCopyDlg.h"
 #include "ui/MessageBox.h"
 #include "ui/PartitionSearchDlg.h"
 
@@ -27,7 +28,8 @@ constexpr DialogUnitRect kNextButton{215, 14, 50, 48};
 constexpr DialogUnitRect kDriveList{17, 81, 457, 249};
 constexpr DialogUnitRect kAddImageButton{394, 64, 80, 14};
 constexpr DialogUnitRect kSearchButton{304, 64, 86, 14};
-constexpr DialogUnitRect kOpenScanButton{214, 64, 86, 14};
+constexpr DialogUnitRect kOpenScanButton{126, 64, 86, 14};
+constexpr DialogUnitRect kCreateImageButton{214, 64, 86, 14};
 
 enum Column { kLetterColumn, kFileSystemColumn, kSizeColumn, kSourceColumn };
 // The letter cell keeps the drive's letter and how it can be read.
@@ -130,6 +132,12 @@ CSelectDlg::CSelectDlg(char16_t& driveLetter, const CIniFile& settings, QWidget*
     Place(m_btnSearch, kSearchButton);
     connect(m_btnSearch, &QPushButton::clicked, this, &CSelectDlg::SearchLostPartitions);
 
+    m_btnCreateImage = new QPushButton(QStringLiteral("创建磁盘映像…"), this);
+    m_btnCreateImage->setObjectName(QStringLiteral("btnCreateImage"));
+    m_btnCreateImage->setAutoDefault(false);
+    Place(m_btnCreateImage, kCreateImageButton);
+    connect(m_btnCreateImage, &QPushButton::clicked, this, &CSelectDlg::CreateImageOfSelected);
+
     m_btnOpenScan = new QPushButton(QStringLiteral("打开扫描结果…"), this);
     m_btnOpenScan->setObjectName(QStringLiteral("btnOpenScan"));
     m_btnOpenScan->setAutoDefault(false);
@@ -140,6 +148,7 @@ CSelectDlg::CSelectDlg(char16_t& driveLetter, const CIniFile& settings, QWidget*
 
     AddAnchor(m_btnNext, {1, 0}, {1, 0});
     AddAnchor(m_btnOpenScan, {1, 0}, {1, 0});
+    AddAnchor(m_btnCreateImage, {1, 0}, {1, 0});
     AddAnchor(m_btnAddImage, {1, 0}, {1, 0});
     AddAnchor(m_btnSearch, {1, 0}, {1, 0});
     AddAnchor(m_driveList, {0, 0}, {1, 1});
@@ -303,6 +312,16 @@ const platform::DriveEntry* CSelectDlg::SelectedDisk() const {
     for (const platform::DriveEntry& disk : platform::Drives().Entries())
         if (BelongsTo(*drive, disk)) return &disk;
     return nullptr;
+}
+
+void CSelectDlg::CreateImageOfSelected() {
+    const QModelIndexList selected = m_driveList->selectionModel()->selectedRows();
+    if (selected.isEmpty()) {
+        ShowMessage(this, QStringLiteral("请先选择要复制的盘!"), MessageIcon::None);
+        return;
+    }
+    const auto letter = char16_t(m_driveList->item(selected.front().row(), kLetterColumn)->data(Qt::UserRole).toInt());
+    if (const QString copy = CreateDiskImage(this, letter); !copy.isEmpty()) AddImage(copy);
 }
 
 int CSelectDlg::SearchLostPartitions() {

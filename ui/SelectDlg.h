@@ -34,6 +34,7 @@ public:
     // Asks for a saved scan and opens it with its drive; set by the
     // application, the dialog ends with kSavedScanOpened when it is true.
     std::function<bool(QWidget* owner)> openSavedScan;
+    QPushButton& CreateImageButton() { return *m_btnCreateImage; }
 
     void OnOK();
     // Registers `imagePath` under the first free letter, lists it with the
@@ -46,6 +47,9 @@ public:
     // found that no drive covers yet as a drive of its own, for this session.
     // Returns how many were added.
     int SearchLostPartitions();
+    // Copies the selected drive into a disk image around its bad sectors and
+    // lists the finished copy as a drive of its own.
+    void CreateImageOfSelected();
 
 private:
     void FillDriveList();
@@ -69,6 +73,7 @@ private:
     QPushButton* m_btnAddImage = nullptr;
     QPushButton* m_btnSearch = nullptr;
     QPushButton* m_btnOpenScan = nullptr;
+    QPushButton* m_btnCreateImage = nullptr;
 };
 
 // "%.2f" of the bytes in units of 2^30, followed by "G": 465.76G.

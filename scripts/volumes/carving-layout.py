@@ -18,8 +18,9 @@ rng = random.Random(20240601)
 # with one, so that random slack is never taken for a file of its own.
 LEADS = set(b"\xff\x50\x42\x49\x4d\x89\x47\x25\xd0\x37")
 if order_file:
-    # and those of the audio and video kinds; M2TS packets carry their sync at 4.
-    LEADS |= set(b"\x52\x66\x4f\x1a\x30")
+    # and those of the audio and video kinds (M2TS packets carry their sync
+    # at 4) and of the pictures, documents, archives and databases besides.
+    LEADS |= set(b"\x52\x66\x4f\x1a\x30\x38\x7b\x1f\xfd\x53\x46")
 
 def random_bytes(n):
     data = bytearray(rng.getrandbits(8) for _ in range(n))

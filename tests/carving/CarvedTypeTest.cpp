@@ -26,7 +26,12 @@ TEST(CarvedType, EachCodeHasItsGroupLabelAndNamePattern) {
         {35, u"Opus", u"audio2048.opus"}, {38, u"AVI", u"video2048.avi"},
         {40, u"WebM", u"video2048.webm"}, {42, u"MTS", u"video2048.mts"},
         {44, u"WMA", u"audio2048.wma"},   {45, u"WebP", u"pic2048.webp"},
-        {0, u"", u""},                    {1000, u"", u""},
+        {46, u"PSD", u"pic2048.psd"},     {47, u"ICO", u"pic2048.ico"},
+        {49, u"RTF", u"doc2048.rtf"},     {50, u"gz", u"archive2048.gz"},
+        {53, u"tar", u"archive2048.tar"}, {54, u"RAR", u"archive2048.rar"},
+        {55, u"SQLite", u"db2048.sqlite"}, {56, u"CR3", u"raw2048.cr3"},
+        {59, u"RW2", u"raw2048.rw2"},
+        {0, u"", u""},                    {60, u"", u""},    {1000, u"", u""},
     };
     for (const TypeCase& c : cases) {
         EXPECT_EQ(CarvedGroupLabel(c.code), c.label) << c.code;

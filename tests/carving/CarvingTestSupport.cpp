@@ -1,5 +1,9 @@
 #include "tests/carving/CarvingTestSupport.h"
 
+#include "tests/support/TestVolumes.h"
+
+#include <gtest/gtest.h>
+
 #include <algorithm>
 
 namespace carving_test {
@@ -73,6 +77,31 @@ std::vector<std::unique_ptr<CBaseFile>> CarveLaid(const std::vector<uint8_t>& fi
     CCarveState state(nullptr, kSectorSize);
     FeedImage(state, image, sectorsPerRead);
     return state.TakeFinished();
+}
+
+void ExpectCarvedWhole(const std::vector<uint8_t>& file, uint32_t type, const std::vector<uint8_t>& after) {
+    ASSERT_FALSE(file.empty());
+    for (uint64_t sectorsPerRead : {1u, 3u, 40000u}) {
+        auto carved = CarveLaid(file, sectorsPerRead, after);
+        ASSERT_EQ(carved.size(), 1u) << "reads of " << sectorsPerRead;
+        EXPECT_EQ(carved[0]->GetType(), type) << "reads of " << sectorsPerRead;
+        EXPECT_EQ(carved[0]->GetLength(), file.size()) << "reads of " << sectorsPerRead;
+    }
+}
+
+std::vector<uint8_t> ToolOutput(const std::string& command) {
+    const std::string output = testing_support::CommandOutput(command);
+    return std::vector<uint8_t>(output.begin(), output.end());
+}
+
+std::vector<uint8_t> Noise(size_t count) {
+    std::vector<uint8_t> bytes(count);
+    uint32_t state = 12345;
+    for (uint8_t& byte : bytes) {
+        state = state * 1103515245 + 12345;
+        byte = static_cast<uint8_t>(0x80 | (state >> 16));  // high bytes: no signature's lead, no text
+    }
+    return bytes;
 }
 
 void ScanVolume(const CVolumeAccess& device, CCarveState& state, uint64_t sectorsPerRead) {

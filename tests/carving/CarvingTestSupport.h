@@ -115,6 +115,17 @@ void ScanVolume(const CVolumeAccess& device, CCarveState& state, uint64_t sector
 std::vector<std::unique_ptr<CBaseFile>> CarveLaid(const std::vector<uint8_t>& file, uint64_t sectorsPerRead,
                                                   const std::vector<uint8_t>& after = {});
 
+// Carves `file` laid with `after` behind it, in reads of 1, 3 and 40000
+// sectors: exactly one file each time, of `type`, as long as `file`.
+void ExpectCarvedWhole(const std::vector<uint8_t>& file, uint32_t type, const std::vector<uint8_t>& after = {});
+
+// What a shell command wrote on its standard output (a real tool's file);
+// empty when it failed.
+std::vector<uint8_t> ToolOutput(const std::string& command);
+
+// A few sectors of bytes that start no file and end none.
+std::vector<uint8_t> Noise(size_t count);
+
 // A device over a sector image; reads of sectors from `m_failFrom` on fail.
 class CMemoryDevice : public CVolumeAccess {
 public:

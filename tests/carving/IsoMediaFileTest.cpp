@@ -29,7 +29,8 @@ TEST(IsoMediaFile, BrandGivesTheTypeAndTheLastBoxTheEnd) {
         uint32_t type;
     };
     for (BrandCase c : {BrandCase{"isom", kCarvedMp4}, {"qt  ", kCarvedQuickTime}, {"3gp5", kCarved3gp},
-                        {"M4A ", kCarvedM4a}, {"heic", kCarvedHeic}, {"mp42", kCarvedMp4}}) {
+                        {"M4A ", kCarvedM4a}, {"heic", kCarvedHeic}, {"mp42", kCarvedMp4},
+                        {"crx ", kCarvedCanonRaw3}}) {
         for (bool largeSize : {false, true}) {
             std::vector<uint8_t> media = MakeMedia(c.brand, 1500, largeSize);
             for (uint64_t sectorsPerRead : {1u, 40000u}) {

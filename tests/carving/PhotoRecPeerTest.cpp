@@ -22,14 +22,18 @@ using testing_support::ManifestEntry;
 
 // PhotoRec's own names for the kinds Ruvex carves ("zip" covers the office
 // formats, "doc" the compound files, "mov" the ISO media family, "tif" the
-// raw formats on TIFF; "riff" WAV, AVI and WebP, "m2ts" both transport
-// streams; this PhotoRec has no ASF reader).
+// raw formats on TIFF, and CR3; "riff" WAV, AVI and WebP, "m2ts" both
+// transport streams, "txt" RTF; this PhotoRec has no ASF reader).
 constexpr const char* kPhotoRecOptions =
     "options,paranoid,fileopt,everything,disable,jpg,enable,png,enable,gif,enable,pdf,enable,zip,enable,"
     "doc,enable,mov,enable,7z,enable,tif,enable,bmp,enable,wholespace,search";
 constexpr const char* kPhotoRecMediaOptions =
     "options,paranoid,fileopt,everything,disable,mp3,enable,riff,enable,flac,enable,ogg,enable,mkv,enable,"
     "m2ts,enable,wholespace,search";
+constexpr const char* kPhotoRecArchiveOptions =
+    "options,paranoid,fileopt,everything,disable,psd,enable,ico,enable,txt,enable,gz,enable,bz2,enable,"
+    "xz,enable,tar,enable,rar,enable,sqlite,enable,raf,enable,orf,enable,rw2,enable,mov,enable,tif,enable,"
+    "wholespace,search";
 
 // Runs PhotoRec on the image; the files it wrote, by the sector in their name.
 std::map<uint64_t, std::string> RunPhotoRec(const std::string& image, const char* options) {
@@ -103,6 +107,10 @@ TEST(PhotoRecPeer, RuvexFindsEveryWholeFilePhotoRecFinds) { ComparePeers("carvin
 
 TEST(PhotoRecPeer, RuvexFindsEveryWholeSoundAndVideoFilePhotoRecFinds) {
     ComparePeers("carving-media", u'N', kPhotoRecMediaOptions);
+}
+
+TEST(PhotoRecPeer, RuvexFindsEveryWholeArchiveDocumentDatabaseAndRawFilePhotoRecFinds) {
+    ComparePeers("carving-archives", u'A', kPhotoRecArchiveOptions);
 }
 
 }  // namespace

@@ -41,6 +41,13 @@ uint32_t ExpectedType(const std::string& path) {
         {".webm", kCarvedWebm},          {".ts", kCarvedTransportStream},
         {".mts", kCarvedM2ts},           {".wmv", kCarvedWmv},
         {".wma", kCarvedWma},            {".webp", kCarvedWebp},
+        {".psd", kCarvedPsd},            {".ico", kCarvedIcon},
+        {".cur", kCarvedCursor},         {".rtf", kCarvedRtf},
+        {".gz", kCarvedGzip},            {".bz2", kCarvedBzip2},
+        {".xz", kCarvedXz},              {".tar", kCarvedTar},
+        {".rar", kCarvedRar},            {".sqlite", kCarvedSqlite},
+        {".cr3", kCarvedCanonRaw3},      {".raf", kCarvedFujiRaw},
+        {".orf", kCarvedOlympusRaw},     {".rw2", kCarvedPanasonicRaw},
     };
     std::string extension = path.substr(std::min(path.size(), path.rfind('.')));
     std::transform(extension.begin(), extension.end(), extension.begin(), ::tolower);
@@ -88,5 +95,9 @@ TEST(RawVolumeCarving, FindsEveryFileOfTheRawVolumeWithItsExactBytes) { CheckVol
 TEST(RawVolumeCarving, FindsWhatPeopleLoseAndNoForeignBytes) { CheckVolume("carving-mixed", u'Q'); }
 
 TEST(RawVolumeCarving, FindsAudioAndVideoWithTheirExactBytes) { CheckVolume("carving-media", u'M'); }
+
+TEST(RawVolumeCarving, FindsArchivesDocumentsDatabasesAndRawFilesWithTheirExactBytes) {
+    CheckVolume("carving-archives", u'A');
+}
 
 }  // namespace

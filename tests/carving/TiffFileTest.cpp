@@ -102,6 +102,23 @@ TEST(TiffFile, RawFilesAreNamedByTheirMake) {
     }
 }
 
+TEST(TiffFile, OlympusAndPanasonicMagicNumbersNameTheirRawFiles) {
+    const struct {
+        std::string_view magic;
+        bool bigEndian;
+        uint32_t type;
+    } cases[] = {{"IIRO", false, kCarvedOlympusRaw}, {"IIRS", false, kCarvedOlympusRaw},
+                 {"MMOR", true, kCarvedOlympusRaw}, {std::string_view("IIU\0", 4), false, kCarvedPanasonicRaw}};
+    for (const auto& c : cases) {
+        std::vector<uint8_t> raw = TiffBuilder(c.bigEndian).Build(3, 700, "OLYMPUS IMAGING CORP.");
+        std::copy(c.magic.begin(), c.magic.end(), raw.begin());
+        ExpectCarvedWhole(raw, c.type, Noise(512));
+    }
+    std::vector<uint8_t> otherOrder = TiffBuilder(false).Build(1, 100);
+    std::copy_n("MMOR", 4, otherOrder.begin());  // a big-endian magic before little-endian fields
+    EXPECT_TRUE(CarveLaid(otherOrder, 40000, Noise(512)).empty());
+}
+
 TEST(TiffFile, DirectoriesThatNoTiffHoldsDropIt) {
     std::vector<uint8_t> tiff = TiffBuilder(false).Build(2, 600);
     std::vector<uint8_t> unsorted = tiff;

@@ -44,6 +44,10 @@ bool Check(CheckedType type, const std::vector<uint8_t>& bytes, size_t piece) {
 TEST(WholeFileCheck, PassesOnlyFilesThatReachTheirTypesEnd) {
     const std::vector<uint8_t> jpeg = MakeJpeg(3000000);  // longer than one read of the check
     const std::vector<uint8_t> zip = MakeOfficeZip({"word/document.xml", "word/styles.xml"});
+    const std::vector<uint8_t> gzip = ToolOutput("seq 1 9000 | gzip -n -c");
+    const std::vector<uint8_t> bzip2 = ToolOutput("seq 1 9000 | bzip2 -c");
+    const std::string rtfText = "{\\rtf1{\\b " + std::string(3000, 'x') + "}}\r\n";
+    const std::vector<uint8_t> rtf(rtfText.begin(), rtfText.end());
     struct Case {
         const char* what;
         CheckedType type;
@@ -61,6 +65,12 @@ TEST(WholeFileCheck, PassesOnlyFilesThatReachTheirTypesEnd) {
         {"office document without its end record", CheckedType::Zip, Cut(zip, zip.size() - 10), false},
         {"whole PDF", CheckedType::Pdf, MakePdf(4000), true},
         {"PDF cut before its end marker", CheckedType::Pdf, Cut(MakePdf(4000), 3000), false},
+        {"whole gzip", CheckedType::Gzip, gzip, true},
+        {"gzip without its trailer", CheckedType::Gzip, Cut(gzip, gzip.size() - 8), false},
+        {"whole bzip2", CheckedType::Bzip2, bzip2, true},
+        {"bzip2 cut before its end marker", CheckedType::Bzip2, Cut(bzip2, bzip2.size() - 12), false},
+        {"whole RTF", CheckedType::Rtf, rtf, true},
+        {"RTF without its closing brace", CheckedType::Rtf, Cut(rtf, rtf.size() - 3), false},
         {"empty file", CheckedType::Jpeg, {}, false},
     };
     for (const Case& c : cases) {

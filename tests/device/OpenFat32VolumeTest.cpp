@@ -21,12 +21,12 @@ class BadTableSource : public platform::RawSource {
 public:
     explicit BadTableSource(const std::string& path)
         : RawSource(::open(path.c_str(), O_RDONLY | O_CLOEXEC), path, 0, false) {}
-    bool ReadAt(uint64_t offset, void* buffer, size_t length) const override {
+    size_t ReadDevice(uint64_t offset, void* buffer, size_t length) const override {
         if (offset >= 32 * 512) {
             SetLastError(EIO);
-            return false;
+            return 0;
         }
-        return RawSource::ReadAt(offset, buffer, length);
+        return RawSource::ReadDevice(offset, buffer, length);
     }
 };
 

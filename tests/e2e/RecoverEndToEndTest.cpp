@@ -38,7 +38,8 @@ bool IsCarvableName(const std::string& path) {
                                ".odt", ".ods", ".odp", ".epub", ".jar", ".apk", ".doc", ".xls", ".ppt", ".7z",
                                ".mp4", ".mov", ".3gp", ".m4a", ".heic", ".nef", ".arw", ".dng", ".mp3", ".wav",
                                ".flac", ".ogg", ".opus", ".oga", ".ogv", ".avi", ".mkv", ".webm", ".ts", ".mts",
-                               ".wmv", ".wma", ".webp"}) {
+                               ".wmv", ".wma", ".webp", ".psd", ".ico", ".cur", ".rtf", ".gz", ".bz2", ".xz", ".tar",
+                               ".rar", ".sqlite", ".cr3", ".raf", ".orf", ".rw2"}) {
         std::string suffix(ending);
         if (path.size() >= suffix.size() && path.compare(path.size() - suffix.size(), suffix.size(), suffix) == 0)
             return true;
@@ -128,7 +129,8 @@ INSTANTIATE_TEST_SUITE_P(Volumes, RecoverEndToEnd,
                                          Case{"ntfs-large", "deleted"}, Case{"ntfs-large", "full"},
                                          Case{"ntfs-compressed", "deleted"}, Case{"ntfs-orphan", "deleted"},
                                          Case{"fat32-tree", "deleted"}, Case{"fat32-tree", "full"},
-                                         Case{"carving-mixed", "full"}, Case{"carving-media", "full"}),
+                                         Case{"carving-mixed", "full"}, Case{"carving-media", "full"},
+                                         Case{"carving-archives", "full"}),
                          CaseName);
 
 }  // namespace

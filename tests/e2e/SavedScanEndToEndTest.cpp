@@ -62,7 +62,9 @@ INSTANTIATE_TEST_SUITE_P(Volumes, SavedScanEndToEnd,
                                          Case{"ntfs-encrypted", ""}, Case{"ntfs-orphan", ""}, Case{"demo", ""},
                                          Case{"fat32-small", ""}, Case{"fat32-tree", ""}, Case{"fat32-camera", ""},
                                          Case{"exfat-small", ""}, Case{"exfat-camera", ""}, Case{"raw-small", ""},
-                                         Case{"carving-mixed", ""}, Case{"gpt-disk", "1"}, Case{"gpt-disk", "2"},
+                                         Case{"carving-mixed", ""}, Case{"carving-media", ""},
+                                         Case{"carving-archives", ""}, Case{"fat32-formatted", ""},
+                                         Case{"gpt-disk", "1"}, Case{"gpt-disk", "2"},
                                          Case{"gpt-disk", "3"}, Case{"mbr-disk", "1"}, Case{"mbr-disk", "5"}),
                          [](const testing::TestParamInfo<Case>& info) {
                              std::string name = info.param.volume + info.param.partition;
@@ -70,6 +72,16 @@ INSTANTIATE_TEST_SUITE_P(Volumes, SavedScanEndToEnd,
                                  if (ch == '-') ch = '_';
                              return name;
                          });
+
+TEST(SavedScanCli, AScanWithFilesFromBeforeAFormatIsNotSavedWithoutThem) {
+    const std::string folder = testing_support::MakeTempFolder("saved-scan-formatted");
+    const std::string saved = folder + "/scan.ruvex-scan";
+    const CliResult run =
+        RunCli({"scan", "--image", testing_support::VolumePath("ntfs-formatted"), "--mode", "full", "--save", saved});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("files from before a format"), std::string::npos) << run.err;
+    EXPECT_FALSE(fs::exists(saved));
+}
 
 TEST(SavedScanCli, RefusesAnotherSourceAndDamagedFilesAndFollowsAMovedOne) {
     const std::string folder = testing_support::MakeTempFolder("saved-scan-cli");

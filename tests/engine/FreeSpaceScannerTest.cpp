@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <set>
 
 namespace {
 
@@ -207,3 +208,29 @@ TEST(FreeSpaceScanner, RefusesDevicesWithUnitsSmallerThanSectors) {
 }
 
 }  // namespace
+
+// The free units are shown to the observer in pieces of the read, each
+// reaching a little into the next, so that every free unit is seen and a
+// record that starts in one piece lies whole in it; units in use never are.
+TEST(FreeSpaceScanner, TheRunObserverSeesEveryFreeUnitInOverlappingPieces) {
+    MemoryDevice device(512, 8, 1000);  // 4 KiB units: 256 to a piece
+    for (uint64_t unit = 600; unit < 610; ++unit) device.inUse.insert(unit);
+    for (uint64_t unit = 0; unit < 1000; ++unit) device.Put(unit * 8, {static_cast<uint8_t>(unit), 0x55});
+    ScanContext context;
+    RecordingHost host;
+    CFreeSpaceScanner scanner(context, device);
+    std::vector<std::pair<uint64_t, uint64_t>> pieces;  // first unit, bytes
+    std::set<uint64_t> seen;
+    scanner.SetRunObserver([&](uint64_t first, std::span<const uint8_t> data) {
+        pieces.emplace_back(first, data.size());
+        for (uint64_t at = 0; at + 4096 <= data.size(); at += 4096) {
+            EXPECT_EQ(data[at], static_cast<uint8_t>(first + at / 4096)) << "unit " << first + at / 4096;
+            seen.insert(first + at / 4096);
+        }
+    });
+    scanner.Run(host);
+    for (uint64_t unit = 1; unit < 1000; ++unit) EXPECT_EQ(seen.contains(unit), unit < 600 || unit >= 610) << unit;
+    ASSERT_GE(pieces.size(), 4u);
+    EXPECT_EQ(pieces[0], (std::pair<uint64_t, uint64_t>{1, (256 + 16) * 4096})) << "a piece, then the overlap";
+    EXPECT_EQ(pieces[1].first, 257u);
+}

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <vector>
 
 namespace {
@@ -119,15 +120,14 @@ TEST(MftReadAhead, ABadSectorCostsOnlyTheRecordItLiesIn) {
     }
 }
 
-TEST(MftReadAhead, ADeadWindowIsGivenUpAfterARunOfFailedRecords) {
+TEST(MftReadAhead, ADeadWindowCostsAFewFailedReadsNotOnePerRecord) {
     if (!testing_support::VolumeExists("ntfs-large")) GTEST_SKIP() << "ntfs-large is not committed";
     const std::string path = testing_support::VolumePath("ntfs-large");
     CNTFSVolume healthy(path);
     ASSERT_TRUE(healthy.IsVolumeOK());
     const uint64_t count = healthy.RecordCount();
     const uint64_t recordSize = healthy.m_fileRecordSize;
-    // Windows of twice the records the read-ahead tries alone before giving up.
-    const uint64_t window = 2 * MftExtentMap::kFailedRecordsInRowToGiveUp * recordSize;
+    const uint64_t window = 32 * recordSize;
     const uint64_t perWindow = window / recordSize;
     ASSERT_GT(count, kFirst + perWindow);
     // Every sector of the first window is bad.
@@ -142,7 +142,8 @@ TEST(MftReadAhead, ADeadWindowIsGivenUpAfterARunOfFailedRecords) {
     MftReadAhead readAhead(volume, kFirst, count, window);
     for (uint64_t n = kFirst; n < kFirst + perWindow; ++n) EXPECT_TRUE(readAhead.Record(n).empty()) << n;
     EXPECT_FALSE(readAhead.Record(kFirst + perWindow).empty()) << "the next window reads";
-    EXPECT_LE(failing->FailedReads() - failedOpening, 1 + MftExtentMap::kFailedRecordsInRowToGiveUp);
+    // The window, its halving down to the first sector, the far edge.
+    EXPECT_LE(failing->FailedReads() - failedOpening, 1 + std::bit_width(window / kSector) + 1);
 }
 
 }  // namespace

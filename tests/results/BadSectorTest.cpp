@@ -27,12 +27,12 @@ public:
     explicit FailingSource(const std::string& path)
         : RawSource(::open(path.c_str(), O_RDONLY | O_CLOEXEC), path, 0, false) {}
 
-    bool ReadAt(uint64_t offset, void* buffer, size_t length) const override {
+    size_t ReadDevice(uint64_t offset, void* buffer, size_t length) const override {
         if (armed && offset < badEnd && offset + length > badStart) {
             SetLastError(EIO);
-            return false;
+            return 0;
         }
-        return RawSource::ReadAt(offset, buffer, length);
+        return RawSource::ReadDevice(offset, buffer, length);
     }
 
     bool armed = false;

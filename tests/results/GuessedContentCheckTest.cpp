@@ -51,6 +51,7 @@ TEST(GuessedContentCheck, TypesAreToldByTheNamesExtension) {
         {u"IMG_0001.JPG", CheckedType::Jpeg}, {u"a.jpeg", CheckedType::Jpeg}, {u"shot.png", CheckedType::Png},
         {u"report.docx", CheckedType::Zip},  {u"sheet.XLSX", CheckedType::Zip}, {u"talk.pptx", CheckedType::Zip},
         {u"pack.zip", CheckedType::Zip},     {u"manual.pdf", CheckedType::Pdf}, {u"notes.txt", std::nullopt},
+        {u"logs.tar.GZ", CheckedType::Gzip}, {u"a.bz2", CheckedType::Bzip2},   {u"letter.rtf", CheckedType::Rtf},
         {u"jpg", std::nullopt},              {u"movie.mp4", std::nullopt},     {u"archive.jpg.bak", std::nullopt},
         {u"Song.MP3", CheckedType::Mp3},     {u"take.flac", CheckedType::Flac}, {u"talk.opus", CheckedType::Ogg},
         {u"memo.wav", CheckedType::Riff},    {u"film.mkv", CheckedType::Matroska}, {u"clip.wmv", CheckedType::Asf},

@@ -200,6 +200,8 @@ TEST(ResultList, IconsForEveryCarvedAndListedType) {
                  {u"report.pdf", kIconFile},     {u"movie.mp4", kIconVideo},    {u"notes.targz", kIconFile},
                  {u"audio31.mp3", kIconAudio},   {u"SONG.FLAC", kIconAudio},    {u"video40.webm", kIconVideo},
                  {u"video41.ts", kIconVideo},    {u"pic45.webp", kIconJpeg},    {u"x.mp3s", kIconFile},
+                 {u"archive2048.bz2", kIconArchive}, {u"archive7.XZ", kIconArchive}, {u"pic9.psd", kIconJpeg},
+                 {u"pic9.ico", kIconJpeg},       {u"pic9.cur", kIconJpeg},      {u"db4.sqlite", kIconFile},
                  {u"x.jpegs", kIconFile},        {u"png.txt", kIconFile}};
     for (const IconCase& c : cases)
         EXPECT_EQ(IconForName(c.name), c.icon) << platform::ToUtf8(c.name);

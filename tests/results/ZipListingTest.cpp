@@ -109,11 +109,12 @@ TEST(ZipListing, Zip64SizesComeFromTheExtraField) {
 
 TEST(PreviewPage, ChosenByTheNamesEnding) {
     EXPECT_EQ(PreviewPageForName(u"photo.JPG"), PreviewPage::Picture);
-    for (auto name : {u"a.png", u"b.bmp", u"c.gif", u"pic2048.jpg", u"pic2048.webp"})
+    for (auto name : {u"a.png", u"b.bmp", u"c.gif", u"pic2048.jpg", u"pic2048.webp", u"pic7.ico", u"pic8.CUR"})
         EXPECT_EQ(PreviewPageForName(name), PreviewPage::Picture);
     EXPECT_EQ(PreviewPageForName(u"Zip3.ZIP"), PreviewPage::ZipText);
     EXPECT_EQ(PreviewPageForName(u"zip"), PreviewPage::ZipText) << "a name without a point is its own ending";
-    for (auto name : {u"report.docx", u"backup.rar", u"notes.txt", u"jpg.txt", u"audio31.mp3", u"video38.mkv"})
+    for (auto name : {u"report.docx", u"backup.rar", u"notes.txt", u"jpg.txt", u"audio31.mp3", u"video38.mkv",
+                      u"pic3.psd", u"archive5.gz", u"doc2.rtf"})
         EXPECT_EQ(PreviewPageForName(name), PreviewPage::Hex);
     EXPECT_EQ(PreviewCaption(PreviewPage::Picture), u"图片预览");
     EXPECT_EQ(PreviewCaption(PreviewPage::ZipText), u"文字");

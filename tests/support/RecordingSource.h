@@ -19,15 +19,6 @@ public:
     explicit RecordingSource(const std::string& path)
         : RawSource(::open(path.c_str(), O_RDONLY | O_CLOEXEC), path, 0, false) {}
 
-    bool ReadAt(uint64_t offset, void* buffer, size_t length) const override {
-        {
-            std::lock_guard lock(m_mutex);
-            m_reads.emplace_back(offset, length);
-        }
-        if (onRead) onRead(m_count.fetch_add(1) + 1);
-        return RawSource::ReadAt(offset, buffer, length);
-    }
-
     // The reads so far, as (offset, length), in the order they were made.
     std::vector<std::pair<uint64_t, size_t>> Reads() const {
         std::lock_guard lock(m_mutex);
@@ -36,6 +27,16 @@ public:
 
     // Hears the number of each read, from 1; reads come from two threads.
     std::function<void(uint64_t)> onRead;
+
+protected:
+    size_t ReadDevice(uint64_t offset, void* buffer, size_t length) const override {
+        {
+            std::lock_guard lock(m_mutex);
+            m_reads.emplace_back(offset, length);
+        }
+        if (onRead) onRead(m_count.fetch_add(1) + 1);
+        return RawSource::ReadDevice(offset, buffer, length);
+    }
 
 private:
     mutable std::mutex m_mutex;

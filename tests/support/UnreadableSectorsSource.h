@@ -22,16 +22,16 @@ public:
     UnreadableSectorsSource(const std::string& path, std::set<uint64_t> badSectors)
         : RawSource(::open(path.c_str(), O_RDONLY | O_CLOEXEC), path, 0, false), m_badSectors(std::move(badSectors)) {}
 
-    bool ReadAt(uint64_t offset, void* buffer, size_t length) const override {
+    size_t ReadDevice(uint64_t offset, void* buffer, size_t length) const override {
         if (length != 0) {
             const auto bad = m_badSectors.lower_bound(offset / kSectorSize);
             if (bad != m_badSectors.end() && *bad <= (offset + length - 1) / kSectorSize) {
                 m_failedReads.fetch_add(1, std::memory_order_relaxed);
                 SetLastError(EIO);
-                return false;
+                return 0;
             }
         }
-        return RawSource::ReadAt(offset, buffer, length);
+        return RawSource::ReadDevice(offset, buffer, length);
     }
 
     uint64_t FailedReads() const { return m_failedReads.load(std::memory_order_relaxed); }

@@ -100,6 +100,19 @@ TEST(Preview, PngGifAndDamagedPictures) {
     ASSERT_FALSE(first.picture.isNull());
     EXPECT_EQ(first.picture.pixel(200, 100), qRgb(255, 0, 0));
 
+    // Icons and cursors as carved: Qt's ICO reader decodes both.
+    QImage green(16, 16, QImage::Format_ARGB32);
+    green.fill(Qt::green);
+    std::vector<uint8_t> icon = Encoded(green, "ICO");
+    for (const auto& [name, type] : {std::pair{u"pic12.ico", 1}, {u"pic13.cur", 2}}) {
+        icon[2] = static_cast<uint8_t>(type);
+        PreviewContent shown = PreviewFromBytes(name, icon);
+        ASSERT_EQ(shown.page, PreviewPage::Picture);
+        ASSERT_FALSE(shown.picture.isNull()) << "Qt's ICO plugin is missing";
+        EXPECT_EQ(shown.picture.pixel(300, 50), qRgb(0, 255, 0));
+        EXPECT_TRUE(CarriesText(shown.picture, u"原图大小16×16像素"));
+    }
+
     std::vector<uint8_t> damaged = Encoded(red, "JPEG");
     damaged.resize(40);
     for (const auto& [name, bytes] : {std::pair{u"cut.jpg", damaged}, {u"text.bmp", std::vector<uint8_t>{'h', 'i'}}}) {

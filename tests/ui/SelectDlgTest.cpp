@@ -8,6 +8,7 @@
 #include "ui/SelectDlg.h"
 
 #include <QCheckBox>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QProgressBar>
 #include <QPushButton>
@@ -15,6 +16,8 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 namespace {
 
@@ -341,6 +344,39 @@ TEST(SelectDlgTest, OpeningASavedScanEndsTheDialogForTheResultsWindow) {
     EXPECT_FALSE(drives.dialog->isVisible());
     EXPECT_EQ(drives.dialog->result(), CSelectDlg::kSavedScanOpened);
     EXPECT_EQ(asked, 2);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(SelectDlgTest, ADiskImageOfTheSelectedDriveIsMadeAndListedAsADrive) {
+    MessageRecorder messages;
+    DriveDialog drives({{u'C', VolumePath("ntfs-small")}});
+    EXPECT_EQ(drives.dialog->CreateImageButton().text(), QStringLiteral("创建磁盘映像…"));
+    drives.list->clearSelection();  // the dialog starts on the first readable drive
+    drives.dialog->CreateImageOfSelected();
+    EXPECT_EQ(messages.texts, QStringList{QStringLiteral("请先选择要复制的盘!")});
+
+    drives.list->selectRow(0);
+    const QString copy = QString::fromStdString(testing_support::MakeTempFolder("select-image") + "/c-copy.img");
+    QStringList seenInCopy;
+    ModalScript script({{QStringLiteral("QFileDialog"),
+                         [&](QWidget& dialog) {
+                             auto* chooser = qobject_cast<QFileDialog*>(&dialog);
+                             ASSERT_NE(chooser, nullptr);
+                             chooser->selectFile(copy);
+                             static_cast<QDialog*>(chooser)->accept();
+                         }},
+                        {QStringLiteral("imageCopyDialog"), [&](QWidget& dialog) {
+                             seenInCopy << dialog.findChild<QPushButton*>(QStringLiteral("btnStop"))->text();
+                         }}});
+    drives.dialog->CreateImageOfSelected();
+    EXPECT_EQ(seenInCopy, QStringList{QStringLiteral("停止")});
+    ASSERT_EQ(drives.list->rowCount(), 2) << messages.texts.join(u'|').toStdString();
+    EXPECT_EQ(drives.Cell(1, 3), copy);
+    EXPECT_EQ(drives.list->selectionModel()->selectedRows().front().row(), 1);
+    EXPECT_TRUE(std::filesystem::exists(copy.toStdString() + ".map"));
 }
 
 }  // namespace
