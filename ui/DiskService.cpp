@@ -32,8 +32,9 @@ std::string ErrorText(const QDBusMessage& reply) {
 QString BlockObjectOf(const std::string& devicePath, std::string& reason) {
     QDBusMessage call = QDBusMessage::createMethodCall(kService, kManagerPath, kManagerInterface,
                                                        QStringLiteral("ResolveDevice"));
-    QVariantMap spec{{QStringLiteral("path"), QString::fromStdString(devicePath)}};
-    call << spec << QVariantMap();
+    // The device is named by its node; no options.
+    QVariantMap device{{QStringLiteral("path"), QString::fromStdString(devicePath)}};
+    call << device << QVariantMap();
     const QDBusMessage reply = QDBusConnection::systemBus().call(call, QDBus::Block, kQueryTimeoutMs);
     if (reply.type() == QDBusMessage::ErrorMessage) {
         reason = ErrorText(reply);
